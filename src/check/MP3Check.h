@@ -1,0 +1,64 @@
+#pragma once
+
+#include "check/MP3Damage.h"
+#include "check/MP3FrameInfo.h"
+#include "check/MP3HeaderCache.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class IByteSource;
+class IProgressSink;
+
+// Everything one check found out about a file beyond its verdict.
+struct MP3CheckResult
+{
+    // Only the first events are kept; `errors` counts them all.
+    static constexpr std::size_t kMaxRecordedDamage = 1000;
+
+    bool readable = false; // opened and read to its end without a read error
+    std::string failure;   // why not, in plain words, when not readable
+    std::uint64_t fileSize = 0;
+    std::uint64_t countedFrames = 0; // frames found exactly where expected
+    std::uint64_t errors = 0;
+    std::vector<MP3DamageEvent> damage;
+
+    bool IsSound() const { return readable && errors == 0; }
+};
+
+// Walks an MP3 file frame by frame and decides whether it is sound: no header
+// that carries the sync word but is unusable, and no sound header away from
+// where the previous frame ended. One object serves one check.
+class CMP3Check
+{
+public:
+    virtual ~CMP3Check() = default;
+
+    // Returns true when the file is sound. A file that cannot be opened or
+    // read to its end is not sound; GetResult().failure says why.
+    // `progress` may be null; it is given the percentage of the file walked.
+    bool CheckFile(const std::string& path, IProgressSink* progress);
+
+    // The same walk over any byte source.
+    bool CheckSource(IByteSource& source, IProgressSink* progress);
+
+    const MP3CheckResult& GetResult() const { return m_Result; }
+    MP3CheckResult TakeResult() { return std::move(m_Result); }
+
+    // Fills the blank record `frame` from the four header bytes in file order
+    // (first byte in bits 31-24). Returns frame.valid: 1 usable, 0 not.
+    static int DecodeHeader(std::uint32_t headerWord, MP3FrameInfo& frame);
+
+    // True when `pattern` equals the characters of the 32-character
+    // `bitText` that start at bit position `position` (31 = first character).
+    static bool MatchBits(const char* bitText, const char* pattern, int position);
+
+private:
+    void CountBadHeader(std::uint64_t start, const MP3FrameInfo& frame);
+    void CountMisplacedFrame(std::uint64_t start, std::uint32_t headerWord, std::uint64_t expected);
+    void RecordDamage(const MP3DamageEvent& event);
+
+    CMP3HeaderCache m_Headers;
+    MP3CheckResult m_Result;
+};

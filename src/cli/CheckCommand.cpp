@@ -1,0 +1,187 @@
+#include "cli/CheckCommand.h"
+
+#include "check/MP3CheckTask.h"
+#include "cli/FileCollector.h"
+#include "cli/TerminalProgress.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace
+{
+// Words of the working list's Check column.
+constexpr const char* kSoundWord = "OK";
+constexpr const char* kCorruptWord = "Corrupt";
+constexpr std::size_t kDamageShown = 10;
+
+// Keeps one line per file however odd the name: control characters that
+// would break a line or a tab-separated field are written as escapes.
+std::string EscapeForLine(const std::string& text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text)
+    {
+        if (c == '\n')
+            escaped += "\\n";
+        else if (c == '\t')
+            escaped += "\\t";
+        else if (c == '\r')
+            escaped += "\\r";
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+std::string Plural(std::size_t count, const char* word)
+{
+    return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+} // namespace
+
+int CCheckCommand::Run(const std::vector<std::string>& args)
+{
+    if (!ParseOptions(args, m_options))
+        return kExitUsage;
+    if (m_options.help)
+    {
+        PrintHelp();
+        return kExitOk;
+    }
+    if (m_options.paths.empty())
+        return UsageError("no file or folder to check");
+
+    CFileCollector collector(".MP3", m_options.recursive);
+    for (const std::string& path : m_options.paths)
+        collector.Add(path);
+    for (const std::string& error : collector.Errors())
+        m_context.err << kProgramName << ": " << error << "\n";
+    for (const std::string& folder : collector.EmptyFolders())
+        m_context.err << kProgramName << ": no .mp3 files in " << folder << "\n";
+
+    const std::vector<std::string>& files = collector.Files();
+    CTerminalProgress progress(m_context.err, m_context.errIsTerminal, m_context.terminalWidth);
+    CMP3CheckTask task;
+    Tally tally;
+    for (std::size_t i = 0; i < files.size(); ++i)
+    {
+        progress.StartFile(i, files.size(), files[i]);
+        task.SetPath(files[i]);
+        const bool sound = task.Run(m_context.errIsTerminal ? &progress : nullptr);
+        progress.Clear();
+
+        const MP3CheckResult& result = task.GetResult();
+        if (!result.readable)
+        {
+            ++tally.unreadable;
+            m_context.err << kProgramName << ": " << files[i] << ": " << result.failure << "\n";
+        }
+        else if (sound)
+            ++tally.sound;
+        else
+            ++tally.corrupt;
+        PrintVerdict(files[i], result);
+        if (m_context.errIsTerminal)
+            m_context.out.flush(); // before the next progress line appears
+    }
+    if (!m_options.tsv)
+        PrintSummary(tally);
+
+    const bool allGood = tally.corrupt == 0 && tally.unreadable == 0 && collector.Errors().empty();
+    return allGood ? kExitOk : kExitFailure;
+}
+
+bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& options)
+{
+    bool optionsEnded = false;
+    for (const std::string& arg : args)
+    {
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-")
+            options.paths.push_back(arg);
+        else if (arg == "--")
+            optionsEnded = true;
+        else if (arg == "--tsv")
+            options.tsv = true;
+        else if (arg == "-v" || arg == "--verbose")
+            options.verbose = true;
+        else if (arg == "-r" || arg == "--recursive")
+            options.recursive = true;
+        else if (arg == "-h" || arg == "--help")
+            options.help = true;
+        else
+        {
+            UsageError("unknown option '" + arg + "'");
+            return false;
+        }
+    }
+    return true;
+}
+
+int CCheckCommand::UsageError(const std::string& message)
+{
+    m_context.err << kProgramName << " check: " << message << "\n"
+                  << "Try '" << kProgramName << " check --help'.\n";
+    return kExitUsage;
+}
+
+void CCheckCommand::PrintHelp()
+{
+    m_context.out
+        << "Usage: " << kProgramName << " check [--tsv] [-v|--verbose] [-r|--recursive] PATH...\n"
+        << "\n"
+        << "Walks MP3 files frame by frame and prints OK or Corrupt for each, then a summary.\n"
+        << "A file is corrupt when a frame header is unusable or a frame does not start\n"
+        << "where the one before it ended; tags and other bytes around the audio are fine.\n"
+        << "\n"
+        << "PATH is a file, checked whatever its extension, or a folder, whose .mp3 files\n"
+        << "are checked in sorted order.\n"
+        << "\n"
+        << "Options:\n"
+        << "  -r, --recursive  also check the .mp3 files in the folders' subfolders\n"
+        << "  -v, --verbose    under each corrupt file, list where it is damaged and why\n"
+        << "      --tsv        print only VERDICT<TAB>PATH lines, for scripts; a tab, line\n"
+        << "                   feed or carriage return in a path is written as \\t, \\n, \\r\n"
+        << "  -h, --help       show this help\n"
+        << "\n"
+        << "A file that cannot be read counts as Corrupt; the reason goes to standard error.\n"
+        << "On a terminal, a progress line is shown on standard error.\n"
+        << "\n"
+        << "Exit status: 0 if every file is sound, 1 if any is corrupt or unreadable,\n"
+        << "2 if the command line is wrong.\n";
+}
+
+void CCheckCommand::PrintVerdict(const std::string& path, const MP3CheckResult& result)
+{
+    const char* word = result.IsSound() ? kSoundWord : kCorruptWord;
+    if (m_options.tsv)
+    {
+        m_context.out << word << '\t' << EscapeForLine(path) << '\n';
+        return;
+    }
+    std::string padded = word;
+    padded.resize(9, ' ');
+    m_context.out << padded << EscapeForLine(path) << '\n';
+    if (m_options.verbose)
+        PrintDamage(result);
+}
+
+void CCheckCommand::PrintDamage(const MP3CheckResult& result)
+{
+    const std::size_t shown = std::min<std::size_t>(result.damage.size(), kDamageShown);
+    for (std::size_t i = 0; i < shown; ++i)
+        m_context.out << "    " << DescribeDamage(result.damage[i]) << '\n';
+    if (result.errors > shown)
+        m_context.out << "    ... and " << result.errors - shown << " more ("
+                      << Plural(result.errors, "error") << " in all)\n";
+}
+
+void CCheckCommand::PrintSummary(const Tally& tally)
+{
+    const std::size_t total = tally.sound + tally.corrupt + tally.unreadable;
+    m_context.out << Plural(total, "file") << " checked: " << tally.sound << " OK, "
+                  << tally.corrupt + tally.unreadable << " Corrupt";
+    if (tally.unreadable > 0)
+        m_context.out << " (" << tally.unreadable << " could not be read)";
+    m_context.out << '\n';
+}

@@ -1,0 +1,52 @@
+#include "cli/Cli.h"
+
+#include "cli/CheckCommand.h"
+
+#include <ostream>
+
+namespace
+{
+void PrintHelp(std::ostream& out)
+{
+    out << "Usage: " << kProgramName << " COMMAND [OPTIONS] [ARGUMENTS]\n"
+        << "\n"
+        << "Checks MP3 files for damage from scripts.\n"
+        << "\n"
+        << "Commands:\n"
+        << "  check    check MP3 files frame by frame and say which are corrupt\n"
+        << "\n"
+        << "Options:\n"
+        << "  -h, --help     show this help\n"
+        << "      --version  show the program's version\n"
+        << "\n"
+        << "Run '" << kProgramName << " COMMAND --help' for the options of a command.\n";
+}
+
+int UsageError(CliContext& context, const std::string& message)
+{
+    context.err << kProgramName << ": " << message << "\n"
+                << "Try '" << kProgramName << " --help'.\n";
+    return kExitUsage;
+}
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, CliContext& context)
+{
+    if (args.empty())
+        return UsageError(context, "no command given");
+    const std::string& command = args.front();
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "-h" || command == "--help" || command == "help")
+    {
+        PrintHelp(context.out);
+        return kExitOk;
+    }
+    if (command == "--version")
+    {
+        context.out << kProgramName << " 2.1\n";
+        return kExitOk;
+    }
+    if (command == "check")
+        return CCheckCommand(context).Run(rest);
+    return UsageError(context, "unknown command '" + command + "'");
+}

@@ -1,0 +1,53 @@
+#include "cli/FileCollector.h"
+
+#include "io/Paths.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+CFileCollector::CFileCollector(std::string upperExtension, bool recursive)
+    : m_extension(std::move(upperExtension)), m_recursive(recursive)
+{
+}
+
+void CFileCollector::Add(const std::string& path)
+{
+    std::error_code error;
+    if (fs::is_directory(PathFromUtf8(path), error))
+        AddFolder(path);
+    else
+        m_files.push_back(path);
+}
+
+void CFileCollector::AddFolder(const std::string& folder)
+{
+    std::vector<std::string> found;
+    const bool listed = ListFolder(PathFromUtf8(folder), found);
+    std::sort(found.begin(), found.end());
+    if (found.empty() && listed)
+        m_emptyFolders.push_back(folder);
+    m_files.insert(m_files.end(), found.begin(), found.end());
+}
+
+// Lists one folder into `found`, descending into subfolders when recursive.
+// Linked folders are not followed, so a link cycle cannot trap the walk.
+// A subfolder that cannot be read is reported and the rest still listed.
+bool CFileCollector::ListFolder(const fs::path& folder, std::vector<std::string>& found)
+{
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error))
+    {
+        const fs::directory_entry& entry = *it;
+        std::error_code ignored;
+        if (m_recursive && entry.is_directory(ignored) && !entry.is_symlink(ignored))
+            ListFolder(entry.path(), found);
+        else if (entry.is_regular_file(ignored) && UpperCaseExtension(entry.path()) == m_extension)
+            found.push_back(Utf8FromPath(entry.path()));
+    }
+    if (error)
+        m_errors.push_back(Utf8FromPath(folder) + ": cannot read the folder: " + error.message());
+    return !error;
+}
