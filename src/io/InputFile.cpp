@@ -17,6 +17,7 @@ using tw_stat_t = struct _stat64;
 #ifndef O_BINARY
 #define O_BINARY _O_BINARY
 #endif
+#define O_NONBLOCK 0
 #else
 #include <unistd.h>
 #define TW_OPEN open
@@ -48,7 +49,9 @@ CInputFile::~CInputFile()
 bool CInputFile::Open(const std::string& path, std::string& error)
 {
     Close();
-    int fd = TW_OPEN(path.c_str(), O_RDONLY | O_BINARY);
+    // Non-blocking, so that opening a pipe with no writer cannot hang; it is
+    // refused below anyway.
+    int fd = TW_OPEN(path.c_str(), O_RDONLY | O_BINARY | O_NONBLOCK);
     if (fd < 0)
     {
         error = "cannot open the file: " + SystemMessage(errno);
@@ -67,6 +70,9 @@ bool CInputFile::Open(const std::string& path, std::string& error)
         TW_CLOSE(fd);
         return false;
     }
+#ifndef _WIN32
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+#endif
 #if defined(POSIX_FADV_SEQUENTIAL) && !defined(_WIN32)
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif

@@ -1,0 +1,243 @@
+#include "check/MP3Check.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+// Header word from its fields, in the order they stand in the header.
+std::uint32_t Word(unsigned version, unsigned layer, unsigned protection, unsigned bitrateIndex,
+                   unsigned rateIndex, unsigned padding, unsigned mode)
+{
+    return 0xFFE00000u | version << 19 | layer << 17 | protection << 16 | bitrateIndex << 12 |
+           rateIndex << 10 | padding << 9 | mode << 6;
+}
+
+enum : unsigned
+{
+    kMpeg25 = 0,
+    kVersionReserved = 1,
+    kMpeg2 = 2,
+    kMpeg1 = 3,
+};
+enum : unsigned
+{
+    kLayerReserved = 0,
+    kLayer3 = 1,
+    kLayer2 = 2,
+    kLayer1 = 3,
+};
+enum : unsigned
+{
+    kStereo = 0,
+    kJoint = 1,
+    kDual = 2,
+    kMono = 3,
+};
+
+// Every numeric field but the header word is 0.
+bool NumbersAreBlank(const MP3FrameInfo& f)
+{
+    const std::int16_t flags[] = {f.isMpeg1,
+                                  f.isMpeg2,
+                                  f.isMpeg25,
+                                  f.isVersionReserved,
+                                  f.isLayer1,
+                                  f.isLayer2,
+                                  f.isLayer3,
+                                  f.isLayerReserved,
+                                  f.isProtected,
+                                  f.isPadded,
+                                  f.isPrivate,
+                                  f.isStereo,
+                                  f.isJointStereo,
+                                  f.isDualChannel,
+                                  f.isSingleChannel,
+                                  f.hasModeExtension,
+                                  f.isCopyright,
+                                  f.isOriginal,
+                                  f.emphasisNone,
+                                  f.emphasis5015,
+                                  f.emphasisReserved,
+                                  f.emphasisCCITT,
+                                  f.valid};
+    for (std::int16_t flag : flags)
+        if (flag != 0)
+            return false;
+    return f.frameLength == 0 && f.bitrate == 0 && f.sampleRate == 0;
+}
+
+MP3FrameInfo Decode(std::uint32_t word)
+{
+    MP3FrameInfo frame;
+    CMP3Check::DecodeHeader(word, frame);
+    return frame;
+}
+} // namespace
+
+TEST(MP3HeaderDecode, CommonMpeg1Layer3HeaderDecodesEveryField)
+{
+    MP3FrameInfo f;
+    EXPECT_EQ(CMP3Check::DecodeHeader(0xFFFB9064u, f), 1);
+    EXPECT_EQ(f.valid, 1);
+    EXPECT_EQ(f.isMpeg1, 1);
+    EXPECT_EQ(f.isMpeg2 + f.isMpeg25 + f.isVersionReserved, 0);
+    EXPECT_EQ(f.isLayer3, 1);
+    EXPECT_EQ(f.isLayer1 + f.isLayer2 + f.isLayerReserved, 0);
+    EXPECT_EQ(f.isProtected, 0);
+    EXPECT_EQ(f.bitrate, 128);
+    EXPECT_EQ(f.sampleRate, 44100);
+    EXPECT_EQ(f.isPadded, 0);
+    EXPECT_EQ(f.isPrivate, 0);
+    EXPECT_EQ(f.isJointStereo, 1);
+    EXPECT_EQ(f.hasModeExtension, 1);
+    EXPECT_EQ(f.isStereo + f.isDualChannel + f.isSingleChannel, 0);
+    EXPECT_EQ(f.isCopyright, 0);
+    EXPECT_EQ(f.isOriginal, 1);
+    EXPECT_EQ(f.emphasisNone, 1);
+    EXPECT_EQ(f.emphasis5015 + f.emphasisReserved + f.emphasisCCITT, 0);
+    EXPECT_EQ(f.frameLength, 417);
+    EXPECT_STREQ(f.bitText, "11111111111110111001000001100100");
+    EXPECT_EQ(f.headerWord, 0xFFFB9064u);
+
+    EXPECT_EQ(Decode(0xFFFB9264u).frameLength, 418);
+}
+
+TEST(MP3HeaderDecode, SingleBitFlagsAndEmphasis)
+{
+    MP3FrameInfo f = Decode(0xFFFA9064u | 1u << 8 | 1u << 3 | 0x3u);
+    EXPECT_EQ(f.isProtected, 1);
+    EXPECT_EQ(f.isPrivate, 1);
+    EXPECT_EQ(f.isCopyright, 1);
+    EXPECT_EQ(f.emphasisCCITT, 1);
+    EXPECT_EQ(f.valid, 1);
+    EXPECT_EQ(Decode(0xFFFB9061u).emphasis5015, 1);
+    // A reserved emphasis is recorded but does not make the header unusable.
+    MP3FrameInfo reserved = Decode(0xFFFB9062u);
+    EXPECT_EQ(reserved.emphasisReserved, 1);
+    EXPECT_EQ(reserved.valid, 1);
+}
+
+TEST(MP3HeaderDecode, ChannelModes)
+{
+    MP3FrameInfo stereo = Decode(Word(kMpeg1, kLayer3, 1, 9, 0, 0, kStereo));
+    EXPECT_EQ(stereo.isStereo, 1);
+    EXPECT_EQ(stereo.hasModeExtension, 0);
+    EXPECT_EQ(Decode(Word(kMpeg1, kLayer3, 1, 9, 0, 0, kDual)).isDualChannel, 1);
+    MP3FrameInfo mono = Decode(Word(kMpeg1, kLayer3, 1, 9, 0, 0, kMono));
+    EXPECT_EQ(mono.isSingleChannel, 1);
+    EXPECT_EQ(mono.isJointStereo + mono.isStereo + mono.isDualChannel, 0);
+}
+
+struct LengthCase
+{
+    const char* name;
+    std::uint32_t word;
+    int bitrate;
+    int sampleRate;
+    int frameLength;
+};
+
+class MP3FrameLength : public testing::TestWithParam<LengthCase>
+{
+};
+
+TEST_P(MP3FrameLength, FollowsTheFormulaOfItsLayerAndVersion)
+{
+    const LengthCase& c = GetParam();
+    MP3FrameInfo f = Decode(c.word);
+    EXPECT_EQ(f.bitrate, c.bitrate);
+    EXPECT_EQ(f.sampleRate, c.sampleRate);
+    EXPECT_EQ(f.frameLength, c.frameLength);
+    EXPECT_EQ(f.valid, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllLayers, MP3FrameLength,
+    testing::Values(
+        LengthCase{"Mpeg2Layer3", Word(kMpeg2, kLayer3, 1, 8, 0, 0, kJoint), 64, 22050, 208},
+        LengthCase{"Mpeg25Layer3", Word(kMpeg25, kLayer3, 1, 1, 2, 0, kJoint), 8, 8000, 72},
+        LengthCase{"Mpeg1Layer1", Word(kMpeg1, kLayer1, 1, 1, 1, 0, kStereo), 32, 48000, 32},
+        LengthCase{"Mpeg1Layer1Padded", Word(kMpeg1, kLayer1, 1, 12, 0, 1, kStereo), 384, 44100,
+                   420},
+        LengthCase{"Mpeg1Layer2", Word(kMpeg1, kLayer2, 1, 13, 1, 0, kStereo), 320, 48000, 960},
+        LengthCase{"Mpeg2Layer2", Word(kMpeg2, kLayer2, 1, 14, 1, 0, kStereo), 160, 24000, 960},
+        LengthCase{"Mpeg2Layer1", Word(kMpeg2, kLayer1, 1, 1, 1, 0, kStereo), 32, 24000, 64},
+        LengthCase{"Mpeg1Layer3At32k", Word(kMpeg1, kLayer3, 1, 14, 2, 1, kStereo), 320, 32000,
+                   1441}),
+    [](const testing::TestParamInfo<LengthCase>& param) { return param.param.name; });
+
+TEST(MP3HeaderDecode, AllOnesHasSyncButNoBitrateOrRate)
+{
+    MP3FrameInfo f = Decode(0xFFFFFFFFu);
+    EXPECT_EQ(f.isMpeg1, 1);
+    EXPECT_EQ(f.isLayer1, 1);
+    EXPECT_EQ(f.bitrate, 0);
+    EXPECT_EQ(f.sampleRate, 0);
+    EXPECT_EQ(f.frameLength, 0);
+    EXPECT_EQ(f.valid, 0);
+}
+
+TEST(MP3HeaderDecode, WithoutSyncOnlyBitTextAndWordAreFilled)
+{
+    for (std::uint32_t word : {0x00000000u, 0xFFDFFFFFu, 0x7FFFFFFFu, 0xFFC00000u})
+    {
+        MP3FrameInfo f;
+        EXPECT_EQ(CMP3Check::DecodeHeader(word, f), 0);
+        EXPECT_TRUE(NumbersAreBlank(f)) << std::hex << word;
+        EXPECT_EQ(f.headerWord, word);
+        EXPECT_EQ(f.bitText[0], word >> 31 ? '1' : '0');
+    }
+}
+
+TEST(MP3HeaderDecode, EachReservedOrForbiddenFieldMakesTheHeaderUnusable)
+{
+    MP3FrameInfo freeFormat = Decode(Word(kMpeg1, kLayer3, 1, 0, 0, 0, kJoint));
+    EXPECT_EQ(freeFormat.bitrate, 1);
+    EXPECT_EQ(freeFormat.valid, 0);
+    EXPECT_GT(freeFormat.frameLength, 0) << "length is computed regardless of validity";
+
+    EXPECT_EQ(Decode(Word(kMpeg1, kLayer3, 1, 15, 0, 0, kJoint)).valid, 0);
+    EXPECT_EQ(Decode(Word(kMpeg1, kLayer3, 1, 9, 3, 0, kJoint)).valid, 0);
+
+    MP3FrameInfo reservedVersion = Decode(Word(kVersionReserved, kLayer3, 1, 9, 0, 0, kJoint));
+    EXPECT_EQ(reservedVersion.isVersionReserved, 1);
+    EXPECT_EQ(reservedVersion.bitrate, 0);
+    EXPECT_EQ(reservedVersion.sampleRate, 0);
+    EXPECT_EQ(reservedVersion.valid, 0);
+
+    MP3FrameInfo reservedLayer = Decode(Word(kMpeg1, kLayerReserved, 1, 9, 0, 0, kJoint));
+    EXPECT_EQ(reservedLayer.isLayerReserved, 1);
+    EXPECT_EQ(reservedLayer.bitrate, 0);
+    EXPECT_EQ(reservedLayer.frameLength, 0);
+    EXPECT_EQ(reservedLayer.valid, 0);
+}
+
+TEST(MP3HeaderDecode, Mpeg1Layer2BitrateMustSuitTheChannelMode)
+{
+    // Index 1 is 32 kbit/s, index 11 is 224 kbit/s in MPEG-1 Layer II.
+    EXPECT_EQ(Decode(Word(kMpeg1, kLayer2, 1, 1, 0, 0, kMono)).valid, 1);
+    EXPECT_EQ(Decode(Word(kMpeg1, kLayer2, 1, 1, 0, 0, kStereo)).valid, 0);
+    for (unsigned index : {1u, 2u, 3u, 5u})
+        EXPECT_EQ(Decode(Word(kMpeg1, kLayer2, 1, index, 0, 0, kJoint)).valid, 0) << index;
+    for (unsigned mode : {kStereo, kJoint, kDual})
+        EXPECT_EQ(Decode(Word(kMpeg1, kLayer2, 1, 11, 0, 0, mode)).valid, 1) << mode;
+    for (unsigned index : {11u, 12u, 13u, 14u})
+        EXPECT_EQ(Decode(Word(kMpeg1, kLayer2, 1, index, 0, 0, kMono)).valid, 0) << index;
+    // The restriction is MPEG-1's only.
+    EXPECT_EQ(Decode(Word(kMpeg2, kLayer2, 1, 4, 0, 0, kStereo)).valid, 1);
+    EXPECT_EQ(Decode(Word(kMpeg1, kLayer3, 1, 1, 0, 0, kStereo)).valid, 1);
+}
+
+TEST(MP3HeaderDecode, MatchBitsComparesAtTheBitPosition)
+{
+    const char* bits = "11111111111110111001000001100100";
+    EXPECT_TRUE(CMP3Check::MatchBits(bits, "11111111111", 31));
+    EXPECT_TRUE(CMP3Check::MatchBits(bits, "11", 20));
+    EXPECT_TRUE(CMP3Check::MatchBits(bits, "01", 18));
+    EXPECT_FALSE(CMP3Check::MatchBits(bits, "11", 18));
+    EXPECT_TRUE(CMP3Check::MatchBits(bits, "00", 1));
+    EXPECT_TRUE(CMP3Check::MatchBits(bits, "", 5));
+    // A pattern that would run past the last bit never matches.
+    EXPECT_FALSE(CMP3Check::MatchBits(bits, "00", 0));
+    EXPECT_FALSE(CMP3Check::MatchBits(bits, "1", 32));
+}

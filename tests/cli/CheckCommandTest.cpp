@@ -1,0 +1,155 @@
+#include "cli/Cli.h"
+#include "support/MP3StreamBuilder.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace mp3words;
+
+namespace
+{
+struct Outcome
+{
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CheckCommand : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CMP3StreamBuilder sound;
+        sound.Id3v2(20).Frames(kMpeg1L3, kMpeg1L3Length, 30).Id3v1();
+        sound.WriteTo(File("good.mp3"));
+        CMP3StreamBuilder damaged;
+        damaged.Frames(kMpeg1L3, kMpeg1L3Length, 3);
+        for (int i = 0; i < 12; ++i)
+            damaged.Bytes({0xFF, 0xFF, 0xFF, 0xFF});
+        damaged.WriteTo(File("bad.mp3"));
+    }
+
+    std::string File(const std::string& name) const { return m_dir.File(name); }
+
+    Outcome Cli(std::vector<std::string> args, bool terminal = false)
+    {
+        std::ostringstream out, err;
+        CliContext context{out, err, terminal, 60};
+        int status = RunCli(args, context);
+        return {status, out.str(), err.str()};
+    }
+
+    CTempDir m_dir;
+};
+} // namespace
+
+TEST_F(CheckCommand, SoundFilesGiveOkLinesASummaryAndStatusZero)
+{
+    Outcome r = Cli({"check", File("good.mp3")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "OK       " + File("good.mp3") + "\n1 file checked: 1 OK, 0 Corrupt\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CheckCommand, TsvPrintsOnlyVerdictTabPath)
+{
+    Outcome r = Cli({"check", "--tsv", File("good.mp3"), File("bad.mp3"), File("absent.mp3")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "OK\t" + File("good.mp3") + "\nCorrupt\t" + File("bad.mp3") + "\nCorrupt\t" +
+                         File("absent.mp3") + "\n");
+    EXPECT_EQ(r.err, "tunewright-cli: " + File("absent.mp3") +
+                         ": cannot open the file: No such file or directory\n");
+}
+
+TEST_F(CheckCommand, VerboseListsTheFirstDamageThenACount)
+{
+    Outcome r = Cli({"check", "-v", File("bad.mp3"), File("good.mp3")});
+    EXPECT_EQ(r.status, 1);
+    const std::string expectedStart =
+        "Corrupt  " + File("bad.mp3") + "\n" +
+        "    byte 1251: unusable header FF FF FF FF, bitrate index 15 is not allowed\n";
+    EXPECT_EQ(r.out.substr(0, expectedStart.size()), expectedStart);
+    EXPECT_NE(r.out.find("    ... and 2 more (12 errors in all)\nOK       "), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("2 files checked: 1 OK, 1 Corrupt\n"), std::string::npos);
+}
+
+TEST_F(CheckCommand, UnreadableFilesCountAsCorruptAndTheSummarySaysSo)
+{
+    Outcome r = Cli({"check", File("good.mp3"), File("absent.mp3")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("Corrupt  " + File("absent.mp3") + "\n"), std::string::npos);
+    EXPECT_NE(r.out.find("2 files checked: 1 OK, 1 Corrupt (1 could not be read)"),
+              std::string::npos);
+    EXPECT_NE(r.err.find(File("absent.mp3") + ": cannot open"), std::string::npos);
+}
+
+TEST_F(CheckCommand, FoldersGiveTheirMp3FilesInOrder)
+{
+    std::filesystem::create_directory(File("sub"));
+    std::filesystem::copy_file(File("good.mp3"), File("sub/inner.MP3"));
+    std::filesystem::copy_file(File("good.mp3"), File("A.Mp3"));
+    std::filesystem::copy_file(File("good.mp3"), File("notes.txt"));
+
+    Outcome flat = Cli({"check", "--tsv", m_dir.Path().string()});
+    EXPECT_EQ(flat.out, "OK\t" + File("A.Mp3") + "\nCorrupt\t" + File("bad.mp3") + "\nOK\t" +
+                            File("good.mp3") + "\n");
+
+    Outcome deep = Cli({"check", "--tsv", "-r", m_dir.Path().string()});
+    EXPECT_NE(deep.out.find("OK\t" + File("sub/inner.MP3") + "\n"), std::string::npos);
+
+    // A file named on the command line is checked whatever its extension.
+    EXPECT_EQ(Cli({"check", "--tsv", File("notes.txt")}).out, "OK\t" + File("notes.txt") + "\n");
+}
+
+TEST_F(CheckCommand, UsageErrorsExitWithTwo)
+{
+    EXPECT_EQ(Cli({}).status, 2);
+    EXPECT_EQ(Cli({"frobnicate"}).status, 2);
+    EXPECT_EQ(Cli({"check"}).status, 2);
+    Outcome unknown = Cli({"check", "--fast", File("good.mp3")});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.out, "");
+    EXPECT_NE(unknown.err.find("unknown option '--fast'"), std::string::npos);
+}
+
+TEST_F(CheckCommand, HelpExplainsEveryOption)
+{
+    Outcome r = Cli({"check", "--help"});
+    EXPECT_EQ(r.status, 0);
+    for (const char* option : {"--tsv", "--verbose", "--recursive", "Exit status"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    EXPECT_EQ(Cli({"--help"}).status, 0);
+}
+
+TEST_F(CheckCommand, PathsAfterDoubleDashAreNeverOptions)
+{
+    std::filesystem::copy_file(File("good.mp3"), File("-v.mp3"));
+    std::filesystem::current_path(m_dir.Path());
+    Outcome r = Cli({"check", "--tsv", "--", "-v.mp3"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "OK\t-v.mp3\n");
+}
+
+TEST_F(CheckCommand, ProgressGoesToATerminalsErrorStreamOnly)
+{
+    Outcome r = Cli({"check", "--tsv", File("good.mp3"), File("bad.mp3")}, true);
+    EXPECT_EQ(r.out, "OK\t" + File("good.mp3") + "\nCorrupt\t" + File("bad.mp3") + "\n");
+    EXPECT_NE(r.err.find("[1/2] 0% "), std::string::npos) << r.err;
+    // Every progress line is erased again.
+    EXPECT_EQ(r.err.substr(r.err.size() - 4), "\r\033[K");
+
+    Outcome piped = Cli({"check", "--tsv", File("good.mp3")}, false);
+    EXPECT_EQ(piped.err, "");
+}
+
+TEST_F(CheckCommand, ControlCharactersInPathsCannotBreakLines)
+{
+    const std::string odd = File("two\nlines\t.mp3");
+    std::filesystem::copy_file(File("good.mp3"), odd);
+    Outcome r = Cli({"check", "--tsv", odd});
+    EXPECT_EQ(r.out, "OK\t" + File("two\\nlines\\t.mp3") + "\n");
+}
