@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class CByteReader;
 class IByteSource;
 class IProgressSink;
 
@@ -55,6 +56,9 @@ public:
     static bool MatchBits(const char* bitText, const char* pattern, int position);
 
 private:
+    void CountBufferedFrames(CByteReader& in, std::uint64_t& nextFrameStart,
+                             const MP3FrameInfo*& frame, double frameEstimate,
+                             IProgressSink* progress);
     void CountBadHeader(std::uint64_t start, const MP3FrameInfo& frame);
     void CountMisplacedFrame(std::uint64_t start, std::uint32_t headerWord, std::uint64_t expected);
     void RecordDamage(const MP3DamageEvent& event);

@@ -12,7 +12,13 @@ class CMP3HeaderCache
 {
 public:
     // The decoded record of `headerWord`; valid until the next call.
-    const MP3FrameInfo& Decode(std::uint32_t headerWord);
+    const MP3FrameInfo& Decode(std::uint32_t headerWord)
+    {
+        Slot& slot = m_slots[SlotOf(headerWord)];
+        if (slot.filled && slot.frame.headerWord == headerWord)
+            return slot.frame;
+        return Fill(slot, headerWord);
+    }
 
 private:
     struct Slot
@@ -26,6 +32,8 @@ private:
         return (headerWord >> 4 & 0x3u) | (headerWord >> 9 & 0x1u) << 2 |
                (headerWord >> 12 & 0xFu) << 3;
     }
+
+    static const MP3FrameInfo& Fill(Slot& slot, std::uint32_t headerWord);
 
     std::array<Slot, 128> m_slots{};
 };

@@ -172,14 +172,10 @@ int CMP3Check::DecodeHeader(std::uint32_t headerWord, MP3FrameInfo& frame)
     return frame.valid;
 }
 
-const MP3FrameInfo& CMP3HeaderCache::Decode(std::uint32_t headerWord)
+const MP3FrameInfo& CMP3HeaderCache::Fill(Slot& slot, std::uint32_t headerWord)
 {
-    Slot& slot = m_slots[SlotOf(headerWord)];
-    if (!slot.filled || slot.frame.headerWord != headerWord)
-    {
-        slot.frame = MP3FrameInfo{};
-        CMP3Check::DecodeHeader(headerWord, slot.frame);
-        slot.filled = true;
-    }
+    slot.frame = MP3FrameInfo{};
+    CMP3Check::DecodeHeader(headerWord, slot.frame);
+    slot.filled = true;
     return slot.frame;
 }

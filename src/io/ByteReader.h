@@ -54,6 +54,12 @@ public:
             SkipSlow(count);
     }
 
+    // Direct access to the bytes already buffered, for parsers with a fast
+    // path: look at up to Buffered() bytes from Peek(), then Advance past them.
+    const std::uint8_t* Peek() const { return m_next; }
+    std::size_t Buffered() const { return static_cast<std::size_t>(m_end - m_next); }
+    void Advance(std::size_t count) { m_next += count; } // count <= Buffered()
+
     // Bytes consumed from the start of the source: read or skipped.
     std::uint64_t Offset() const
     {
