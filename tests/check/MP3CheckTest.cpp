@@ -44,9 +44,7 @@ const std::size_t kFrames = 20;
 TEST_P(MP3Walk, FilesWithoutFramesAreSound)
 {
     EXPECT_TRUE(Walk(CMP3StreamBuilder()).IsSound());
-    MP3CheckResult text = Walk(CMP3StreamBuilder().Text("just some text\n, not audio at all\n"));
-    EXPECT_TRUE(text.IsSound());
-    EXPECT_EQ(text.countedFrames, 0u);
+    EXPECT_TRUE(Walk(CMP3StreamBuilder().Text("just some text, not audio at all\n")).IsSound());
 }
 
 TEST_P(MP3Walk, ConsecutiveFramesAreSoundWithOrWithoutTags)
@@ -64,25 +62,19 @@ TEST_P(MP3Walk, ConsecutiveFramesAreSoundWithOrWithoutTags)
     EXPECT_EQ(result.countedFrames, kFrames) << "the first frame after the tag is where expected";
 }
 
-TEST_P(MP3Walk, PaddedAndVariableLengthFramesFollowEachHeader)
+TEST_P(MP3Walk, EachFrameLengthComesFromItsOwnHeader)
 {
+    // Padding, a higher bitrate and a protected frame, whose check word is
+    // part of the body the walk skips.
     CMP3StreamBuilder stream;
     for (std::size_t i = 0; i < kFrames; ++i)
         stream.Frame(kMpeg1L3, kMpeg1L3Length)
             .Frame(kMpeg1L3Padded, kMpeg1L3PaddedLength)
-            .Frame(0xFFFBE064u, 1044); // 320 kbit/s
+            .Frame(0xFFFBE064u, 1044) // 320 kbit/s
+            .Frame(kMpeg1L3Protected, kMpeg1L3Length);
     MP3CheckResult result = Walk(stream);
     EXPECT_TRUE(result.IsSound());
-    EXPECT_EQ(result.countedFrames, 3 * kFrames);
-}
-
-TEST_P(MP3Walk, ProtectedFramesHaveTheirCheckWordSkipped)
-{
-    CMP3StreamBuilder stream;
-    stream.Frames(kMpeg1L3Protected, kMpeg1L3Length, kFrames);
-    MP3CheckResult result = Walk(stream);
-    EXPECT_TRUE(result.IsSound());
-    EXPECT_EQ(result.countedFrames, kFrames);
+    EXPECT_EQ(result.countedFrames, 4 * kFrames);
 }
 
 TEST_P(MP3Walk, BytesBeforeTheFirstFrameAreNoError)

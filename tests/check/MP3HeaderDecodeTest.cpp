@@ -1,6 +1,8 @@
 #include "check/MP3Check.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
 
 namespace
 {
@@ -12,58 +14,44 @@ std::uint32_t Word(unsigned version, unsigned layer, unsigned protection, unsign
            rateIndex << 10 | padding << 9 | mode << 6;
 }
 
-enum : unsigned
-{
-    kMpeg25 = 0,
-    kVersionReserved = 1,
-    kMpeg2 = 2,
-    kMpeg1 = 3,
-};
-enum : unsigned
-{
-    kLayerReserved = 0,
-    kLayer3 = 1,
-    kLayer2 = 2,
-    kLayer1 = 3,
-};
-enum : unsigned
-{
-    kStereo = 0,
-    kJoint = 1,
-    kDual = 2,
-    kMono = 3,
-};
+// Field values as they stand in the header bits.
+constexpr unsigned kMpeg25 = 0, kVersionReserved = 1, kMpeg2 = 2, kMpeg1 = 3;
+constexpr unsigned kLayerReserved = 0, kLayer3 = 1, kLayer2 = 2, kLayer1 = 3;
+constexpr unsigned kStereo = 0, kJoint = 1, kDual = 2, kMono = 3;
 
-// Every numeric field but the header word is 0.
-bool NumbersAreBlank(const MP3FrameInfo& f)
+// The names of the flags that are set, in field order, so that one
+// comparison shows both what is set and that nothing else is.
+std::string Flags(const MP3FrameInfo& f)
 {
-    const std::int16_t flags[] = {f.isMpeg1,
-                                  f.isMpeg2,
-                                  f.isMpeg25,
-                                  f.isVersionReserved,
-                                  f.isLayer1,
-                                  f.isLayer2,
-                                  f.isLayer3,
-                                  f.isLayerReserved,
-                                  f.isProtected,
-                                  f.isPadded,
-                                  f.isPrivate,
-                                  f.isStereo,
-                                  f.isJointStereo,
-                                  f.isDualChannel,
-                                  f.isSingleChannel,
-                                  f.hasModeExtension,
-                                  f.isCopyright,
-                                  f.isOriginal,
-                                  f.emphasisNone,
-                                  f.emphasis5015,
-                                  f.emphasisReserved,
-                                  f.emphasisCCITT,
-                                  f.valid};
-    for (std::int16_t flag : flags)
-        if (flag != 0)
-            return false;
-    return f.frameLength == 0 && f.bitrate == 0 && f.sampleRate == 0;
+    const std::pair<const char*, std::int16_t MP3FrameInfo::*> kFlags[] = {
+        {"mpeg1", &MP3FrameInfo::isMpeg1},
+        {"mpeg2", &MP3FrameInfo::isMpeg2},
+        {"mpeg25", &MP3FrameInfo::isMpeg25},
+        {"version?", &MP3FrameInfo::isVersionReserved},
+        {"L1", &MP3FrameInfo::isLayer1},
+        {"L2", &MP3FrameInfo::isLayer2},
+        {"L3", &MP3FrameInfo::isLayer3},
+        {"layer?", &MP3FrameInfo::isLayerReserved},
+        {"crc", &MP3FrameInfo::isProtected},
+        {"pad", &MP3FrameInfo::isPadded},
+        {"private", &MP3FrameInfo::isPrivate},
+        {"stereo", &MP3FrameInfo::isStereo},
+        {"joint", &MP3FrameInfo::isJointStereo},
+        {"dual", &MP3FrameInfo::isDualChannel},
+        {"mono", &MP3FrameInfo::isSingleChannel},
+        {"modext", &MP3FrameInfo::hasModeExtension},
+        {"(c)", &MP3FrameInfo::isCopyright},
+        {"orig", &MP3FrameInfo::isOriginal},
+        {"emph-", &MP3FrameInfo::emphasisNone},
+        {"emph50/15", &MP3FrameInfo::emphasis5015},
+        {"emph?", &MP3FrameInfo::emphasisReserved},
+        {"emphCCITT", &MP3FrameInfo::emphasisCCITT},
+        {"valid", &MP3FrameInfo::valid}};
+    std::string names;
+    for (const auto& [name, member] : kFlags)
+        if (f.*member)
+            names += names.empty() ? name : std::string(" ") + name;
+    return names;
 }
 
 MP3FrameInfo Decode(std::uint32_t word)
@@ -78,23 +66,9 @@ TEST(MP3HeaderDecode, CommonMpeg1Layer3HeaderDecodesEveryField)
 {
     MP3FrameInfo f;
     EXPECT_EQ(CMP3Check::DecodeHeader(0xFFFB9064u, f), 1);
-    EXPECT_EQ(f.valid, 1);
-    EXPECT_EQ(f.isMpeg1, 1);
-    EXPECT_EQ(f.isMpeg2 + f.isMpeg25 + f.isVersionReserved, 0);
-    EXPECT_EQ(f.isLayer3, 1);
-    EXPECT_EQ(f.isLayer1 + f.isLayer2 + f.isLayerReserved, 0);
-    EXPECT_EQ(f.isProtected, 0);
+    EXPECT_EQ(Flags(f), "mpeg1 L3 joint modext orig emph- valid");
     EXPECT_EQ(f.bitrate, 128);
     EXPECT_EQ(f.sampleRate, 44100);
-    EXPECT_EQ(f.isPadded, 0);
-    EXPECT_EQ(f.isPrivate, 0);
-    EXPECT_EQ(f.isJointStereo, 1);
-    EXPECT_EQ(f.hasModeExtension, 1);
-    EXPECT_EQ(f.isStereo + f.isDualChannel + f.isSingleChannel, 0);
-    EXPECT_EQ(f.isCopyright, 0);
-    EXPECT_EQ(f.isOriginal, 1);
-    EXPECT_EQ(f.emphasisNone, 1);
-    EXPECT_EQ(f.emphasis5015 + f.emphasisReserved + f.emphasisCCITT, 0);
     EXPECT_EQ(f.frameLength, 417);
     EXPECT_STREQ(f.bitText, "11111111111110111001000001100100");
     EXPECT_EQ(f.headerWord, 0xFFFB9064u);
@@ -102,30 +76,16 @@ TEST(MP3HeaderDecode, CommonMpeg1Layer3HeaderDecodesEveryField)
     EXPECT_EQ(Decode(0xFFFB9264u).frameLength, 418);
 }
 
-TEST(MP3HeaderDecode, SingleBitFlagsAndEmphasis)
+TEST(MP3HeaderDecode, FlagsOfEveryModeEmphasisAndSingleBit)
 {
-    MP3FrameInfo f = Decode(0xFFFA9064u | 1u << 8 | 1u << 3 | 0x3u);
-    EXPECT_EQ(f.isProtected, 1);
-    EXPECT_EQ(f.isPrivate, 1);
-    EXPECT_EQ(f.isCopyright, 1);
-    EXPECT_EQ(f.emphasisCCITT, 1);
-    EXPECT_EQ(f.valid, 1);
-    EXPECT_EQ(Decode(0xFFFB9061u).emphasis5015, 1);
+    EXPECT_EQ(Flags(Decode(0xFFFA9064u | 1u << 8 | 1u << 3 | 0x3u)),
+              "mpeg1 L3 crc private joint modext (c) orig emphCCITT valid");
+    EXPECT_EQ(Flags(Decode(Word(kMpeg1, kLayer3, 1, 9, 0, 1, kStereo) | 0x1u)),
+              "mpeg1 L3 pad stereo emph50/15 valid");
+    EXPECT_EQ(Flags(Decode(Word(kMpeg2, kLayer2, 1, 9, 0, 0, kDual))), "mpeg2 L2 dual emph- valid");
     // A reserved emphasis is recorded but does not make the header unusable.
-    MP3FrameInfo reserved = Decode(0xFFFB9062u);
-    EXPECT_EQ(reserved.emphasisReserved, 1);
-    EXPECT_EQ(reserved.valid, 1);
-}
-
-TEST(MP3HeaderDecode, ChannelModes)
-{
-    MP3FrameInfo stereo = Decode(Word(kMpeg1, kLayer3, 1, 9, 0, 0, kStereo));
-    EXPECT_EQ(stereo.isStereo, 1);
-    EXPECT_EQ(stereo.hasModeExtension, 0);
-    EXPECT_EQ(Decode(Word(kMpeg1, kLayer3, 1, 9, 0, 0, kDual)).isDualChannel, 1);
-    MP3FrameInfo mono = Decode(Word(kMpeg1, kLayer3, 1, 9, 0, 0, kMono));
-    EXPECT_EQ(mono.isSingleChannel, 1);
-    EXPECT_EQ(mono.isJointStereo + mono.isStereo + mono.isDualChannel, 0);
+    EXPECT_EQ(Flags(Decode(Word(kMpeg25, kLayer1, 1, 9, 0, 0, kMono) | 0x2u)),
+              "mpeg25 L1 mono emph? valid");
 }
 
 struct LengthCase
@@ -169,8 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MP3HeaderDecode, AllOnesHasSyncButNoBitrateOrRate)
 {
     MP3FrameInfo f = Decode(0xFFFFFFFFu);
-    EXPECT_EQ(f.isMpeg1, 1);
-    EXPECT_EQ(f.isLayer1, 1);
+    EXPECT_EQ(Flags(f), "mpeg1 L1 pad private mono (c) orig emphCCITT");
     EXPECT_EQ(f.bitrate, 0);
     EXPECT_EQ(f.sampleRate, 0);
     EXPECT_EQ(f.frameLength, 0);
@@ -183,7 +142,8 @@ TEST(MP3HeaderDecode, WithoutSyncOnlyBitTextAndWordAreFilled)
     {
         MP3FrameInfo f;
         EXPECT_EQ(CMP3Check::DecodeHeader(word, f), 0);
-        EXPECT_TRUE(NumbersAreBlank(f)) << std::hex << word;
+        EXPECT_EQ(Flags(f), "") << std::hex << word;
+        EXPECT_EQ(f.frameLength + f.bitrate + f.sampleRate, 0);
         EXPECT_EQ(f.headerWord, word);
         EXPECT_EQ(f.bitText[0], word >> 31 ? '1' : '0');
     }
