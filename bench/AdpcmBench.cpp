@@ -1,0 +1,5 @@
+#include "audio/wav/ImaAdpcm.h"
+
+#include <benchmark/benchmark.h>
+
+BENCHMARK_MAIN();

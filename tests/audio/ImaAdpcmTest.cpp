@@ -1,0 +1,3 @@
+#include "audio/wav/ImaAdpcm.h"
+
+#include <gtest/gtest.h>
