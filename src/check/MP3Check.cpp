@@ -145,7 +145,7 @@ bool CMP3Check::CheckSource(IByteSource& source, IProgressSink* progress)
 
     if (in.Failed())
     {
-        m_Result.failure = "read error: " + source.ErrorText();
+        m_Result.failure = source.ErrorText();
         return false;
     }
     m_Result.readable = true;

@@ -23,6 +23,6 @@ public:
     // is allowed: later reads then return 0. Returns false on an error.
     virtual bool Skip(std::uint64_t count) = 0;
 
-    // Why the last Read or Skip failed, in the system's words.
+    // Why the last Read or Skip failed, in plain words ("read error: ...").
     virtual std::string ErrorText() const = 0;
 };

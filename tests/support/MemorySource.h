@@ -45,7 +45,7 @@ public:
         return true;
     }
 
-    std::string ErrorText() const override { return "Input/output error"; }
+    std::string ErrorText() const override { return "read error: Input/output error"; }
 
 private:
     std::vector<std::uint8_t> m_data;

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Text in the core is UTF-8. These helpers cut and convert it without ever
+// splitting a multi-byte sequence.
+
+bool IsValidUtf8(std::string_view text);
+
+// The longest prefix of `text` of at most `maxBytes` bytes that ends on a
+// character boundary.
+std::string CutUtf8(std::string_view text, std::size_t maxBytes);
+
+// Bytes from a file whose character set is unknown: UTF-8 when they are valid
+// UTF-8, else taken as Latin-1, the usual 8-bit tag encoding.
+std::string Utf8FromLegacy(std::string_view bytes);
