@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-
 bool CInputFile::Open(const std::string& path, std::string& error)
 {
     m_size = 0;
