@@ -16,10 +16,12 @@ constexpr std::uint64_t kProgressQuietEvery = 200;
 
 // Asks for the bytes a few frames ahead, so that headers are in the nearest
 // cache when the walk gets there.
+constexpr std::ptrdiff_t kPrefetchDistance = 2048;
+
 inline void PrefetchAhead(const std::uint8_t* at)
 {
 #if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(at + 2048);
+    __builtin_prefetch(at);
 #else
     (void)at;
 #endif
@@ -173,11 +175,12 @@ void CMP3Check::CountBufferedFrames(CByteReader& in, std::uint64_t& nextFrameSta
     std::int32_t lastLength = 0;
     while (end - next >= 4)
     {
-        PrefetchAhead(next);
+        if (end - next > kPrefetchDistance)
+            PrefetchAhead(next + kPrefetchDistance);
         const std::uint32_t word = static_cast<std::uint32_t>(next[0]) << 24 |
                                    static_cast<std::uint32_t>(next[1]) << 16 |
                                    static_cast<std::uint32_t>(next[2]) << 8 | next[3];
-        if (word != lastWord)
+        if (word != lastWord || lastLength == 0)
         {
             if (!HasSync(word))
                 break;

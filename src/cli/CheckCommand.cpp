@@ -2,6 +2,7 @@
 
 #include "check/MP3CheckTask.h"
 #include "cli/FileCollector.h"
+#include "cli/Printable.h"
 #include "cli/TerminalProgress.h"
 
 #include <algorithm>
@@ -13,26 +14,6 @@ namespace
 constexpr const char* kSoundWord = "OK";
 constexpr const char* kCorruptWord = "Corrupt";
 constexpr std::size_t kDamageShown = 10;
-
-// Keeps one line per file however odd the name: control characters that
-// would break a line or a tab-separated field are written as escapes.
-std::string EscapeForLine(const std::string& text)
-{
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text)
-    {
-        if (c == '\n')
-            escaped += "\\n";
-        else if (c == '\t')
-            escaped += "\\t";
-        else if (c == '\r')
-            escaped += "\\r";
-        else
-            escaped += c;
-    }
-    return escaped;
-}
 
 std::string Plural(std::size_t count, const char* word)
 {
@@ -56,9 +37,9 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     for (const std::string& path : m_options.paths)
         collector.Add(path);
     for (const std::string& error : collector.Errors())
-        m_context.err << kProgramName << ": " << error << "\n";
+        m_context.err << kProgramName << ": " << error << "\n"; // names already printable
     for (const std::string& folder : collector.EmptyFolders())
-        m_context.err << kProgramName << ": no .mp3 files in " << folder << "\n";
+        m_context.err << kProgramName << ": no .mp3 files in " << Printable(folder) << "\n";
 
     const std::vector<std::string>& files = collector.Files();
     CTerminalProgress progress(m_context.err, m_context.errIsTerminal, m_context.terminalWidth);
@@ -75,7 +56,8 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
         if (!result.readable)
         {
             ++tally.unreadable;
-            m_context.err << kProgramName << ": " << files[i] << ": " << result.failure << "\n";
+            m_context.err << kProgramName << ": " << Printable(files[i]) << ": " << result.failure
+                          << "\n";
         }
         else if (sound)
             ++tally.sound;
@@ -140,11 +122,12 @@ void CCheckCommand::PrintHelp()
         << "Options:\n"
         << "  -r, --recursive  also check the .mp3 files in the folders' subfolders\n"
         << "  -v, --verbose    under each corrupt file, list where it is damaged and why\n"
-        << "      --tsv        print only VERDICT<TAB>PATH lines, for scripts; a tab, line\n"
-        << "                   feed or carriage return in a path is written as \\t, \\n, \\r\n"
+        << "      --tsv        print only VERDICT<TAB>PATH lines, for scripts\n"
         << "  -h, --help       show this help\n"
         << "\n"
         << "A file that cannot be read counts as Corrupt; the reason goes to standard error.\n"
+        << "In printed paths a backslash is doubled and control characters are escaped\n"
+        << "(\\n, \\t, \\r, \\xNN), so that every file takes exactly one line.\n"
         << "On a terminal, a progress line is shown on standard error.\n"
         << "\n"
         << "Exit status: 0 if every file is sound, 1 if any is corrupt or unreadable,\n"
@@ -156,12 +139,12 @@ void CCheckCommand::PrintVerdict(const std::string& path, const MP3CheckResult& 
     const char* word = result.IsSound() ? kSoundWord : kCorruptWord;
     if (m_options.tsv)
     {
-        m_context.out << word << '\t' << EscapeForLine(path) << '\n';
+        m_context.out << word << '\t' << Printable(path) << '\n';
         return;
     }
     std::string padded = word;
     padded.resize(9, ' ');
-    m_context.out << padded << EscapeForLine(path) << '\n';
+    m_context.out << padded << Printable(path) << '\n';
     if (m_options.verbose)
         PrintDamage(result);
 }

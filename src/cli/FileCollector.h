@@ -17,7 +17,7 @@ public:
     void Add(const std::string& path);
 
     const std::vector<std::string>& Files() const { return m_files; }
-    // "PATH: reason" for each folder that could not be listed.
+    // "PATH: reason" for each folder that could not be listed, ready to print.
     const std::vector<std::string>& Errors() const { return m_errors; }
     // Folders that were read but held no wanted file.
     const std::vector<std::string>& EmptyFolders() const { return m_emptyFolders; }

@@ -1,5 +1,7 @@
 #include "cli/TerminalProgress.h"
 
+#include "cli/Printable.h"
+
 #include <algorithm>
 #include <ostream>
 
@@ -38,7 +40,7 @@ void CTerminalProgress::StartFile(std::size_t index, std::size_t total, const st
 {
     m_index = index;
     m_total = total;
-    m_path = path;
+    m_path = Printable(path);
     m_percent = 0;
     Draw();
 }

@@ -7,7 +7,13 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include "io/Paths.h"
+
 #include <io.h>
+#ifndef S_ISREG
+#define S_ISREG(mode) (((mode) & _S_IFMT) == _S_IFREG)
+#define S_ISDIR(mode) (((mode) & _S_IFMT) == _S_IFDIR)
+#endif
 #define TW_OPEN _open
 #define TW_READ _read
 #define TW_WRITE _write
@@ -66,7 +72,13 @@ bool CDiskFile::Open(const std::string& path, Mode mode)
     Close();
     // Non-blocking, so that opening a pipe with no writer cannot hang; such
     // files are refused below anyway.
+#ifdef _WIN32
+    // The C library would read a narrow path in the ANSI code page, not UTF-8.
+    const int fd = _wopen(PathFromUtf8(path).c_str(), OpenFlags(mode) | kBinary,
+                          _S_IREAD | _S_IWRITE);
+#else
     const int fd = TW_OPEN(path.c_str(), OpenFlags(mode) | kBinary | kNonBlocking, 0666);
+#endif
     if (fd < 0)
         return Fail(mode == Mode::Create ? "cannot create the file: " : "cannot open the file: ");
     tw_stat_t info{};

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <gtest/gtest.h>
 
 using namespace mp3words;
@@ -36,7 +37,7 @@ protected:
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(PieceSizes, MP3Walk, testing::Values(1, 7, 1 << 20));
+INSTANTIATE_TEST_SUITE_P(PieceSizes, MP3Walk, testing::Values(1, 7, 1000, 1 << 20));
 
 const std::size_t kFrames = 20;
 } // namespace
@@ -144,6 +145,15 @@ TEST_P(MP3Walk, ATruncatedLastFrameIsSound)
     EXPECT_TRUE(Walk(cutInHeader).IsSound());
 }
 
+TEST_P(MP3Walk, ZeroBytesAfterACountedFrameEndTheRun)
+{
+    CMP3StreamBuilder stream;
+    stream.Frame(kMpeg1L3, kMpeg1L3Length).Zeros(8);
+    MP3CheckResult result = Walk(stream);
+    EXPECT_TRUE(result.IsSound());
+    EXPECT_EQ(result.countedFrames, 1u);
+}
+
 TEST_P(MP3Walk, FreeFormatStreamsAreCorrupt)
 {
     CMP3StreamBuilder stream;
@@ -227,6 +237,80 @@ TEST_P(MP3Walk, EveryErrorIsCountedButOnlyTheFirstThousandAreKept)
     EXPECT_EQ(result.errors, 1500u);
     EXPECT_EQ(result.damage.size(), MP3CheckResult::kMaxRecordedDamage);
     EXPECT_EQ(result.damage.back().offset, 4u * (MP3CheckResult::kMaxRecordedDamage - 1));
+}
+
+namespace
+{
+// A stream of random pieces: sound frames of several kinds, unusable headers,
+// zeros, stray bytes, perhaps an ID3 tag first and a cut at the end.
+CMP3StreamBuilder RandomStream(std::mt19937& engine)
+{
+    auto random = [&engine] { return static_cast<std::uint32_t>(engine()); };
+    const std::pair<std::uint32_t, std::size_t> kKinds[] = {
+        {kMpeg1L3, kMpeg1L3Length}, {kMpeg1L3Padded, kMpeg1L3PaddedLength},
+        {0xFFFBE064u, 1044},        {kMpeg1L3Protected, kMpeg1L3Length},
+        {0xFFF3A864u, 208},         {0xFFFFFFFFu, 4},
+        {kFreeFormat, 417}};
+    CMP3StreamBuilder stream;
+    if (random() % 3 == 0)
+        stream.Id3v2(random() % 300);
+    const std::uint32_t pieces = 1 + random() % 40;
+    for (std::uint32_t p = 0; p < pieces; ++p)
+    {
+        const std::uint32_t choice = random() % 10;
+        if (choice < 7)
+        {
+            const auto& [header, length] = kKinds[random() % std::size(kKinds)];
+            stream.Frames(header, length, 1 + random() % 300);
+        }
+        else if (choice == 7)
+            stream.Zeros(random() % 9);
+        else
+            stream.Bytes({static_cast<std::uint8_t>(random()), 0xFF});
+    }
+    return stream;
+}
+
+MP3CheckResult WalkInPieces(const std::vector<std::uint8_t>& data, std::size_t piece,
+                            std::vector<int>& progress)
+{
+    class CSink final : public IProgressSink
+    {
+    public:
+        explicit CSink(std::vector<int>& values) : m_values(values) {}
+        bool IsCancelled() const override { return false; }
+        void SetProgress(int percent) override { m_values.push_back(percent); }
+
+    private:
+        std::vector<int>& m_values;
+    } sink(progress);
+    CMemorySource source(data, piece);
+    CMP3Check check;
+    check.CheckSource(source, &sink);
+    return check.GetResult();
+}
+} // namespace
+
+// Single-byte pieces keep every frame out of the buffer's fast path; large
+// pieces send nearly all through it. Both must see the same file.
+TEST(MP3CheckFastPath, CountsExactlyAsTheStepByStepWalk)
+{
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 150; ++round)
+    {
+        CMP3StreamBuilder stream = RandomStream(random);
+        std::vector<std::uint8_t> data = stream.Data();
+        data.resize(data.size() - random() % std::min<std::size_t>(data.size() + 1, 500));
+        std::vector<int> slowProgress, fastProgress;
+        const MP3CheckResult slow = WalkInPieces(data, 1, slowProgress);
+        const MP3CheckResult fast = WalkInPieces(data, 1 << 20, fastProgress);
+        ASSERT_EQ(fast.countedFrames, slow.countedFrames) << "round " << round;
+        ASSERT_EQ(fast.errors, slow.errors) << "round " << round;
+        ASSERT_EQ(fast.damage.size(), slow.damage.size());
+        for (std::size_t i = 0; i < slow.damage.size(); ++i)
+            ASSERT_EQ(fast.damage[i].offset, slow.damage[i].offset) << "round " << round;
+        ASSERT_EQ(fastProgress, slowProgress) << "round " << round;
+    }
 }
 
 TEST(MP3CheckReadErrors, AReadErrorIsNeverASoundVerdict)

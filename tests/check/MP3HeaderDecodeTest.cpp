@@ -126,6 +126,35 @@ INSTANTIATE_TEST_SUITE_P(
                    1441}),
     [](const testing::TestParamInfo<LengthCase>& param) { return param.param.name; });
 
+TEST(MP3HeaderDecode, BitrateAndSamplingRateTables)
+{
+    struct Row
+    {
+        unsigned version, layer;
+        int kbps[15];
+    };
+    const Row rows[] = {
+        {kMpeg1, kLayer1, {1, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448}},
+        {kMpeg1, kLayer2, {1, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384}},
+        {kMpeg1, kLayer3, {1, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+        {kMpeg2, kLayer1, {1, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256}},
+        {kMpeg25, kLayer2, {1, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}},
+        {kMpeg2, kLayer3, {1, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}},
+    };
+    for (const Row& row : rows)
+        for (unsigned index = 0; index < 16; ++index)
+            EXPECT_EQ(Decode(Word(row.version, row.layer, 1, index, 0, 0, kMono)).bitrate,
+                      index < 15 ? row.kbps[index] : 0)
+                << row.version << "/" << row.layer << " index " << index;
+
+    const int rates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
+    const unsigned versions[3] = {kMpeg1, kMpeg2, kMpeg25};
+    for (int v = 0; v < 3; ++v)
+        for (unsigned index = 0; index < 4; ++index)
+            EXPECT_EQ(Decode(Word(versions[v], kLayer3, 1, 9, index, 0, kJoint)).sampleRate,
+                      index < 3 ? rates[v][index] : 0);
+}
+
 TEST(MP3HeaderDecode, AllOnesHasSyncButNoBitrateOrRate)
 {
     MP3FrameInfo f = Decode(0xFFFFFFFFu);

@@ -146,10 +146,12 @@ TEST_F(CheckCommand, ProgressGoesToATerminalsErrorStreamOnly)
     EXPECT_EQ(piped.err, "");
 }
 
-TEST_F(CheckCommand, ControlCharactersInPathsCannotBreakLines)
+TEST_F(CheckCommand, OddCharactersInPathsCannotBreakLinesOrDriveTheTerminal)
 {
-    const std::string odd = File("two\nlines\t.mp3");
+    const std::string odd = File("two\nlines\t\x1B[31m\\.mp3");
     std::filesystem::copy_file(File("good.mp3"), odd);
     Outcome r = Cli({"check", "--tsv", odd});
-    EXPECT_EQ(r.out, "OK\t" + File("two\\nlines\\t.mp3") + "\n");
+    EXPECT_EQ(r.out, "OK\t" + File("two\\nlines\\t\\x1B[31m\\\\.mp3") + "\n");
+    const std::string missing = File("gone\x1B.mp3");
+    EXPECT_EQ(Cli({"check", "--tsv", missing}).err.find('\x1B'), std::string::npos);
 }
