@@ -49,7 +49,7 @@ bool CFileCollector::ListFolder(const fs::path& folder, std::vector<std::string>
             found.push_back(Utf8FromPath(entry.path()));
     }
     if (error)
-        m_errors.push_back(Printable(Utf8FromPath(folder)) + ": cannot read the folder: " +
-                           error.message());
+        m_errors.push_back(Printable(Utf8FromPath(folder)) +
+                           ": cannot read the folder: " + error.message());
     return !error;
 }

@@ -11,8 +11,8 @@
 
 #include <io.h>
 #ifndef S_ISREG
-#define S_ISREG(mode) (((mode) & _S_IFMT) == _S_IFREG)
-#define S_ISDIR(mode) (((mode) & _S_IFMT) == _S_IFDIR)
+#define S_ISREG(mode) (((mode)&_S_IFMT) == _S_IFREG)
+#define S_ISDIR(mode) (((mode)&_S_IFMT) == _S_IFDIR)
 #endif
 #define TW_OPEN _open
 #define TW_READ _read
@@ -74,8 +74,8 @@ bool CDiskFile::Open(const std::string& path, Mode mode)
     // files are refused below anyway.
 #ifdef _WIN32
     // The C library would read a narrow path in the ANSI code page, not UTF-8.
-    const int fd = _wopen(PathFromUtf8(path).c_str(), OpenFlags(mode) | kBinary,
-                          _S_IREAD | _S_IWRITE);
+    const int fd =
+        _wopen(PathFromUtf8(path).c_str(), OpenFlags(mode) | kBinary, _S_IREAD | _S_IWRITE);
 #else
     const int fd = TW_OPEN(path.c_str(), OpenFlags(mode) | kBinary | kNonBlocking, 0666);
 #endif

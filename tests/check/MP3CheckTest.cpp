@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <random>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace mp3words;
 
