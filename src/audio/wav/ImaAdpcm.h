@@ -29,6 +29,7 @@ private:
     std::size_t m_blockAlign;
     std::size_t m_samplesPerBlock;
     int m_stepIndex[2] = {0, 0};
+    bool m_started = false; // the first block picks its own starting step
 };
 
 // Decodes blocks back to interleaved 16-bit PCM.
