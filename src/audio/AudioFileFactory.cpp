@@ -1,0 +1,12 @@
+#include "audio/AudioFileFactory.h"
+
+#include "audio/wav/AudioWaveFile.h"
+#include "io/Paths.h"
+
+std::unique_ptr<CAudioFile> CreateAudioFileFor(const std::string& path)
+{
+    const std::string extension = UpperCaseExtension(PathFromUtf8(path));
+    if (extension == ".WAV")
+        return std::make_unique<CAudioWaveFile>();
+    return nullptr;
+}

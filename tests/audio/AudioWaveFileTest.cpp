@@ -1,0 +1,403 @@
+#include "audio/wav/AudioWaveFile.h"
+
+#include "io/FileException.h"
+#include "support/TempDir.h"
+#include "support/WaveBuilder.h"
+
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
+namespace
+{
+std::uint32_t LE32(const std::vector<std::uint8_t>& bytes, std::size_t at)
+{
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+           static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+class WaveFile : public testing::Test
+{
+protected:
+    // Writes `samples` of 44100 Hz stereo through the class; returns the path.
+    std::string Write(const std::string& name, const std::vector<std::int16_t>& samples,
+                      const CWaveFormat& format = CWaveFormat::Pcm44100Stereo())
+    {
+        CAudioWaveFile file;
+        file.CreateForWriting(m_dir.File(name), format);
+        // In uneven pieces, as the pipelines hand them over.
+        const std::vector<std::uint8_t> bytes = AsBytes(samples);
+        for (std::size_t at = 0; at < bytes.size(); at += 30001)
+            file.WriteData(bytes.data() + at, std::min<std::size_t>(30001, bytes.size() - at));
+        file.CloseWriting();
+        return m_dir.File(name);
+    }
+
+    // Opens `path` and reads all its PCM in the pipelines' 32768-byte calls.
+    static std::vector<std::int16_t> ReadAll(CAudioWaveFile& file)
+    {
+        std::vector<std::uint8_t> all, block(32768);
+        EXPECT_TRUE(file.BeginDecoding()) << file.GetError();
+        std::int32_t got;
+        while ((got = file.Read(2048, 16, block.data(), block.size())) > 0)
+            all.insert(all.end(), block.begin(), block.begin() + got);
+        file.EndDecoding();
+        return AsSamples(all);
+    }
+
+    static std::vector<std::int16_t> ReadAll(const std::string& path)
+    {
+        CAudioWaveFile file;
+        file.SetPath(path);
+        return ReadAll(file);
+    }
+
+    CTempDir m_dir;
+};
+} // namespace
+
+TEST_F(WaveFile, PcmRoundTripKeepsTheLayoutAndEverySample)
+{
+    const std::vector<std::int16_t> samples = TestSignal(44100 * 5 / 2, 2); // 2.5 s
+    const std::string path = Write("pcm.wav", samples);
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    ASSERT_EQ(bytes.size(), 46 + samples.size() * 2);
+    EXPECT_EQ(LE32(bytes, 4), bytes.size() - 8);
+    EXPECT_EQ(LE32(bytes, 16), 18u) << "an 18-byte format block";
+    EXPECT_EQ(std::memcmp(&bytes[38], "data", 4), 0);
+    EXPECT_EQ(LE32(bytes, 42), samples.size() * 2);
+
+    CAudioWaveFile file;
+    file.SetPath(path);
+    ASSERT_TRUE(file.IsValid()) << file.GetError();
+    EXPECT_EQ(file.GetLength(), 2100);
+    EXPECT_EQ(file.GetSampleRate(), 44100u);
+    EXPECT_EQ(file.GetChannels(), 2);
+    EXPECT_EQ(file.GetBitsPerSample(), 16);
+    EXPECT_EQ(ReadAll(file), samples);
+}
+
+TEST_F(WaveFile, SeekGoesToTheStartOfTheSecond)
+{
+    const std::vector<std::int16_t> samples = TestSignal(44100 * 4, 2);
+    CAudioWaveFile file;
+    file.SetPath(Write("seek.wav", samples));
+    ASSERT_TRUE(file.BeginDecoding());
+    file.Seek(2999);
+    EXPECT_EQ(file.GetPosition(), 2000);
+    std::int16_t first[2];
+    ASSERT_EQ(file.Read(4, 1, first, sizeof first), 4);
+    EXPECT_EQ(first[0], samples[2 * 44100 * 2]);
+    file.Seek(60000); // past the end: nothing more to read
+    EXPECT_LE(file.Read(4, 1, first, sizeof first), 0);
+    file.EndDecoding();
+}
+
+TEST_F(WaveFile, AnOddDataChunkGetsAPadByte)
+{
+    CAudioWaveFile file;
+    file.CreateForWriting(m_dir.File("odd.wav"), CWaveFormat::Pcm44100Stereo());
+    file.WriteData("abc", 3);
+    file.CloseWriting();
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(m_dir.File("odd.wav"));
+    ASSERT_EQ(bytes.size(), 46u + 4);
+    EXPECT_EQ(LE32(bytes, 42), 3u);
+    EXPECT_EQ(bytes.back(), 0);
+    EXPECT_EQ(LE32(bytes, 4), bytes.size() - 8);
+}
+
+TEST_F(WaveFile, TagsAreAppendedOnceThenOverwrittenAndNeverReadAsAudio)
+{
+    const std::vector<std::int16_t> samples = TestSignal(4410, 2);
+    const std::string path = Write("tags.wav", samples);
+    const std::size_t plainSize = ReadFileBytes(path).size();
+    CAudioWaveFile file;
+    file.SetPath(path);
+    file.SetTitle(std::string(70, 't'));
+    file.SetArtist("Artist");
+    file.SetAlbum("Caf\xC3\xA9 " + std::string(61, 'x') + "\xC3\xA9"); // é across byte 63
+    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    ASSERT_EQ(bytes.size(), plainSize + 216);
+    EXPECT_EQ(LE32(bytes, 4), bytes.size() - 8);
+
+    file.SetTitle("Second");
+    ASSERT_TRUE(file.WriteTags());
+    EXPECT_EQ(ReadFileBytes(path).size(), plainSize + 216) << "one set of tag chunks";
+
+    CAudioWaveFile reread;
+    reread.SetPath(path);
+    ASSERT_TRUE(reread.IsValid());
+    EXPECT_EQ(reread.GetTitle(), "Second");
+    EXPECT_EQ(reread.GetArtist(), "Artist");
+    EXPECT_EQ(reread.GetAlbum(), "Caf\xC3\xA9 " + std::string(57, 'x')) << "cut before the é";
+    EXPECT_EQ(ReadAll(reread), samples);
+
+    CAudioWaveFile longTitle;
+    longTitle.SetPath(path);
+    longTitle.SetTitle(std::string(70, 't'));
+    ASSERT_TRUE(longTitle.WriteTags());
+    longTitle.SetPath(path);
+    ASSERT_TRUE(longTitle.IsValid());
+    EXPECT_EQ(longTitle.GetTitle(), std::string(63, 't'));
+}
+
+TEST_F(WaveFile, WritingTagsNeverOverwritesOtherChunks)
+{
+    const std::vector<std::uint8_t> audio = AsBytes(TestSignal(1000, 2));
+    const std::vector<std::uint8_t> list = {'I', 'N', 'F', 'O', 'k', 'e', 'e', 'p'};
+    const std::string path = m_dir.File("foreign.wav");
+    // A short title chunk followed by a chunk of another program.
+    CWaveBuilder()
+        .Format(1, 2, 44100, 16, 4)
+        .Chunk("data", audio)
+        .Chunk("TITL", {'o', 'l', 'd', 0})
+        .Chunk("LIST", list)
+        .WriteTo(path);
+    CAudioWaveFile file;
+    file.SetPath(path);
+    ASSERT_TRUE(file.IsValid());
+    EXPECT_EQ(file.GetTitle(), "old");
+    file.SetTitle("New title");
+    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    EXPECT_EQ(LE32(bytes, 4), bytes.size() - 8);
+    const auto listAt = std::search(bytes.begin(), bytes.end(), list.begin(), list.end());
+    EXPECT_NE(listAt, bytes.end()) << "the LIST chunk is intact";
+    file.SetPath(path);
+    ASSERT_TRUE(file.IsValid());
+    EXPECT_EQ(file.GetTitle(), "New title");
+    EXPECT_EQ(ReadAll(file), AsSamples(audio));
+}
+
+TEST_F(WaveFile, OtherChunksBeforeTheDataAreSkipped)
+{
+    const std::vector<std::uint8_t> audio = AsBytes(TestSignal(44100, 2));
+    CWaveBuilder()
+        .Format(1, 2, 44100, 16, 4)
+        .Chunk("LIST", std::vector<std::uint8_t>(37, 'i'))
+        .Chunk("data", audio)
+        .WriteTo(m_dir.File("list.wav"));
+    CAudioWaveFile file;
+    file.SetPath(m_dir.File("list.wav"));
+    ASSERT_TRUE(file.IsValid()) << file.GetError();
+    EXPECT_EQ(file.GetLength(), 600);
+    EXPECT_EQ(ReadAll(file), AsSamples(audio));
+}
+
+TEST_F(WaveFile, ShortDataGivesANegativeLength)
+{
+    CWaveBuilder()
+        .Format(1, 2, 44100, 16, 4)
+        .Chunk("data", AsBytes(TestSignal(4410, 2)))
+        .WriteTo(m_dir.File("short.wav"));
+    CAudioWaveFile file;
+    file.SetPath(m_dir.File("short.wav"));
+    ASSERT_TRUE(file.IsValid());
+    EXPECT_EQ(file.GetLength(), -300);
+}
+
+TEST_F(WaveFile, ImaAdpcmRoundTripKeepsTheLayoutAndTheSound)
+{
+    const std::vector<std::int16_t> samples = TestSignal(44100 * 3 + 123, 2);
+    const std::string path = Write("adpcm.wav", samples, CWaveFormat::ImaAdpcm44100Stereo());
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    EXPECT_EQ(LE32(bytes, 16), 20u);
+    EXPECT_EQ(LE32(bytes, 28), 44251u);
+    EXPECT_EQ(std::memcmp(&bytes[40], "data", 4), 0) << "data at offset 48";
+    const std::size_t blocks = (samples.size() / 2 + 2040) / 2041;
+    EXPECT_EQ(LE32(bytes, 44), blocks * 2048) << "the last block is padded whole";
+
+    CAudioWaveFile file;
+    file.SetPath(path);
+    ASSERT_TRUE(file.IsValid()) << file.GetError();
+    EXPECT_EQ(file.GetBitsPerSample(), 4);
+    EXPECT_EQ(file.GetChannels(), 2);
+    const std::vector<std::int16_t> decoded = ReadAll(file);
+    ASSERT_GE(decoded.size(), samples.size());
+    const double snr = SnrDb(samples, decoded);
+    std::cout << "IMA ADPCM round trip SNR: " << snr << " dB\n";
+    EXPECT_GT(snr, 20.0);
+}
+
+TEST_F(WaveFile, OtherSampleFormatsAreDeliveredAs16Bit)
+{
+    struct Case
+    {
+        const char* name;
+        CWaveBuilder builder;
+        std::vector<std::uint8_t> data;
+        std::vector<std::int16_t> expected;
+        std::uint16_t bits;
+    };
+    const float floats[2] = {0.5f, -1.5f};
+    const double doubles[2] = {-0.25, 1.0};
+    std::vector<std::uint8_t> floatBytes(8), doubleBytes(16);
+    std::memcpy(floatBytes.data(), floats, 8);
+    std::memcpy(doubleBytes.data(), doubles, 16);
+    Case cases[] = {
+        {"8-bit", CWaveBuilder().Format(1, 2, 8000, 8, 2), {0x80, 0xFF}, {0, 127 * 256}, 8},
+        {"24-bit", CWaveBuilder().Format(1, 1, 8000, 24, 3), {0x11, 0x34, 0x12}, {0x1234}, 24},
+        {"32-bit", CWaveBuilder().Format(1, 1, 8000, 32, 4), {1, 2, 0xFE, 0xFF}, {-2}, 32},
+        {"float", CWaveBuilder().Format(3, 2, 8000, 32, 8), floatBytes, {16384, -32768}, 32},
+        {"double", CWaveBuilder().Format(3, 2, 8000, 64, 16), doubleBytes, {-8192, 32767}, 64},
+        {"extensible 24",
+         CWaveBuilder().ExtensibleFormat(1, 2, 8000, 24),
+         {0, 0, 0x80, 0xFF, 0xFF, 0x7F},
+         {-32768, 32767},
+         24},
+        {"extensible float",
+         CWaveBuilder().ExtensibleFormat(3, 1, 8000, 32),
+         floatBytes,
+         {16384, -32768},
+         32},
+        {"A-law", CWaveBuilder().Format(6, 1, 8000, 8, 1), {0xD5, 0x2A}, {8, -32256}, 8},
+        {"mu-law", CWaveBuilder().Format(7, 1, 8000, 8, 1), {0xFF, 0x00}, {0, -32124}, 8},
+    };
+    for (Case& c : cases)
+    {
+        const std::string path = m_dir.File(std::string(c.name) + ".wav");
+        c.builder.Chunk("data", c.data).WriteTo(path);
+        CAudioWaveFile file;
+        file.SetPath(path);
+        ASSERT_TRUE(file.IsValid()) << c.name << ": " << file.GetError();
+        EXPECT_EQ(file.GetBitsPerSample(), c.bits) << c.name;
+        EXPECT_EQ(ReadAll(file), c.expected) << c.name;
+    }
+}
+
+TEST_F(WaveFile, MoreThanTwoChannelsAreMixedDownToStereo)
+{
+    // 5.1: front left, front right, centre, low frequency, back left, back right.
+    const std::vector<std::int16_t> frame = {10000, -10000, 7071, 32767, 0, 0};
+    CWaveBuilder()
+        .Format(1, 6, 48000, 16, 12)
+        .Chunk("data", AsBytes(frame))
+        .WriteTo(m_dir.File("surround.wav"));
+    CAudioWaveFile file;
+    file.SetPath(m_dir.File("surround.wav"));
+    ASSERT_TRUE(file.IsValid());
+    EXPECT_EQ(file.GetChannels(), 2);
+    const std::vector<std::int16_t> stereo = ReadAll(file);
+    ASSERT_EQ(stereo.size(), 2u);
+    EXPECT_NEAR(stereo[0], (10000 + 0.7071 * 7071) / (1 + 0.7071 + 0.7071), 1);
+    EXPECT_NEAR(stereo[1], (-10000 + 0.7071 * 7071) / (1 + 0.7071 + 0.7071), 1);
+}
+
+TEST_F(WaveFile, HostileHeadersAreRefusedOrClamped)
+{
+    const std::vector<std::uint8_t> audio = AsBytes(TestSignal(1000, 2));
+    struct Case
+    {
+        const char* name;
+        CWaveBuilder builder;
+        bool valid;
+    };
+    Case cases[] = {
+        {"not RIFF", CWaveBuilder(), false},
+        {"no format", CWaveBuilder().Chunk("data", audio), false},
+        {"huge format", CWaveBuilder().ChunkClaiming("fmt ", 0x7FFFFFF0u, {1, 0, 2, 0}), false},
+        {"no data", CWaveBuilder().Format(1, 2, 44100, 16, 4), false},
+        {"mp3 inside", CWaveBuilder().Format(0x55, 2, 44100, 0, 1).Chunk("data", audio), false},
+        {"zero rate", CWaveBuilder().Format(1, 2, 0, 16, 4).Chunk("data", audio), false},
+        {"no channels", CWaveBuilder().Format(1, 0, 44100, 16, 4).Chunk("data", audio), false},
+        {"streamed sizes",
+         CWaveBuilder()
+             .Format(1, 2, 44100, 16, 4)
+             .ChunkClaiming("data", 0xFFFFFFFFu, audio)
+             .RiffSize(0xFFFFFFFFu),
+         true},
+        {"cut short",
+         CWaveBuilder().Format(1, 2, 44100, 16, 4).ChunkClaiming("data", 1u << 20, audio), true},
+        {"riff size zero",
+         CWaveBuilder().Format(1, 2, 44100, 16, 4).Chunk("data", audio).RiffSize(0), true},
+    };
+    for (Case& c : cases)
+    {
+        const std::string path = m_dir.File("hostile.wav");
+        std::vector<std::uint8_t> bytes = c.builder.Bytes();
+        if (std::string(c.name) == "not RIFF")
+            bytes = {'R', 'I', 'F', 'X', 0, 0, 0, 0};
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+        CAudioWaveFile file;
+        file.SetPath(path);
+        ASSERT_EQ(file.IsValid(), c.valid) << c.name << ": " << file.GetError();
+        if (c.valid)
+            EXPECT_EQ(ReadAll(file), AsSamples(audio)) << c.name;
+        else
+            EXPECT_FALSE(file.GetError().empty()) << c.name;
+    }
+}
+
+TEST_F(WaveFile, TagsAddedToAStreamedFileAreNotTakenForAudio)
+{
+    const std::vector<std::uint8_t> audio = AsBytes(TestSignal(1000, 2));
+    const std::string path = m_dir.File("streamed.wav");
+    CWaveBuilder()
+        .Format(1, 2, 44100, 16, 4)
+        .ChunkClaiming("data", 0xFFFFFFFFu, audio)
+        .RiffSize(0xFFFFFFFFu)
+        .WriteTo(path);
+    CAudioWaveFile file;
+    file.SetPath(path);
+    file.SetTitle("Live");
+    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    file.SetPath(path);
+    ASSERT_TRUE(file.IsValid());
+    EXPECT_EQ(file.GetTitle(), "Live");
+    EXPECT_EQ(ReadAll(file), AsSamples(audio));
+}
+
+TEST_F(WaveFile, WriteFailuresRaiseAFileExceptionAndLeaveNoFile)
+{
+    CAudioWaveFile file;
+    const std::string missingFolder = m_dir.File("no/such/folder/out.wav");
+    try
+    {
+        file.CreateForWriting(missingFolder, CWaveFormat::Pcm44100Stereo());
+        FAIL() << "created a file in a missing folder";
+    }
+    catch (const CFileException& error)
+    {
+        EXPECT_EQ(error.Path(), missingFolder);
+        EXPECT_EQ(error.GetCause(), CFileException::kDiskFull);
+    }
+
+#ifndef _WIN32
+    // A file size limit stands in for a full disk.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::string path = m_dir.File("full.wav");
+    bool thrown = false;
+    try
+    {
+        file.CreateForWriting(path, CWaveFormat::Pcm44100Stereo());
+        const std::vector<std::uint8_t> second = AsBytes(TestSignal(44100, 2));
+        file.WriteData(second.data(), second.size());
+        file.CloseWriting();
+    }
+    catch (const CFileException& error)
+    {
+        thrown = true;
+        EXPECT_EQ(error.Path(), path);
+        EXPECT_NE(error.Reason().find("write error"), std::string::npos) << error.Reason();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_TRUE(thrown);
+    EXPECT_FALSE(std::filesystem::exists(path)) << "no half-written file is left";
+#endif
+}
