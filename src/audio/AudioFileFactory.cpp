@@ -1,5 +1,6 @@
 #include "audio/AudioFileFactory.h"
 
+#include "audio/ogg/AudioOggFile.h"
 #include "audio/wav/AudioWaveFile.h"
 #include "io/Paths.h"
 
@@ -8,5 +9,7 @@ std::unique_ptr<CAudioFile> CreateAudioFileFor(const std::string& path)
     const std::string extension = UpperCaseExtension(PathFromUtf8(path));
     if (extension == ".WAV")
         return std::make_unique<CAudioWaveFile>();
+    if (extension == ".OGG")
+        return std::make_unique<CAudioOggFile>();
     return nullptr;
 }

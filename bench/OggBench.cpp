@@ -1,0 +1,5 @@
+#include "audio/ogg/AudioOggFile.h"
+
+#include <benchmark/benchmark.h>
+
+BENCHMARK_MAIN();

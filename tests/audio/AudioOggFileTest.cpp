@@ -1,0 +1,3 @@
+#include "audio/ogg/AudioOggFile.h"
+
+#include <gtest/gtest.h>

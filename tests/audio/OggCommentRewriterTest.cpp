@@ -1,0 +1,3 @@
+#include "audio/ogg/OggCommentRewriter.h"
+
+#include <gtest/gtest.h>
