@@ -81,3 +81,29 @@ std::string Utf8FromLegacy(std::string_view bytes)
     }
     return text;
 }
+
+std::string Latin1FromUtf8(std::string_view text)
+{
+    std::string latin1;
+    latin1.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();)
+    {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = SequenceLength(lead);
+        if (length == 0 || !IsValidUtf8(text.substr(i, length)))
+        {
+            latin1 += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        if (length == 1)
+            latin1 += static_cast<char>(lead);
+        else if (length == 2 && lead <= 0xC3)
+            latin1 += static_cast<char>((lead & 0x03) << 6 |
+                                        (static_cast<unsigned char>(text[i + 1]) & 0x3F));
+        else
+            latin1 += '?';
+        i += length;
+    }
+    return latin1;
+}

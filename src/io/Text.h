@@ -13,6 +13,10 @@ bool IsValidUtf8(std::string_view text);
 // character boundary.
 std::string CutUtf8(std::string_view text, std::size_t maxBytes);
 
+// UTF-8 text as Latin-1 bytes, for formats that hold only that; characters
+// beyond Latin-1 become '?'. Invalid UTF-8 bytes are taken as Latin-1.
+std::string Latin1FromUtf8(std::string_view text);
+
 // Bytes from a file whose character set is unknown: UTF-8 when they are valid
 // UTF-8, else taken as Latin-1, the usual 8-bit tag encoding.
 std::string Utf8FromLegacy(std::string_view bytes);

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "io/DiskFile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct lame_global_struct;
+
+// What a conversion hands the MP3 encoder: the texts for the ID3v1 tag and
+// the encoder settings.
+struct EncodeTags
+{
+    std::string title;
+    std::string artist;
+    std::string album;
+    std::int32_t bitrate = 128; // kbit/s
+    std::int32_t quality = 5;   // 0 best to 9 fastest
+    bool vbr = false;
+};
+
+// Encodes 44100 Hz stereo 16-bit PCM into a new MP3 file in 1152-sample
+// frames: joint stereo, no bit reservoir, variable bitrate between the
+// neighbours of the chosen bitrate when asked, an information frame for
+// variable-bitrate output only, and an ID3v1 tag when any text is set.
+// Every failure raises CFileException with the path; a file left unfinished
+// (a failure, or the object dropped before End) is removed.
+class CMp3Encoder
+{
+public:
+    static constexpr std::size_t kFrameSamples = 1152;
+
+    CMp3Encoder() = default;
+    ~CMp3Encoder();
+    CMp3Encoder(const CMp3Encoder&) = delete;
+    CMp3Encoder& operator=(const CMp3Encoder&) = delete;
+
+    // Refuses a bitrate MPEG-1 Layer III lacks at 44100 Hz before anything
+    // is written. `samples` is the expected length in samples per channel.
+    void Begin(const std::string& path, const EncodeTags& tags, std::uint64_t samples);
+    // Interleaved left/right pairs; an odd last byte is ignored.
+    void Encode(const void* pcm, std::size_t bytes);
+    void End();
+
+    std::size_t HeldValues() const { return m_held.size(); }
+
+private:
+    void Configure(const EncodeTags& tags, std::uint64_t samples);
+    void EncodeFrames(const std::int16_t* values, std::size_t pairs);
+    void WriteOut(int bytes);
+    void WriteId3v1();
+    [[noreturn]] void Fail(const std::string& reason);
+    void Abandon();
+
+    lame_global_struct* m_lame = nullptr;
+    CDiskFile m_file;
+    std::string m_path;
+    std::vector<std::int16_t> m_held;
+    std::vector<std::uint8_t> m_mp3;
+    bool m_informationFrame = false;
+    std::string m_id3Texts[3]; // title, artist, album in Latin-1, at most 30 bytes
+};
+
+// Why `bitrate` cannot be encoded at 44100 Hz, or empty when it can.
+std::string RefusedBitrate(std::int32_t bitrate, bool vbr);

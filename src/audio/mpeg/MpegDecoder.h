@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+struct mpg123_handle_struct;
+
+// Rate and channel layout of the decoder's output.
+struct MpegOutputFormat
+{
+    std::uint32_t sampleRate = 0;
+    bool stereo = false;
+};
+
+// An MPEG audio decoder for one file: open, decode blocks of signed 16-bit
+// interleaved PCM, the output format, seek, duration and position, all in
+// milliseconds. Owns the decoder; closes it when destroyed.
+class CMpegDecoder
+{
+public:
+    CMpegDecoder() = default;
+    ~CMpegDecoder();
+    CMpegDecoder(const CMpegDecoder&) = delete;
+    CMpegDecoder& operator=(const CMpegDecoder&) = delete;
+
+    // Opens `path` (UTF-8). The duration is exact for variable-bitrate files:
+    // taken from their information frame, or from a scan of the whole file
+    // when there is none. On failure returns false and sets `error`.
+    bool Open(const std::string& path, std::string& error);
+    void Close();
+    bool IsOpen() const { return m_handle != nullptr; }
+
+    // Decodes the next block into `buffer`: the bytes written, 0 or less at the end.
+    std::int64_t DecodeBlock(std::uint8_t* buffer, std::size_t size);
+    MpegOutputFormat OutputFormat() const;
+    void SeekMs(std::int64_t milliseconds);
+    std::int64_t DurationMs() const;
+    std::int64_t PositionMs() const;
+
+private:
+    std::int64_t SamplesToMs(std::int64_t samples) const;
+
+    mpg123_handle_struct* m_handle = nullptr;
+    std::int64_t m_durationMs = 0;
+};

@@ -1,0 +1,123 @@
+#include "audio/mpeg/MpegTags.h"
+
+#include "io/Text.h"
+
+#include <apetag.h>
+#include <id3v1tag.h>
+#include <id3v2frame.h>
+#include <id3v2header.h>
+#include <id3v2tag.h>
+#include <mpegfile.h>
+
+namespace
+{
+std::string Utf8(const TagLib::String& text)
+{
+    return text.to8Bit(true);
+}
+
+// The text of the first of `frameIds` that the tag holds and is not empty.
+std::string FirstFrameText(TagLib::ID3v2::Tag& tag, std::initializer_list<const char*> frameIds)
+{
+    const TagLib::ID3v2::FrameListMap& frames = tag.frameListMap();
+    for (const char* id : frameIds)
+    {
+        const auto found = frames.find(id);
+        if (found == frames.end())
+            continue;
+        for (const TagLib::ID3v2::Frame* frame : found->second)
+        {
+            const std::string text = Utf8(frame->toString());
+            if (!text.empty())
+                return text;
+        }
+    }
+    return {};
+}
+
+void FillFromId3v2(TagLib::ID3v2::Tag& tag, TrackTags& tags)
+{
+    tags.title = FirstFrameText(tag, {"TIT2"});
+    tags.artist = FirstFrameText(tag, {"TPE1", "TPE2", "TPE3", "TCOM"});
+    tags.album = FirstFrameText(tag, {"TALB"});
+}
+
+// Fills only the texts still empty.
+void FillGaps(const TagLib::Tag& tag, TrackTags& tags)
+{
+    if (tags.title.empty())
+        tags.title = Utf8(tag.title());
+    if (tags.artist.empty())
+        tags.artist = Utf8(tag.artist());
+    if (tags.album.empty())
+        tags.album = Utf8(tag.album());
+}
+
+// ID3v1 holds Latin-1 in 30-byte fields.
+TagLib::String Id3v1Text(const std::string& utf8)
+{
+    return TagLib::String(Latin1FromUtf8(utf8).substr(0, 30), TagLib::String::Latin1);
+}
+
+TagLib::String Utf8String(const std::string& utf8)
+{
+    return TagLib::String(utf8, TagLib::String::UTF8);
+}
+} // namespace
+
+bool ReadMpegTags(const std::string& path, TrackTags& tags, std::string& error)
+{
+    tags = TrackTags{};
+    TagLib::MPEG::File file(path.c_str(), false);
+    if (!file.isOpen())
+    {
+        error = "cannot open the file";
+        return false;
+    }
+    if (file.hasID3v2Tag())
+        FillFromId3v2(*file.ID3v2Tag(), tags);
+    if (file.hasID3v1Tag())
+        FillGaps(*file.ID3v1Tag(), tags);
+    if (file.hasAPETag())
+        FillGaps(*file.APETag(), tags);
+    return true;
+}
+
+bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& error)
+{
+    TagLib::MPEG::File file(path.c_str(), false);
+    if (!file.isOpen() || !file.isValid())
+    {
+        error = "cannot open the file";
+        return false;
+    }
+    if (file.readOnly())
+    {
+        error = "the file is read-only";
+        return false;
+    }
+    TagLib::ID3v1::Tag* v1 = file.ID3v1Tag(true);
+    v1->setTitle(Id3v1Text(tags.title));
+    v1->setArtist(Id3v1Text(tags.artist));
+    v1->setAlbum(Id3v1Text(tags.album));
+    int which = TagLib::MPEG::File::ID3v1;
+
+    // Keep the ID3v2 version the file has, so that older players still read it.
+    auto version = TagLib::ID3v2::v4;
+    if (file.hasID3v2Tag())
+    {
+        TagLib::ID3v2::Tag* v2 = file.ID3v2Tag();
+        v2->setTitle(Utf8String(tags.title));
+        v2->setArtist(Utf8String(tags.artist));
+        v2->setAlbum(Utf8String(tags.album));
+        if (v2->header()->majorVersion() < 4)
+            version = TagLib::ID3v2::v3;
+        which |= TagLib::MPEG::File::ID3v2;
+    }
+    if (!file.save(which, TagLib::File::StripNone, version, TagLib::File::DoNotDuplicate))
+    {
+        error = "cannot write the tags into the file";
+        return false;
+    }
+    return true;
+}

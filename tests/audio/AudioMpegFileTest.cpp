@@ -1,0 +1,291 @@
+#include "audio/mpeg/AudioMpegFile.h"
+
+#include "check/MP3Check.h"
+#include "io/FileException.h"
+#include "support/TempDir.h"
+#include "support/WaveBuilder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <id3v2tag.h>
+#include <mpegfile.h>
+#include <set>
+#include <textidentificationframe.h>
+
+namespace
+{
+class MpegFile : public testing::Test
+{
+protected:
+    // Encodes `seconds` of the test signal; returns the path.
+    std::string Encode(const std::string& name, EncodeTags tags, double seconds = 3.0)
+    {
+        const std::vector<std::int16_t> pcm =
+            TestSignal(static_cast<std::size_t>(44100 * seconds), 2);
+        CAudioMpegFile file;
+        file.BeginEncoding(m_dir.File(name), tags,
+                           static_cast<std::uint64_t>(seconds * 1000 * 44.1));
+        const std::vector<std::uint8_t> bytes = AsBytes(pcm);
+        for (std::size_t at = 0; at < bytes.size(); at += 32768)
+            file.EncodeData(bytes.data() + at, std::min<std::size_t>(32768, bytes.size() - at));
+        file.EndEncoding();
+        return m_dir.File(name);
+    }
+
+    // The bitrate of every audio frame, the information frame left out.
+    static std::vector<int> FrameBitrates(const std::string& path)
+    {
+        const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+        std::vector<int> bitrates;
+        for (std::size_t at = 0; at + 4 <= bytes.size();)
+        {
+            MP3FrameInfo frame;
+            const std::uint32_t word = static_cast<std::uint32_t>(bytes[at]) << 24 |
+                                       bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
+            if (!CMP3Check::DecodeHeader(word, frame))
+                break;
+            if (!HasInformationFrame(bytes, at))
+                bitrates.push_back(frame.bitrate);
+            at += static_cast<std::size_t>(frame.frameLength);
+        }
+        return bitrates;
+    }
+
+    static bool HasInformationFrame(const std::vector<std::uint8_t>& bytes, std::size_t at = 0)
+    {
+        const std::string head(bytes.begin() + static_cast<long>(at),
+                               bytes.begin() + static_cast<long>(std::min(at + 64, bytes.size())));
+        return head.find("Xing") != std::string::npos || head.find("Info") != std::string::npos;
+    }
+
+    static std::vector<std::uint8_t> DecodeAll(const std::string& path)
+    {
+        CAudioMpegFile file;
+        file.SetPath(path);
+        EXPECT_TRUE(file.BeginDecoding()) << file.GetError();
+        std::vector<std::uint8_t> all(32768), pcm;
+        std::int32_t got;
+        while ((got = file.Read(2048, 16, all.data(), all.size())) > 0)
+            pcm.insert(pcm.end(), all.begin(), all.begin() + got);
+        file.EndDecoding();
+        return pcm;
+    }
+
+    CTempDir m_dir;
+};
+} // namespace
+
+TEST_F(MpegFile, ConstantBitrateRoundTrip)
+{
+    const std::string path = Encode("cbr.mp3", {"", "", "", 128, 5, false});
+    CAudioMpegFile file;
+    file.SetPath(path);
+    ASSERT_TRUE(file.IsValid()) << file.GetError();
+    EXPECT_NEAR(file.GetLength(), 3000, 2 * 26);
+    EXPECT_EQ(file.GetSampleRate(), 44100u);
+    EXPECT_EQ(file.GetChannels(), 2);
+    EXPECT_FALSE(HasInformationFrame(ReadFileBytes(path)));
+    const std::vector<int> rates = FrameBitrates(path);
+    EXPECT_EQ(std::set<int>(rates.begin(), rates.end()), std::set<int>{128});
+    const std::size_t bytes = DecodeAll(path).size();
+    EXPECT_NEAR(static_cast<double>(bytes) / 4 / 44100, 3.0, 0.06);
+}
+
+TEST_F(MpegFile, VariableBitrateStaysBetweenTheNeighbouringSteps)
+{
+    const std::pair<int, std::pair<int, int>> cases[] = {{128, {112, 160}}, {64, {56, 80}}};
+    for (const auto& [bitrate, range] : cases)
+    {
+        const std::string path =
+            Encode("vbr" + std::to_string(bitrate) + ".mp3", {"", "", "", bitrate, 5, true});
+        EXPECT_TRUE(HasInformationFrame(ReadFileBytes(path))) << bitrate;
+        for (int frameRate : FrameBitrates(path))
+        {
+            EXPECT_GE(frameRate, range.first) << bitrate;
+            EXPECT_LE(frameRate, range.second) << bitrate;
+        }
+        CAudioMpegFile file;
+        file.SetPath(path);
+        ASSERT_TRUE(file.IsValid());
+        EXPECT_NEAR(file.GetLength(), 3000, 2 * 26) << "exact length from the information frame";
+    }
+    // At 320 kbit/s there is no step above: the bitrate stays constant.
+    const std::string top = Encode("vbr320.mp3", {"", "", "", 320, 5, true});
+    EXPECT_FALSE(HasInformationFrame(ReadFileBytes(top)));
+    const std::vector<int> rates = FrameBitrates(top);
+    EXPECT_EQ(std::set<int>(rates.begin(), rates.end()), std::set<int>{320});
+}
+
+TEST_F(MpegFile, BitratesMp3LacksAreRefusedBeforeAnythingIsWritten)
+{
+    for (int bitrate : {384, 448, 100})
+    {
+        CAudioMpegFile file;
+        EXPECT_THROW(
+            file.BeginEncoding(m_dir.File("refused.mp3"), {"", "", "", bitrate, 5, false}, 0),
+            CFileException)
+            << bitrate;
+        EXPECT_FALSE(std::filesystem::exists(m_dir.File("refused.mp3")));
+    }
+}
+
+TEST_F(MpegFile, TheId3v1TagOfANewFile)
+{
+    const std::string path =
+        Encode("tagged.mp3", {std::string(40, 'T'), "Artist", "Caf\xC3\xA9", 128, 9, false}, 0.5);
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    ASSERT_GT(bytes.size(), 128u);
+    const std::string tag(bytes.end() - 128, bytes.end());
+    const std::string expected = "TAG" + std::string(30, 'T') + "Artist" + std::string(24, ' ') +
+                                 "Caf\xE9" + std::string(26, ' ') + std::string(34, ' ') + "\xFF";
+    EXPECT_EQ(tag, expected);
+
+    const std::vector<std::uint8_t> plain = ReadFileBytes(Encode("plain.mp3", {}, 0.5));
+    EXPECT_NE(std::string(plain.end() - 128, plain.end() - 125), "TAG");
+}
+
+TEST_F(MpegFile, ReadHoldsWhatTheCallerDidNotTake)
+{
+    CAudioMpegFile file;
+    file.SetPath(Encode("held.mp3", {}));
+    ASSERT_TRUE(file.BeginDecoding());
+    std::vector<std::uint8_t> buffer(32768);
+    EXPECT_EQ(file.Read(32768, 1, buffer.data(), buffer.size()), 32768);
+    EXPECT_EQ(file.HeldBytes(), 0u);
+    EXPECT_EQ(file.Read(20000, 1, buffer.data(), buffer.size()), 20000);
+    EXPECT_EQ(file.HeldBytes(), 12768u);
+    file.Seek(1000);
+    EXPECT_EQ(file.HeldBytes(), 0u) << "held audio is from before the seek";
+    EXPECT_NEAR(file.GetPosition(), 1000, 30);
+    file.EndDecoding();
+}
+
+TEST(Mp3Encoder, ValuesWaitForMoreThanAWholeFrame)
+{
+    CTempDir dir;
+    CMp3Encoder encoder;
+    encoder.Begin(dir.File("hold.mp3"), {}, 0);
+    const std::vector<std::int16_t> values(4000, 0);
+    encoder.Encode(values.data(), 2000); // 1000 values
+    EXPECT_EQ(encoder.HeldValues(), 1000u);
+    encoder.Encode(values.data(), 1001); // 500 values, odd byte ignored
+    EXPECT_EQ(encoder.HeldValues(), 1500u);
+    encoder.Encode(values.data(), 2 * 804); // exactly 2304: still held
+    EXPECT_EQ(encoder.HeldValues(), 2304u);
+    encoder.Encode(values.data(), 2);
+    EXPECT_EQ(encoder.HeldValues(), 1u);
+    encoder.End();
+    EXPECT_GT(std::filesystem::file_size(dir.File("hold.mp3")), 0u);
+}
+
+namespace
+{
+// Adds ID3v2 text frames to a file that has none.
+void AddId3v2(const std::string& path,
+              const std::vector<std::pair<const char*, const char*>>& frames)
+{
+    TagLib::MPEG::File file(path.c_str(), false);
+    TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+    for (const auto& [id, text] : frames)
+    {
+        auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, TagLib::String::UTF8);
+        frame->setText(TagLib::String(text, TagLib::String::UTF8));
+        tag->addFrame(frame);
+    }
+    ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
+                          TagLib::File::DoNotDuplicate));
+}
+
+// "title|artist|album" as read back.
+std::string Tags(const std::string& path)
+{
+    CAudioMpegFile file;
+    file.SetPath(path);
+    file.IsValid();
+    return file.GetTitle() + "|" + file.GetArtist() + "|" + file.GetAlbum();
+}
+} // namespace
+
+TEST_F(MpegFile, Id3v2WinsFieldByFieldAndTheArtistFallsBack)
+{
+    const std::string path =
+        Encode("v2.mp3", {"v1 title", "v1 artist", "v1 album", 128, 9, false}, 0.3);
+    AddId3v2(path, {{"TIT2", "v2 title"}, {"TPE3", "Conductor"}, {"TCOM", "Composer"}});
+    EXPECT_EQ(Tags(path), "v2 title|Conductor|v1 album");
+
+    const std::string band = Encode("band.mp3", {}, 0.3);
+    AddId3v2(band, {{"TCOM", "Composer"}, {"TPE2", "Band"}, {"TALB", "\xC3\x89t\xC3\xA9"}});
+    EXPECT_EQ(Tags(band), "|Band|\xC3\x89t\xC3\xA9");
+}
+
+TEST_F(MpegFile, WriteTagsUpdatesTheTagsThereAreWithoutTouchingTheAudio)
+{
+    struct Case
+    {
+        const char* name;
+        bool v1, v2;
+    };
+    for (const Case& c : {Case{"none", false, false}, Case{"v1", true, false},
+                          Case{"v2", false, true}, Case{"both", true, true}})
+    {
+        const std::string path =
+            Encode(std::string(c.name) + ".mp3",
+                   {c.v1 ? "Old" : "", c.v1 ? "Old" : "", "", 128, 9, false}, 0.3);
+        if (c.v2)
+            AddId3v2(path, {{"TIT2", "Old v2"}, {"TPE1", "Old v2"}});
+        const std::vector<std::uint8_t> pcm = DecodeAll(path);
+
+        CAudioMpegFile file;
+        file.SetPath(path);
+        ASSERT_TRUE(file.IsValid());
+        file.SetTitle("Nouveau titre \xE2\x80\x94 long enough to be cut in ID3v1");
+        file.SetArtist("");
+        file.SetAlbum("Album");
+        ASSERT_TRUE(file.WriteTags()) << c.name << ": " << file.GetError();
+        file.EndDecoding();
+
+        const std::string title = c.v2 ? "Nouveau titre \xE2\x80\x94 long enough to be cut in ID3v1"
+                                       : "Nouveau titre ? long enough to";
+        EXPECT_EQ(Tags(path), title + "||Album") << c.name;
+        TagLib::MPEG::File check(path.c_str(), false);
+        EXPECT_TRUE(check.hasID3v1Tag()) << c.name;
+        EXPECT_EQ(check.hasID3v2Tag(), c.v2) << c.name << ": no ID3v2 tag is added";
+        EXPECT_EQ(DecodeAll(path), pcm) << c.name;
+    }
+}
+
+TEST_F(MpegFile, OtherProgramsDecodeOurFiles)
+{
+    if (std::system("command -v lame >/dev/null 2>&1") != 0)
+    {
+        ASSERT_EQ(std::getenv("CI"), nullptr) << "lame is missing";
+        GTEST_SKIP() << "lame is needed (scripts/setup installs it)";
+    }
+    for (bool vbr : {false, true})
+    {
+        const std::string path =
+            Encode(vbr ? "x-vbr.mp3" : "x-cbr.mp3", {"T", "A", "L", 128, 5, vbr});
+        const std::string wav = m_dir.File("x.wav");
+        ASSERT_EQ(std::system(("lame --quiet --decode '" + path + "' '" + wav + "'").c_str()), 0);
+        const std::size_t bytes = std::filesystem::file_size(wav) - 44;
+        EXPECT_NEAR(static_cast<double>(bytes) / 4 / 44100, 3.0, 0.06) << vbr;
+    }
+}
+
+TEST_F(MpegFile, WhatIsNotMpegAudioIsRefusedButItsTagsAreRead)
+{
+    const std::string path = m_dir.File("text.mp3");
+    std::string content = "This is not audio at all.\n";
+    std::string tag = "TAGOnly a tag";
+    tag.resize(125, '\0');
+    tag += std::string("\0\0\xFF", 3);
+    std::ofstream(path, std::ios::binary) << content << tag;
+    CAudioMpegFile file;
+    file.SetPath(path);
+    EXPECT_FALSE(file.IsValid());
+    EXPECT_FALSE(file.GetError().empty());
+    EXPECT_EQ(file.GetTitle(), "Only a tag");
+    EXPECT_EQ(file.GetLength(), 0);
+}
