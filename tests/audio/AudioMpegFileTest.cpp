@@ -2,6 +2,7 @@
 
 #include "check/MP3Check.h"
 #include "io/FileException.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -160,6 +161,25 @@ TEST_F(MpegFile, ReadHoldsWhatTheCallerDidNotTake)
     EXPECT_EQ(file.HeldBytes(), 0u) << "held audio is from before the seek";
     EXPECT_NEAR(file.GetPosition(), 1000, 30);
     file.EndDecoding();
+}
+
+TEST_F(MpegFile, AFailedWriteRaisesAFileExceptionAndLeavesNoFile)
+{
+    const std::string path = m_dir.File("full.mp3");
+    CFileSizeLimit limit(20000);
+    if (!limit.Active())
+        GTEST_SKIP() << "no file size limits here";
+    try
+    {
+        Encode("full.mp3", {}, 3.0);
+        FAIL() << "wrote past the limit";
+    }
+    catch (const CFileException& error)
+    {
+        EXPECT_EQ(error.Path(), path);
+        EXPECT_NE(error.Reason().find("write error"), std::string::npos) << error.Reason();
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(Mp3Encoder, ValuesWaitForMoreThanAWholeFrame)
