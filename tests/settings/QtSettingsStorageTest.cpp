@@ -1,0 +1,3 @@
+#include "settings/QtSettingsStorage.h"
+
+#include <gtest/gtest.h>

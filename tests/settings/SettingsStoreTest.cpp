@@ -1,0 +1,3 @@
+#include "settings/SettingsStore.h"
+
+#include <gtest/gtest.h>
