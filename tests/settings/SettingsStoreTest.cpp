@@ -1,3 +1,288 @@
 #include "settings/SettingsStore.h"
 
+#include "support/MemorySettingsStorage.h"
+
+#include <climits>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+namespace
+{
+const std::string kGeneral = "GeneralProperties";
+const std::string kEncoder = "EncoderProperties";
+const std::string kOgg = "EncoderOGGVorbisProperties";
+
+#ifndef _WIN32
+// Sets or clears HOME for one test and puts the old value back.
+class CHomeOverride
+{
+public:
+    explicit CHomeOverride(const char* value)
+    {
+        if (const char* old = std::getenv("HOME"))
+            m_old = old;
+        if (value != nullptr)
+            setenv("HOME", value, 1);
+        else
+            unsetenv("HOME");
+    }
+    ~CHomeOverride()
+    {
+        if (m_old)
+            setenv("HOME", m_old->c_str(), 1);
+        else
+            unsetenv("HOME");
+    }
+    CHomeOverride(const CHomeOverride&) = delete;
+    CHomeOverride& operator=(const CHomeOverride&) = delete;
+
+private:
+    std::optional<std::string> m_old;
+};
+#endif
+} // namespace
+
+TEST(SettingsStore, FreshStoreReadsEveryDefaultAndWritesNothing)
+{
+    CMemorySettingsStorage storage;
+    CSettingsStore store(storage);
+
+    EXPECT_EQ(store.GetTrackDir(), CSettingsStore::DefaultTrackDir());
+    EXPECT_EQ(store.GetWAVFormat(), 0);
+    EXPECT_TRUE(store.GetID3Check());
+    EXPECT_TRUE(store.GetNormalize());
+    EXPECT_TRUE(store.GetConvertCorruptFiles());
+    EXPECT_EQ(store.GetLastPath(), CSettingsStore::DefaultLastPath());
+
+    EncoderProperties encoder = store.GetEncoderProperties();
+    EXPECT_EQ(encoder.bitRateIndex, 2);
+    EXPECT_EQ(encoder.qualityIndex, 0);
+    EXPECT_TRUE(encoder.cbr);
+    EXPECT_FALSE(encoder.vbr);
+
+    OggProperties ogg = store.GetOggProperties();
+    EXPECT_EQ(ogg.useCbr, 1);
+    EXPECT_EQ(ogg.useBbr, 0);
+    EXPECT_EQ(ogg.useVbr, 0);
+    EXPECT_EQ(ogg.cbrIndex, 1);
+    EXPECT_EQ(ogg.bbrMin, 0);
+    EXPECT_EQ(ogg.bbrNom, 1);
+    EXPECT_EQ(ogg.bbrMax, 2);
+    EXPECT_EQ(ogg.vbrPosition, 0);
+
+    EXPECT_EQ(storage.WriteCount(), 0u);
+}
+
+#ifdef _WIN32
+TEST(SettingsStore, DefaultFoldersAreTheSystemDrive)
+{
+    EXPECT_EQ(CSettingsStore::DefaultTrackDir(), "c:");
+    EXPECT_EQ(CSettingsStore::DefaultLastPath(), "c:\\");
+}
+#else
+TEST(SettingsStore, DefaultFoldersAreTheHomeFolder)
+{
+    {
+        CHomeOverride home("/srv/someone");
+        EXPECT_EQ(CSettingsStore::DefaultTrackDir(), "/srv/someone");
+        EXPECT_EQ(CSettingsStore::DefaultLastPath(), "/srv/someone");
+    }
+    // Without a usable HOME the account's folder (or the root) is used.
+    for (const char* value : {static_cast<const char*>(nullptr), ""})
+    {
+        CHomeOverride home(value);
+        std::string folder = CSettingsStore::DefaultTrackDir();
+        ASSERT_FALSE(folder.empty());
+        EXPECT_EQ(folder.front(), '/');
+        EXPECT_EQ(CSettingsStore::DefaultLastPath(), folder);
+    }
+}
+#endif
+
+TEST(SettingsStore, TrackDir)
+{
+#ifdef _WIN32
+    const std::string replacement = "C:";
+#else
+    CHomeOverride home("/home/listener");
+    const std::string replacement = "/home/listener";
+#endif
+    {
+        // Explicitly empty: repaired in the store, once.
+        CMemorySettingsStorage storage;
+        storage.PutString(kGeneral, "TrackDir", "");
+        CSettingsStore store(storage);
+        EXPECT_EQ(store.GetTrackDir(), replacement);
+        EXPECT_EQ(storage.ReadString(kGeneral, "TrackDir"), replacement);
+        EXPECT_EQ(store.GetTrackDir(), replacement);
+        EXPECT_EQ(storage.WriteCount(), 1u);
+    }
+    {
+        // Absent: the default, not written back.
+        CMemorySettingsStorage storage;
+        CSettingsStore store(storage);
+        EXPECT_EQ(store.GetTrackDir(), CSettingsStore::DefaultTrackDir());
+        EXPECT_FALSE(storage.Has(kGeneral, "TrackDir"));
+    }
+    {
+        // Stored texts come back unchanged, trailing separator included.
+        CMemorySettingsStorage storage;
+        CSettingsStore store(storage);
+        store.SetTrackDir("/music/Ünïcødé 音楽/");
+        EXPECT_EQ(store.GetTrackDir(), "/music/Ünïcødé 音楽/");
+        EXPECT_EQ(storage.Writes(), std::vector<std::string>{"GeneralProperties/TrackDir"});
+    }
+}
+
+TEST(SettingsStore, GeneralValuesAndFlags)
+{
+    CMemorySettingsStorage storage;
+    CSettingsStore store(storage);
+
+    // Any non-zero format means compressed; the store must not narrow it.
+    storage.PutInt(kGeneral, "WAVFormat", 2);
+    EXPECT_EQ(store.GetWAVFormat(), 2);
+    store.SetWAVFormat(1);
+    EXPECT_EQ(storage.ReadInt(kGeneral, "WAVFormat"), 1);
+
+    // Flags: any non-zero stored value is on; setters store exactly 0 or 1.
+    storage.PutInt(kGeneral, "ID3Check", -1);
+    storage.PutInt(kGeneral, "Normalize", 0);
+    storage.PutInt(kGeneral, "ConvertCorruptFiles", 7);
+    EXPECT_TRUE(store.GetID3Check());
+    EXPECT_FALSE(store.GetNormalize());
+    EXPECT_TRUE(store.GetConvertCorruptFiles());
+
+    store.SetID3Check(false);
+    store.SetNormalize(true);
+    store.SetConvertCorruptFiles(true);
+    EXPECT_EQ(storage.ReadInt(kGeneral, "ID3Check"), 0);
+    EXPECT_EQ(storage.ReadInt(kGeneral, "Normalize"), 1);
+    EXPECT_EQ(storage.ReadInt(kGeneral, "ConvertCorruptFiles"), 1);
+    EXPECT_FALSE(store.GetID3Check());
+    EXPECT_TRUE(store.GetNormalize());
+
+    // Nothing is cached: a change made behind the store's back is seen.
+    storage.PutInt(kGeneral, "ID3Check", 1);
+    EXPECT_TRUE(store.GetID3Check());
+
+    store.SetLastPath("/data/ripped");
+    EXPECT_EQ(storage.ReadString("LastPath", "Path"), "/data/ripped");
+    EXPECT_EQ(store.GetLastPath(), "/data/ripped");
+    EXPECT_EQ(store.GetTrackDir(), CSettingsStore::DefaultTrackDir());
+}
+
+TEST(SettingsStore, EncoderRecord)
+{
+    CMemorySettingsStorage storage;
+    CSettingsStore store(storage);
+
+    EncoderProperties written;
+    written.bitRateIndex = 6;
+    written.qualityIndex = 2;
+    written.cbr = false;
+    written.vbr = true;
+    store.SetEncoderProperties(written);
+
+    EXPECT_EQ(storage.Writes(),
+              (std::vector<std::string>{"EncoderProperties/BitRate", "EncoderProperties/Quality",
+                                        "EncoderProperties/CBR", "EncoderProperties/VBR"}));
+    EXPECT_EQ(storage.ReadInt(kEncoder, "CBR"), 0);
+    EXPECT_EQ(storage.ReadInt(kEncoder, "VBR"), 1);
+
+    EncoderProperties read = store.GetEncoderProperties();
+    EXPECT_EQ(read.bitRateIndex, 6);
+    EXPECT_EQ(read.qualityIndex, 2);
+    EXPECT_FALSE(read.cbr);
+    EXPECT_TRUE(read.vbr);
+
+    // A value written by hand: any non-zero CBR is set.
+    storage.PutInt(kEncoder, "CBR", 5);
+    EXPECT_TRUE(store.GetEncoderProperties().cbr);
+}
+
+TEST(SettingsStore, OggRecord)
+{
+    CMemorySettingsStorage storage;
+    CSettingsStore store(storage);
+
+    // Every field differs so that a swapped name ("CBR" is the index,
+    // "USECBR" the flag) shows.
+    OggProperties written;
+    written.useCbr = 11;
+    written.useBbr = 12;
+    written.useVbr = 13;
+    written.cbrIndex = 4;
+    written.bbrMin = 1;
+    written.bbrNom = 2;
+    written.bbrMax = 3;
+    written.vbrPosition = 17;
+    store.SetOggProperties(written);
+
+    EXPECT_EQ(storage.Writes(),
+              (std::vector<std::string>{
+                  "EncoderOGGVorbisProperties/USEBBR", "EncoderOGGVorbisProperties/USECBR",
+                  "EncoderOGGVorbisProperties/USEVBR", "EncoderOGGVorbisProperties/BBRMIN",
+                  "EncoderOGGVorbisProperties/BBRNOM", "EncoderOGGVorbisProperties/BBRMAX",
+                  "EncoderOGGVorbisProperties/CBR", "EncoderOGGVorbisProperties/VBR"}));
+    EXPECT_EQ(storage.ReadInt(kOgg, "USECBR"), 11);
+    EXPECT_EQ(storage.ReadInt(kOgg, "USEBBR"), 12);
+    EXPECT_EQ(storage.ReadInt(kOgg, "USEVBR"), 13);
+    EXPECT_EQ(storage.ReadInt(kOgg, "CBR"), 4);
+    EXPECT_EQ(storage.ReadInt(kOgg, "BBRMIN"), 1);
+    EXPECT_EQ(storage.ReadInt(kOgg, "BBRNOM"), 2);
+    EXPECT_EQ(storage.ReadInt(kOgg, "BBRMAX"), 3);
+    EXPECT_EQ(storage.ReadInt(kOgg, "VBR"), 17);
+
+    OggProperties read = store.GetOggProperties();
+    EXPECT_EQ(read.useCbr, 11);
+    EXPECT_EQ(read.useBbr, 12);
+    EXPECT_EQ(read.useVbr, 13);
+    EXPECT_EQ(read.cbrIndex, 4);
+    EXPECT_EQ(read.bbrMin, 1);
+    EXPECT_EQ(read.bbrNom, 2);
+    EXPECT_EQ(read.bbrMax, 3);
+    EXPECT_EQ(read.vbrPosition, 17);
+}
+
+TEST(SettingsStore, DamagedValuesReadAsDefaults)
+{
+    CMemorySettingsStorage storage;
+    for (const char* name : {"WAVFormat", "ID3Check", "Normalize", "ConvertCorruptFiles"})
+        storage.PutString(kGeneral, name, "yes");
+    for (const char* name : {"BitRate", "Quality", "CBR", "VBR"})
+        storage.PutString(kEncoder, name, "");
+    for (const char* name :
+         {"USECBR", "USEBBR", "USEVBR", "CBR", "BBRMIN", "BBRNOM", "BBRMAX", "VBR"})
+        storage.PutString(kOgg, name, "\xff\xfe garbage");
+    storage.PutInt(kGeneral, "TrackDir", 3);
+    storage.PutInt("LastPath", "Path", 0);
+    CSettingsStore store(storage);
+
+    EXPECT_EQ(store.GetWAVFormat(), 0);
+    EXPECT_TRUE(store.GetID3Check());
+    EXPECT_TRUE(store.GetNormalize());
+    EXPECT_TRUE(store.GetConvertCorruptFiles());
+    EncoderProperties encoder = store.GetEncoderProperties();
+    EXPECT_EQ(encoder.bitRateIndex, 2);
+    EXPECT_EQ(encoder.qualityIndex, 0);
+    EXPECT_TRUE(encoder.cbr);
+    EXPECT_FALSE(encoder.vbr);
+    OggProperties ogg = store.GetOggProperties();
+    EXPECT_EQ(ogg.useCbr, 1);
+    EXPECT_EQ(ogg.cbrIndex, 1);
+    EXPECT_EQ(ogg.bbrMax, 2);
+    EXPECT_EQ(ogg.vbrPosition, 0);
+    // A number where a folder is expected is not an empty folder: no repair.
+    EXPECT_EQ(store.GetTrackDir(), CSettingsStore::DefaultTrackDir());
+    EXPECT_EQ(store.GetLastPath(), CSettingsStore::DefaultLastPath());
+    EXPECT_EQ(storage.WriteCount(), 0u);
+
+    // Extreme numbers pass through untouched; judging them is the readers' job.
+    storage.PutInt(kGeneral, "WAVFormat", INT_MIN);
+    storage.PutInt(kOgg, "VBR", INT_MAX);
+    EXPECT_EQ(store.GetWAVFormat(), INT_MIN);
+    EXPECT_EQ(store.GetOggProperties().vbrPosition, INT_MAX);
+}
