@@ -2,17 +2,26 @@
 
 #include "support/MemorySettingsStorage.h"
 
+#include <array>
 #include <climits>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace
 {
 const std::string kGeneral = "GeneralProperties";
 const std::string kEncoder = "EncoderProperties";
 const std::string kOgg = "EncoderOGGVorbisProperties";
+
+// The Ogg record's fields in the order of its table.
+std::array<int, 8> Fields(const OggProperties& p)
+{
+    return {p.useCbr, p.useBbr, p.useVbr, p.cbrIndex, p.bbrMin, p.bbrNom, p.bbrMax, p.vbrPosition};
+}
 
 #ifndef _WIN32
 // Sets or clears HOME for one test and puts the old value back.
@@ -62,15 +71,7 @@ TEST(SettingsStore, FreshStoreReadsEveryDefaultAndWritesNothing)
     EXPECT_TRUE(encoder.cbr);
     EXPECT_FALSE(encoder.vbr);
 
-    OggProperties ogg = store.GetOggProperties();
-    EXPECT_EQ(ogg.useCbr, 1);
-    EXPECT_EQ(ogg.useBbr, 0);
-    EXPECT_EQ(ogg.useVbr, 0);
-    EXPECT_EQ(ogg.cbrIndex, 1);
-    EXPECT_EQ(ogg.bbrMin, 0);
-    EXPECT_EQ(ogg.bbrNom, 1);
-    EXPECT_EQ(ogg.bbrMax, 2);
-    EXPECT_EQ(ogg.vbrPosition, 0);
+    EXPECT_EQ(Fields(store.GetOggProperties()), (std::array{1, 0, 0, 1, 0, 1, 2, 0}));
 
     EXPECT_EQ(storage.WriteCount(), 0u);
 }
@@ -227,24 +228,13 @@ TEST(SettingsStore, OggRecord)
                   "EncoderOGGVorbisProperties/USEVBR", "EncoderOGGVorbisProperties/BBRMIN",
                   "EncoderOGGVorbisProperties/BBRNOM", "EncoderOGGVorbisProperties/BBRMAX",
                   "EncoderOGGVorbisProperties/CBR", "EncoderOGGVorbisProperties/VBR"}));
-    EXPECT_EQ(storage.ReadInt(kOgg, "USECBR"), 11);
-    EXPECT_EQ(storage.ReadInt(kOgg, "USEBBR"), 12);
-    EXPECT_EQ(storage.ReadInt(kOgg, "USEVBR"), 13);
-    EXPECT_EQ(storage.ReadInt(kOgg, "CBR"), 4);
-    EXPECT_EQ(storage.ReadInt(kOgg, "BBRMIN"), 1);
-    EXPECT_EQ(storage.ReadInt(kOgg, "BBRNOM"), 2);
-    EXPECT_EQ(storage.ReadInt(kOgg, "BBRMAX"), 3);
-    EXPECT_EQ(storage.ReadInt(kOgg, "VBR"), 17);
+    const std::pair<const char*, int> stored[] = {{"USECBR", 11}, {"USEBBR", 12}, {"USEVBR", 13},
+                                                  {"CBR", 4},     {"BBRMIN", 1},  {"BBRNOM", 2},
+                                                  {"BBRMAX", 3},  {"VBR", 17}};
+    for (const auto& [name, value] : stored)
+        EXPECT_EQ(storage.ReadInt(kOgg, name), value) << name;
 
-    OggProperties read = store.GetOggProperties();
-    EXPECT_EQ(read.useCbr, 11);
-    EXPECT_EQ(read.useBbr, 12);
-    EXPECT_EQ(read.useVbr, 13);
-    EXPECT_EQ(read.cbrIndex, 4);
-    EXPECT_EQ(read.bbrMin, 1);
-    EXPECT_EQ(read.bbrNom, 2);
-    EXPECT_EQ(read.bbrMax, 3);
-    EXPECT_EQ(read.vbrPosition, 17);
+    EXPECT_EQ(Fields(store.GetOggProperties()), Fields(written));
 }
 
 TEST(SettingsStore, DamagedValuesReadAsDefaults)
@@ -270,11 +260,7 @@ TEST(SettingsStore, DamagedValuesReadAsDefaults)
     EXPECT_EQ(encoder.qualityIndex, 0);
     EXPECT_TRUE(encoder.cbr);
     EXPECT_FALSE(encoder.vbr);
-    OggProperties ogg = store.GetOggProperties();
-    EXPECT_EQ(ogg.useCbr, 1);
-    EXPECT_EQ(ogg.cbrIndex, 1);
-    EXPECT_EQ(ogg.bbrMax, 2);
-    EXPECT_EQ(ogg.vbrPosition, 0);
+    EXPECT_EQ(Fields(store.GetOggProperties()), (std::array{1, 0, 0, 1, 0, 1, 2, 0}));
     // A number where a folder is expected is not an empty folder: no repair.
     EXPECT_EQ(store.GetTrackDir(), CSettingsStore::DefaultTrackDir());
     EXPECT_EQ(store.GetLastPath(), CSettingsStore::DefaultLastPath());
