@@ -1,3 +1,557 @@
 #include "audio/ogg/OggCommentRewriter.h"
 
+#include "audio/ogg/OggEncoder.h"
+#include "support/TempDir.h"
+#include "support/WaveBuilder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <random>
+#include <vorbis/vorbisfile.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+using Bytes = std::vector<std::uint8_t>;
+
+struct Packet
+{
+    Bytes bytes;
+    std::int64_t granule;
+};
+
+// Every packet of every logical stream and the granule position of every
+// page, in file order.
+struct Parsed
+{
+    std::map<int, std::vector<Packet>> streams;
+    std::vector<std::int64_t> pageGranules;
+};
+
+Parsed Parse(const Bytes& file)
+{
+    Parsed parsed;
+    COggSync sync;
+    std::map<int, std::unique_ptr<COggStream>> streams;
+    char* buffer = ogg_sync_buffer(sync.Get(), static_cast<long>(file.size()));
+    std::memcpy(buffer, file.data(), file.size());
+    ogg_sync_wrote(sync.Get(), static_cast<long>(file.size()));
+    ogg_page page;
+    while (ogg_sync_pageout(sync.Get(), &page) != 0)
+    {
+        const int serial = ogg_page_serialno(&page);
+        auto& stream = streams[serial];
+        if (!stream)
+            stream = std::make_unique<COggStream>(serial);
+        ogg_stream_pagein(stream->Get(), &page);
+        parsed.pageGranules.push_back(ogg_page_granulepos(&page));
+        ogg_packet packet;
+        while (ogg_stream_packetout(stream->Get(), &packet) == 1)
+            parsed.streams[serial].push_back(
+                {Bytes(packet.packet, packet.packet + packet.bytes), packet.granulepos});
+    }
+    return parsed;
+}
+
+// Raw bytes of one page with a correct checksum.
+Bytes MakePage(std::uint8_t version, std::uint8_t flags, int serial, const Bytes& lacing,
+               const Bytes& body)
+{
+    Bytes header(27, 0);
+    std::memcpy(header.data(), "OggS", 4);
+    header[4] = version;
+    header[5] = flags;
+    for (int i = 0; i < 4; ++i)
+        header[14 + i] = static_cast<std::uint8_t>(serial >> (8 * i));
+    header[26] = static_cast<std::uint8_t>(lacing.size());
+    header.insert(header.end(), lacing.begin(), lacing.end());
+    Bytes copy = body;
+    ogg_page page{header.data(), static_cast<long>(header.size()), copy.data(),
+                  static_cast<long>(copy.size())};
+    ogg_page_checksum_set(&page);
+    header.insert(header.end(), body.begin(), body.end());
+    return header;
+}
+
+// One page per packet: the packets framed as a logical stream.
+Bytes Frame(const std::vector<Bytes>& packets, int serial)
+{
+    COggStream stream(serial);
+    Bytes out;
+    for (std::size_t i = 0; i < packets.size(); ++i)
+    {
+        Bytes copy = packets[i];
+        ogg_packet packet{copy.data(),
+                          static_cast<long>(copy.size()),
+                          i == 0 ? 1 : 0,
+                          i + 1 == packets.size() ? 1 : 0,
+                          0,
+                          static_cast<ogg_int64_t>(i)};
+        ogg_stream_packetin(stream.Get(), &packet);
+        ogg_page page;
+        while (ogg_stream_flush(stream.Get(), &page))
+        {
+            out.insert(out.end(), page.header, page.header + page.header_len);
+            out.insert(out.end(), page.body, page.body + page.body_len);
+        }
+    }
+    return out;
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes Concat(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A file from our own encoder, made once per title.
+const Bytes& Encoded(const std::string& title, std::size_t frames = 44100 * 3)
+{
+    static std::map<std::string, Bytes> files;
+    Bytes& bytes = files[title];
+    if (bytes.empty())
+    {
+        CTempDir dir;
+        OggEncodeContext context;
+        context.title = title;
+        context.artist = "Artist";
+        std::string error;
+        auto encoder = COggVorbisEncoder::Create(dir.File("x.ogg"), context, error);
+        const Bytes pcm = AsBytes(TestSignal(frames, 2));
+        encoder->Encode(pcm.data(), pcm.size());
+        encoder->Finish();
+        bytes = ReadFileBytes(dir.File("x.ogg"));
+    }
+    return bytes;
+}
+
+std::vector<std::int16_t> Decode(const std::string& path)
+{
+    OggVorbis_File stream;
+    std::vector<std::int16_t> pcm;
+    if (ov_fopen(path.c_str(), &stream) != 0)
+        return pcm;
+    char buffer[4096];
+    int link;
+    long got;
+    while ((got = ov_read(&stream, buffer, sizeof buffer, 0, 2, 1, &link)) > 0)
+        pcm.insert(pcm.end(), reinterpret_cast<std::int16_t*>(buffer),
+                   reinterpret_cast<std::int16_t*>(buffer) + got / 2);
+    ov_clear(&stream);
+    return pcm;
+}
+
+const VorbisCommentList kNewTags = {{"TITLE", "New"}, {"ARTIST", ""}, {"ALBUM", "Disc"}};
+
+class OggRewrite : public testing::Test
+{
+protected:
+    std::string Put(const std::string& name, const Bytes& bytes)
+    {
+        WriteBytes(m_dir.File(name), bytes);
+        return m_dir.File(name);
+    }
+
+    static bool Rewrite(const std::string& path, std::string& error,
+                        const VorbisCommentList& tags = kNewTags)
+    {
+        return RewriteVorbisComments(path, tags, error);
+    }
+
+    // A failed rewrite leaves the file as it was and no copy behind.
+    static void ExpectUntouched(const std::string& path, const Bytes& before)
+    {
+        EXPECT_EQ(ReadFileBytes(path), before);
+        EXPECT_FALSE(fs::exists(path + ".vctemp"));
+    }
+
+    CTempDir m_dir;
+};
+} // namespace
+
+TEST_F(OggRewrite, KeepsEveryAudioPacketAndGranulePosition)
+{
+    const std::string path = Put("song.ogg", Encoded("Old"));
+    const std::vector<std::int16_t> pcmBefore = Decode(path);
+    std::string error;
+    ASSERT_TRUE(Rewrite(path, error)) << error;
+    EXPECT_FALSE(fs::exists(path + ".vctemp"));
+
+    const Parsed before = Parse(Encoded("Old"));
+    const Parsed after = Parse(ReadFileBytes(path));
+    ASSERT_EQ(after.streams.size(), 1u);
+    const std::vector<Packet>& in = before.streams.begin()->second;
+    const std::vector<Packet>& out = after.streams.begin()->second;
+    ASSERT_EQ(in.size(), out.size());
+    EXPECT_EQ(in[0].bytes, out[0].bytes) << "identification header";
+    EXPECT_EQ(in[2].bytes, out[2].bytes) << "setup header";
+    for (std::size_t i = 3; i < in.size(); ++i)
+    {
+        EXPECT_EQ(in[i].bytes, out[i].bytes) << "packet " << i;
+        if (in[i].granule != -1 && out[i].granule != -1)
+        {
+            EXPECT_EQ(in[i].granule, out[i].granule) << "packet " << i;
+        }
+    }
+    EXPECT_EQ(in.back().granule, out.back().granule) << "the end trim";
+    EXPECT_TRUE(std::is_sorted(after.pageGranules.begin(), after.pageGranules.end()));
+    EXPECT_EQ(Decode(path), pcmBefore);
+}
+
+TEST_F(OggRewrite, WritesTheCommentsGivenWithTheFilesVendor)
+{
+    const std::string path = Put("song.ogg", Encoded("Old"));
+    std::string error;
+    ASSERT_TRUE(Rewrite(path, error)) << error;
+    const Bytes comment = Parse(ReadFileBytes(path)).streams.begin()->second[1].bytes;
+    const Bytes original = Parse(Encoded("Old")).streams.begin()->second[1].bytes;
+    const std::uint32_t vendorLength = original[7] | original[8] << 8;
+    Bytes expected(original.begin(), original.begin() + 11 + vendorLength);
+    expected.insert(expected.end(), {3, 0, 0, 0});
+    for (const char* text : {"TITLE=New", "ARTIST=", "ALBUM=Disc"})
+    {
+        expected.insert(expected.end(), {static_cast<std::uint8_t>(std::strlen(text)), 0, 0, 0});
+        expected.insert(expected.end(), text, text + std::strlen(text));
+    }
+    expected.push_back(1);
+    EXPECT_EQ(comment, expected);
+}
+
+TEST_F(OggRewrite, RewritingTwiceEqualsRewritingOnce)
+{
+    const std::string path = Put("song.ogg", Encoded("Old"));
+    std::string error;
+    ASSERT_TRUE(Rewrite(path, error));
+    const Bytes once = ReadFileBytes(path);
+    ASSERT_TRUE(Rewrite(path, error));
+    EXPECT_EQ(ReadFileBytes(path), once);
+}
+
+TEST_F(OggRewrite, AChainedSecondStreamIsKeptByteForByte)
+{
+    const Bytes& second = Encoded("Second", 44100);
+    const std::string path = Put("chain.ogg", Concat(Encoded("Old"), second));
+    std::string error;
+    ASSERT_TRUE(Rewrite(path, error)) << error;
+    const Bytes after = ReadFileBytes(path);
+    ASSERT_GT(after.size(), second.size());
+    EXPECT_TRUE(std::equal(second.begin(), second.end(), after.end() - second.size()));
+    EXPECT_EQ(Decode(path).size(), (44100u * 3 + 44100) * 2);
+}
+
+TEST_F(OggRewrite, KeepsThePermissionsOfTheFile)
+{
+    const std::string path = Put("song.ogg", Encoded("Old"));
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    std::string error;
+    ASSERT_TRUE(Rewrite(path, error)) << error;
+    EXPECT_EQ(fs::status(path).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// A stream that starts later than zero counts on from its own positions as
+// soon as its first audio page has told them, also where its pages were laid
+// out otherwise than ours; the positions never run backwards.
+TEST_F(OggRewrite, AStreamThatStartsLaterKeepsRisingGranules)
+{
+    const Parsed original = Parse(Encoded("Old"));
+    const std::vector<Packet>& packets = original.streams.begin()->second;
+    CVorbisInfo info;
+    CVorbisComment comment;
+    COggStream stream(42);
+    Bytes shifted;
+    const auto putPages = [&](bool flush)
+    {
+        ogg_page page;
+        while (flush ? ogg_stream_flush(stream.Get(), &page)
+                     : ogg_stream_pageout_fill(stream.Get(), &page, 16000))
+        {
+            shifted.insert(shifted.end(), page.header, page.header + page.header_len);
+            shifted.insert(shifted.end(), page.body, page.body + page.body_len);
+        }
+    };
+    constexpr std::int64_t kStart = 1000000;
+    std::int64_t granule = kStart;
+    long previous = 0;
+    std::vector<std::int64_t> expected(packets.size(), 0);
+    for (std::size_t i = 0; i < packets.size(); ++i)
+    {
+        Bytes bytes = packets[i].bytes;
+        ogg_packet packet{bytes.data(),
+                          static_cast<long>(bytes.size()),
+                          i == 0 ? 1 : 0,
+                          i + 1 == packets.size() ? 1 : 0,
+                          0,
+                          static_cast<ogg_int64_t>(i)};
+        if (i < 3)
+        {
+            ASSERT_EQ(vorbis_synthesis_headerin(info.Get(), comment.Get(), &packet), 0);
+        }
+        else
+        {
+            const long size = vorbis_packet_blocksize(info.Get(), &packet);
+            granule += previous ? (size + previous) / 4 : 0;
+            previous = size;
+            packet.granulepos = expected[i] = granule;
+        }
+        ogg_stream_packetin(stream.Get(), &packet);
+        putPages(i < 3);
+    }
+    putPages(true);
+
+    const std::string path = Put("late.ogg", shifted);
+    std::string error;
+    ASSERT_TRUE(Rewrite(path, error)) << error;
+    const Parsed after = Parse(ReadFileBytes(path));
+    EXPECT_TRUE(std::is_sorted(after.pageGranules.begin(), after.pageGranules.end()));
+    const std::vector<Packet>& out = after.streams.begin()->second;
+    ASSERT_EQ(out.size(), packets.size());
+    const Parsed input = Parse(shifted);
+    const std::vector<Packet>& in = input.streams.begin()->second;
+    std::size_t told = 3;
+    while (in[told].granule == -1)
+        ++told;
+    for (std::size_t i = told; i < out.size(); ++i)
+        if (out[i].granule != -1)
+        {
+            EXPECT_EQ(out[i].granule, expected[i]) << "packet " << i;
+        }
+}
+
+struct FailureCase
+{
+    const char* name;
+    std::function<Bytes()> make;
+    const char* message;
+};
+
+class OggRewriteFailures : public OggRewrite, public testing::WithParamInterface<FailureCase>
+{
+};
+
+TEST_P(OggRewriteFailures, ReportTheReasonAndLeaveTheFileAsItWas)
+{
+    const Bytes bytes = GetParam().make();
+    const std::string path = Put("bad.ogg", bytes);
+    std::string error;
+    EXPECT_FALSE(Rewrite(path, error));
+    EXPECT_EQ(error, GetParam().message);
+    ExpectUntouched(path, bytes);
+}
+
+namespace
+{
+std::vector<Bytes> Headers()
+{
+    const Parsed parsed = Parse(Encoded("Old"));
+    const std::vector<Packet>& packets = parsed.streams.begin()->second;
+    return {packets[0].bytes, packets[1].bytes, packets[2].bytes};
+}
+
+Bytes Garbage(std::size_t size)
+{
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    return bytes;
+}
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OggRewriteFailures,
+    testing::Values(
+        FailureCase{"Empty", [] { return Bytes(); }, "Input truncated or empty."},
+        FailureCase{"ShortGarbage", [] { return Garbage(4095); }, "Input truncated or empty."},
+        FailureCase{"LongGarbage", [] { return Garbage(9000); }, "Input is not an Ogg bitstream."},
+        FailureCase{"UnknownPageVersion",
+                    [] {
+                        return MakePage(1, 2, 5, {3}, {1, 2, 3});
+                    },
+                    "Error reading first page of Ogg bitstream."},
+        FailureCase{"FirstPacketUnfinished", [] { return MakePage(0, 2, 5, {255}, Garbage(255)); },
+                    "Error reading initial header packet."},
+        FailureCase{"NotVorbis",
+                    [] {
+                        return Frame({{'O', 'p', 'u', 's', 'H', 'e', 'a', 'd', 1, 2}}, 9);
+                    },
+                    "Ogg bitstream does not contain vorbis data."},
+        FailureCase{"DamagedCommentHeader",
+                    []
+                    {
+                        std::vector<Bytes> headers = Headers();
+                        headers[1][0] = 5;
+                        return Frame(headers, 9);
+                    },
+                    "Corrupt secondary header."},
+        FailureCase{"AnotherStreamAmongTheHeaders",
+                    []
+                    {
+                        const std::vector<Bytes> headers = Headers();
+                        return Concat(Concat(Frame({headers[0]}, 9), Frame({headers[0]}, 10)),
+                                      Frame({headers[1], headers[2]}, 9));
+                    },
+                    "Corrupt secondary header."},
+        FailureCase{"EndsAfterTheFirstPage", [] { return Frame({Headers()[0]}, 9); },
+                    "EOF before end of vorbis headers."},
+        FailureCase{
+            "AnotherStreamInTheAudio",
+            []
+            {
+                // A page of a second stream amid the first one's pages.
+                const Bytes& file = Encoded("Old");
+                const char* capture = "OggS";
+                const auto at =
+                    std::search(file.begin() + file.size() / 2, file.end(), capture, capture + 4);
+                Bytes out = Concat(Bytes(file.begin(), at), MakePage(0, 0, 77, {3}, {1, 2, 3}));
+                return Concat(out, Bytes(at, file.end()));
+            },
+            "Error writing stream to output. Output stream may be corrupted or "
+            "truncated."}),
+    [](const testing::TestParamInfo<FailureCase>& failure) { return failure.param.name; });
+
+TEST_F(OggRewrite, FilesThatCannotBeOpenedOrCreatedAreReported)
+{
+    std::string error;
+    EXPECT_FALSE(Rewrite(m_dir.File("missing.ogg"), error));
+    EXPECT_EQ(error, "Error opening input file '" + m_dir.File("missing.ogg") + "'.");
+
+    const std::string path = Put("song.ogg", Encoded("Old"));
+    fs::create_directories(path + ".vctemp/inside");
+    EXPECT_FALSE(Rewrite(path, error));
+    EXPECT_EQ(error, "Error opening output file '" + path + ".vctemp'.");
+    EXPECT_EQ(ReadFileBytes(path), Encoded("Old"));
+    fs::remove_all(path + ".vctemp");
+
+    // A link in the copy's place must not lead the rewrite onto the file.
+    fs::create_symlink(path, path + ".vctemp");
+    EXPECT_FALSE(Rewrite(path, error));
+    EXPECT_EQ(error, "Input filename may not be the same as output filename");
+    EXPECT_EQ(ReadFileBytes(path), Encoded("Old"));
+}
+
+TEST_F(OggRewrite, CommentFilesAndTheFinalRenameReportTheirFailures)
+{
+    const std::string path = Put("song.ogg", Encoded("Old"));
+    for (const TagWriteMode mode : {TagWriteMode::Write, TagWriteMode::List})
+    {
+        TagWriteJob job;
+        job.mode = mode;
+        job.inputName = path;
+        job.outputName = m_dir.File("out.ogg");
+        job.commentFileName = m_dir.File("no/comments.txt");
+        EXPECT_FALSE(OpenFiles(job));
+        EXPECT_EQ(job.error, "Error opening comment file '" + job.commentFileName + "'" +
+                                 (mode == TagWriteMode::Write ? "." : ""));
+    }
+
+    TagWriteJob missingCopy;
+    missingCopy.tempOutput = true;
+    missingCopy.inputName = path;
+    missingCopy.outputName = m_dir.File("gone.vctemp");
+    EXPECT_FALSE(CloseFiles(missingCopy));
+    EXPECT_EQ(missingCopy.error, "Error renaming " + missingCopy.outputName + " to " + path);
+    EXPECT_TRUE(fs::exists(path)) << "the original stays when there is no copy";
+
+    TagWriteJob ontoFolder;
+    ontoFolder.tempOutput = true;
+    ontoFolder.inputName = m_dir.File("folder");
+    ontoFolder.outputName = path;
+    fs::create_directories(m_dir.File("folder/inside"));
+    EXPECT_FALSE(CloseFiles(ontoFolder));
+    EXPECT_EQ(ontoFolder.error, "Error removing old file " + ontoFolder.inputName);
+}
+
+// The state operations on their own, with the input in memory.
+class OggRewriteState : public testing::Test
+{
+protected:
+    int Open(const Bytes& input)
+    {
+        m_input = input;
+        m_at = 0;
+        return OpenStream(m_state,
+                          [this](std::uint8_t* dest, std::size_t count)
+                          {
+                              const std::size_t piece = std::min(count, m_input.size() - m_at);
+                              std::memcpy(dest, m_input.data() + m_at, piece);
+                              m_at += piece;
+                              return static_cast<std::int64_t>(piece);
+                          });
+    }
+
+    // Writes into m_output until `limit` bytes, then refuses.
+    int Write(std::size_t limit = SIZE_MAX)
+    {
+        return WriteStream(m_state,
+                           [this, limit](const std::uint8_t* data, std::size_t count)
+                           {
+                               if (m_output.size() + count > limit)
+                                   return false;
+                               m_output.insert(m_output.end(), data, data + count);
+                               return true;
+                           });
+    }
+
+    CommentEditState m_state;
+    Bytes m_input;
+    std::size_t m_at = 0;
+    Bytes m_output;
+};
+
+TEST_F(OggRewriteState, DamageBetweenStreamsIsSkippedAndNoted)
+{
+    const Bytes& second = Encoded("Second", 44100);
+    ASSERT_EQ(Open(Concat(Concat(Encoded("Old"), Garbage(500)), second)), 0);
+    EXPECT_EQ(GetComments(m_state).Query("TITLE"), "Old");
+    EXPECT_EQ(Write(), 0);
+    EXPECT_EQ(GetLastError(m_state), "Corrupt or missing data, continuing...");
+    EXPECT_TRUE(std::equal(second.begin(), second.end(), m_output.end() - second.size()));
+}
+
+class OggRewriteShortWrites : public OggRewriteState, public testing::WithParamInterface<double>
+{
+};
+
+TEST_P(OggRewriteShortWrites, FailWithTheWriteMessage)
+{
+    const Bytes input = Concat(Encoded("Old"), Encoded("Second", 44100));
+    ASSERT_EQ(Open(input), 0);
+    EXPECT_EQ(Write(static_cast<std::size_t>(GetParam() * static_cast<double>(input.size()))), -1);
+    EXPECT_EQ(GetLastError(m_state),
+              "Error writing stream to output. Output stream may be corrupted or truncated.");
+}
+
+// In the headers, in the audio, in the chained stream.
+INSTANTIATE_TEST_SUITE_P(Points, OggRewriteShortWrites, testing::Values(0.001, 0.4, 0.95));
+
+TEST_F(OggRewrite, DamagedFilesAreRewrittenOrRefusedUntouched)
+{
+    std::mt19937 random(11);
+    for (int round = 0; round < 40; ++round)
+    {
+        Bytes bad = Encoded("Old");
+        if (round < 10)
+            bad.resize(bad.size() * round / 10 + 100);
+        else
+            for (int i = 0; i < round / 5; ++i)
+                bad[random() % bad.size()] = static_cast<std::uint8_t>(random());
+        const std::string path = Put("fuzz.ogg", bad);
+        std::string error;
+        if (!Rewrite(path, error))
+            ExpectUntouched(path, bad);
+        EXPECT_FALSE(fs::exists(path + ".vctemp")) << "round " << round;
+    }
+}
