@@ -96,6 +96,17 @@ void CWaveBuilder::WriteTo(const std::string& path) const
         throw std::runtime_error("cannot write " + path);
 }
 
+std::string WriteSilentWave(const std::string& path, int milliseconds)
+{
+    // The reported length leaves out 400 ms of the data.
+    const std::size_t bytes = static_cast<std::size_t>(milliseconds + 400) * 8;
+    CWaveBuilder()
+        .Format(1, 1, 8000, 8, 1)
+        .Chunk("data", std::vector<std::uint8_t>(bytes, 128))
+        .WriteTo(path);
+    return path;
+}
+
 std::vector<std::int16_t> TestSignal(std::size_t frames, unsigned channels)
 {
     std::vector<std::int16_t> samples(frames * channels);

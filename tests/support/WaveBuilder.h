@@ -31,6 +31,10 @@ private:
     std::uint32_t m_riffSize = 0;
 };
 
+// Writes a silent WAV (8 kHz mono 8-bit) whose reported length is
+// `milliseconds`; returns `path`.
+std::string WriteSilentWave(const std::string& path, int milliseconds);
+
 // Interleaved 16-bit samples of a few sines, different on every channel.
 std::vector<std::int16_t> TestSignal(std::size_t frames, unsigned channels);
 std::vector<std::uint8_t> AsBytes(const std::vector<std::int16_t>& samples);

@@ -1,0 +1,125 @@
+#include "tracks/AnalysisRun.h"
+
+#include "support/MP3StreamBuilder.h"
+#include "support/RecordingHost.h"
+#include "support/TempDir.h"
+#include "tracks/RunThread.h"
+#include "tracks/Strings.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+using namespace mp3words;
+
+namespace
+{
+class AnalysisRun : public testing::Test
+{
+protected:
+    TrackInfo* Track(const std::string& name, bool sound)
+    {
+        CMP3StreamBuilder stream;
+        stream.Frames(kMpeg1L3, kMpeg1L3Length, 20);
+        if (!sound)
+            stream.Zeros(3).Frames(kMpeg1L3, kMpeg1L3Length, 5);
+        stream.WriteTo(m_dir.File(name));
+        auto track = std::make_unique<TrackInfo>();
+        track->path = m_dir.File(name);
+        m_tracks.push_back(std::move(track));
+        return m_tracks.back().get();
+    }
+
+    TrackRefs All() const
+    {
+        TrackRefs refs;
+        for (const auto& track : m_tracks)
+            refs.push_back(track.get());
+        return refs;
+    }
+
+    CTempDir m_dir;
+    std::vector<std::unique_ptr<TrackInfo>> m_tracks;
+    CRecordingHost m_host;
+};
+
+const std::string kOkLine = "        ===> File OK! ";
+const std::string kCorruptLine = "        ===> FILE CORRUPT!!!  Please convert.";
+} // namespace
+
+TEST_F(AnalysisRun, EachMp3GetsItsPathAndVerdictInTheVerdictsColour)
+{
+    TrackInfo* good = Track("good.mp3", true);
+    TrackInfo* bad = Track("bad.MP3", false);
+    TrackInfo* wave = Track("other.wav", true);
+    CAnalysisRun(All()).Run(m_host);
+
+    EXPECT_EQ(good->checkStatus, kCheckSound);
+    EXPECT_EQ(bad->checkStatus, kCheckCorrupt);
+    EXPECT_EQ(wave->checkStatus, kCheckNone) << "only MP3 files are analysed";
+    using Line = std::pair<std::string, std::uint32_t>;
+    EXPECT_EQ(m_host.lines, (std::vector<Line>{{good->path, kLineBlack},
+                                               {kOkLine, kLineBlack},
+                                               {bad->path, kLineRed},
+                                               {kCorruptLine, kLineRed}}));
+    EXPECT_EQ(m_host.captions, (std::vector<std::string>{"Analyzing", "Analyzing"}));
+    EXPECT_EQ(m_host.files.back(), "");
+    EXPECT_EQ(m_host.progress.back(), 0);
+
+    // A second run leaves the verdicts and shows nothing.
+    m_host.lines.clear();
+    CAnalysisRun(All()).Run(m_host);
+    EXPECT_TRUE(m_host.lines.empty());
+}
+
+TEST_F(AnalysisRun, CancelTakesEffectBeforeTheNextFile)
+{
+    for (int i = 0; i < 5; ++i)
+        Track(std::to_string(i) + ".mp3", true);
+    // Cancel while the third file is being checked.
+    m_host.onFile = [&](const std::string& path)
+    {
+        if (path == m_tracks[2]->path)
+            m_host.cancelled = true;
+    };
+    CAnalysisRun(All()).Run(m_host);
+    EXPECT_EQ(m_tracks[1]->checkStatus, kCheckSound);
+    EXPECT_EQ(m_tracks[2]->checkStatus, kCheckNone) << "the flag is read before the file";
+    EXPECT_EQ(m_host.lines.back(),
+              (std::pair<std::string, std::uint32_t>{"Aborted at user request!", kLineRed}));
+}
+
+TEST_F(AnalysisRun, OnlyTheGivenTracksAreChecked)
+{
+    Track("a.mp3", true);
+    Track("b.mp3", true);
+    CAnalysisRun({m_tracks[1].get()}).Run(m_host);
+    EXPECT_EQ(m_tracks[0]->checkStatus, kCheckNone);
+    EXPECT_EQ(m_tracks[1]->checkStatus, kCheckSound);
+}
+
+TEST_F(AnalysisRun, AnUnreadableFileIsCorruptAndSaysWhy)
+{
+    auto track = std::make_unique<TrackInfo>();
+    track->path = m_dir.File("gone.mp3");
+    m_tracks.push_back(std::move(track));
+    CAnalysisRun(All()).Run(m_host);
+    EXPECT_EQ(m_tracks[0]->checkStatus, kCheckCorrupt);
+    ASSERT_EQ(m_host.lines.size(), 3u);
+    EXPECT_NE(m_host.lines[2].first.find("No such file"), std::string::npos);
+}
+
+TEST(RunThread, ReportsTheEndOnEveryWayOut)
+{
+    std::atomic<int> finished = 0;
+    {
+        CRunThread thread([] {}, [&] { ++finished; });
+        EXPECT_TRUE(thread.WaitFor(std::chrono::seconds(5)));
+        EXPECT_FALSE(thread.IsRunning());
+    }
+    {
+        CRunThread thread([] { throw std::runtime_error("fails"); }, [&] { ++finished; });
+        EXPECT_TRUE(thread.WaitFor(std::chrono::seconds(5)));
+    }
+    EXPECT_EQ(finished, 2);
+}

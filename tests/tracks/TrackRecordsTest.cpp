@@ -1,0 +1,64 @@
+#include "audio/wav/AudioWaveFile.h"
+#include "support/TempDir.h"
+#include "support/WaveBuilder.h"
+#include "tracks/AudioTrack.h"
+#include "tracks/TrackInfo.h"
+
+#include <gtest/gtest.h>
+
+TEST(TrackInfo, LengthTextIsMinutesAndSeconds)
+{
+    TrackInfo track;
+    track.SetLength(187900);
+    EXPECT_EQ(track.lengthSeconds, 187);
+    EXPECT_EQ(track.lengthText, "3:07");
+    track.SetLength(59999);
+    EXPECT_EQ(track.lengthText, "0:59");
+    track.SetLength(3600000);
+    EXPECT_EQ(track.lengthText, "60:00");
+    track.SetLength(-300); // a WAV shorter than its 400 ms allowance
+    EXPECT_EQ(track.lengthText, "0:00");
+}
+
+TEST(TrackInfo, TagsAreCutOnACharacterBoundary)
+{
+    TrackInfo track;
+    const std::string title = std::string(126, 'a') + "\xC3\xA9"; // the é straddles byte 127
+    track.SetTags(title, std::string(200, 'b'), "Album");
+    EXPECT_EQ(track.title, std::string(126, 'a'));
+    EXPECT_EQ(track.artist, std::string(127, 'b'));
+    EXPECT_EQ(track.album, "Album");
+}
+
+TEST(AudioTrack, TheExtensionAloneChoosesTheClass)
+{
+    CTempDir dir;
+    const std::string wave = WriteSilentWave(dir.File("song.mp3.wav"), 1000);
+    CAudioTrack track(wave);
+    EXPECT_EQ(track.GetExtension(), ".WAV");
+    EXPECT_NE(dynamic_cast<CAudioWaveFile*>(track.GetAudioFile()), nullptr);
+    EXPECT_EQ(track.GetLength(), 1000);
+
+    EXPECT_EQ(CAudioTrack(dir.File("song.Mp3")).GetAudioFile()->GetFormat(), kAudioFormatMpeg);
+    EXPECT_EQ(CAudioTrack(dir.File("SONG.MP3")).GetAudioFile()->GetFormat(), kAudioFormatMpeg);
+    CAudioTrack none(dir.File("xmp3"));
+    EXPECT_EQ(none.GetAudioFile(), nullptr);
+    EXPECT_EQ(none.GetLength(), 0);
+    EXPECT_EQ(none.GetPathText(), dir.File("xmp3"));
+}
+
+TEST(AudioTrack, SectorsAreSeventyFifthsOfASecond)
+{
+    CTempDir dir;
+    CDiscAudioTrack track;
+    EXPECT_EQ(track.GetLengthInSectors(), 0);
+    ASSERT_TRUE(track.SetFile(WriteSilentWave(dir.File("one.wav"), 1000)));
+    EXPECT_EQ(track.GetLengthInSectors(), 75);
+    ASSERT_TRUE(track.SetFile(WriteSilentWave(dir.File("minute.wav"), 60000)));
+    EXPECT_EQ(track.GetLengthInSectors(), 4500);
+    std::uint8_t buffer[64];
+    ASSERT_TRUE(track.BeginDecoding());
+    EXPECT_EQ(track.Read(64, 1, buffer, sizeof buffer), 64);
+    track.EndDecoding();
+    EXPECT_FALSE(track.SetFile(dir.File("missing.wav")));
+}
