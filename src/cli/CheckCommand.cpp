@@ -1,9 +1,13 @@
 #include "cli/CheckCommand.h"
 
 #include "check/MP3CheckTask.h"
+#include "cli/CliRunHost.h"
 #include "cli/FileCollector.h"
 #include "cli/Printable.h"
 #include "cli/TerminalProgress.h"
+#include "io/Paths.h"
+#include "tracks/AnalysisReport.h"
+#include "tracks/AudioTrack.h"
 
 #include <algorithm>
 #include <ostream>
@@ -32,6 +36,8 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     }
     if (m_options.paths.empty())
         return UsageError("no file or folder to check");
+    if (m_options.reportSet && UpperCaseExtension(PathFromUtf8(m_options.report)) != ".TXT")
+        return UsageError("the report is a plain text file: its name must end in .txt");
 
     CFileCollector collector(".MP3", m_options.recursive);
     for (const std::string& path : m_options.paths)
@@ -45,6 +51,7 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     CTerminalProgress progress(m_context.err, m_context.errIsTerminal, m_context.terminalWidth);
     CMP3CheckTask task;
     Tally tally;
+    std::vector<std::unique_ptr<TrackInfo>> checked;
     for (std::size_t i = 0; i < files.size(); ++i)
     {
         progress.StartFile(i, files.size(), files[i]);
@@ -64,11 +71,15 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
         else
             ++tally.corrupt;
         PrintVerdict(files[i], result);
+        if (m_options.reportSet)
+            checked.push_back(ReportTrack(files[i], sound));
         if (m_context.errIsTerminal)
             m_context.out.flush(); // before the next progress line appears
     }
     if (!m_options.tsv)
         PrintSummary(tally);
+    if (m_options.reportSet && !WriteReport(checked))
+        return kExitFailure;
 
     const bool allGood = tally.corrupt == 0 && tally.unreadable == 0 && collector.Errors().empty();
     return allGood ? kExitOk : kExitFailure;
@@ -77,8 +88,9 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
 bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& options)
 {
     bool optionsEnded = false;
-    for (const std::string& arg : args)
+    for (std::size_t i = 0; i < args.size(); ++i)
     {
+        const std::string& arg = args[i];
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-")
             options.paths.push_back(arg);
         else if (arg == "--")
@@ -91,6 +103,16 @@ bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& 
             options.recursive = true;
         else if (arg == "-h" || arg == "--help")
             options.help = true;
+        else if (arg == "--report" && i + 1 < args.size())
+        {
+            options.report = args[++i];
+            options.reportSet = true;
+        }
+        else if (arg.rfind("--report=", 0) == 0)
+        {
+            options.report = arg.substr(9);
+            options.reportSet = true;
+        }
         else
         {
             UsageError("unknown option '" + arg + "'");
@@ -110,7 +132,8 @@ int CCheckCommand::UsageError(const std::string& message)
 void CCheckCommand::PrintHelp()
 {
     m_context.out
-        << "Usage: " << kProgramName << " check [--tsv] [-v|--verbose] [-r|--recursive] PATH...\n"
+        << "Usage: " << kProgramName
+        << " check [--tsv] [-v|--verbose] [-r|--recursive] [--report FILE.txt] PATH...\n"
         << "\n"
         << "Walks MP3 files frame by frame and prints OK or Corrupt for each, then a summary.\n"
         << "A file is corrupt when a frame header is unusable or a frame does not start\n"
@@ -123,6 +146,9 @@ void CCheckCommand::PrintHelp()
         << "  -r, --recursive  also check the .mp3 files in the folders' subfolders\n"
         << "  -v, --verbose    under each corrupt file, list where it is damaged and why\n"
         << "      --tsv        print only VERDICT<TAB>PATH lines, for scripts\n"
+        << "      --report FILE.txt\n"
+        << "                   also write the analysis report: per file its path, verdict,\n"
+        << "                   title, artist, album and length (CR LF line ends)\n"
         << "  -h, --help       show this help\n"
         << "\n"
         << "A file that cannot be read counts as Corrupt; the reason goes to standard error.\n"
@@ -157,6 +183,29 @@ void CCheckCommand::PrintDamage(const MP3CheckResult& result)
     if (result.errors > shown)
         m_context.out << "    ... and " << result.errors - shown << " more ("
                       << Plural(result.errors, "error") << " in all)\n";
+}
+
+std::unique_ptr<TrackInfo> CCheckCommand::ReportTrack(const std::string& path, bool sound)
+{
+    auto track = std::make_unique<TrackInfo>();
+    track->path = path;
+    track->checkStatus = sound ? kCheckSound : kCheckCorrupt;
+    CAudioTrack audio(path);
+    if (const CAudioFile* file = audio.GetAudioFile())
+    {
+        track->SetTags(file->GetTitle(), file->GetArtist(), file->GetAlbum());
+        track->SetLength(audio.GetLength());
+    }
+    return track;
+}
+
+bool CCheckCommand::WriteReport(const std::vector<std::unique_ptr<TrackInfo>>& checked)
+{
+    TrackRefs tracks;
+    for (const std::unique_ptr<TrackInfo>& track : checked)
+        tracks.push_back(track.get());
+    CCliRunHost host(m_context);
+    return SaveAnalysisResults(m_options.report, tracks, host);
 }
 
 void CCheckCommand::PrintSummary(const Tally& tally)

@@ -3,12 +3,14 @@
 #include "cli/CliContext.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
 struct MP3CheckResult;
+struct TrackInfo;
 
-// tunewright-cli check [--tsv] [-v|--verbose] [-r|--recursive] PATH...
+// tunewright-cli check [--tsv] [-v|--verbose] [-r|--recursive] [--report FILE] PATH...
 class CCheckCommand
 {
 public:
@@ -23,6 +25,8 @@ private:
         bool verbose = false;
         bool recursive = false;
         bool help = false;
+        bool reportSet = false;
+        std::string report;
         std::vector<std::string> paths;
     };
     struct Tally
@@ -38,6 +42,8 @@ private:
     void PrintVerdict(const std::string& path, const MP3CheckResult& result);
     void PrintDamage(const MP3CheckResult& result);
     void PrintSummary(const Tally& tally);
+    std::unique_ptr<TrackInfo> ReportTrack(const std::string& path, bool sound);
+    bool WriteReport(const std::vector<std::unique_ptr<TrackInfo>>& checked);
 
     CliContext& m_context;
     Options m_options;

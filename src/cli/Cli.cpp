@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "cli/CheckCommand.h"
+#include "cli/InfoCommand.h"
 
 #include <ostream>
 
@@ -10,10 +11,11 @@ void PrintHelp(std::ostream& out)
 {
     out << "Usage: " << kProgramName << " COMMAND [OPTIONS] [ARGUMENTS]\n"
         << "\n"
-        << "Checks MP3 files for damage from scripts.\n"
+        << "Checks MP3 files for damage and reads audio files' details from scripts.\n"
         << "\n"
         << "Commands:\n"
         << "  check    check MP3 files frame by frame and say which are corrupt\n"
+        << "  info     show the tags, length and format of audio files\n"
         << "\n"
         << "Options:\n"
         << "  -h, --help     show this help\n"
@@ -48,5 +50,7 @@ int RunCli(const std::vector<std::string>& args, CliContext& context)
     }
     if (command == "check")
         return CCheckCommand(context).Run(rest);
+    if (command == "info")
+        return CInfoCommand(context).Run(rest);
     return UsageError(context, "unknown command '" + command + "'");
 }

@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 #include "support/MP3StreamBuilder.h"
 #include "support/TempDir.h"
+#include "support/WaveBuilder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -154,4 +155,21 @@ TEST_F(CheckCommand, OddCharactersInPathsCannotBreakLinesOrDriveTheTerminal)
     EXPECT_EQ(r.out, "OK\t" + File("two\\nlines\\t\\x1B[31m\\\\.mp3") + "\n");
     const std::string missing = File("gone\x1B.mp3");
     EXPECT_EQ(Cli({"check", "--tsv", missing}).err.find('\x1B'), std::string::npos);
+}
+
+TEST_F(CheckCommand, TheReportListsEveryCheckedFile)
+{
+    Outcome r =
+        Cli({"check", "--tsv", "--report", File("report.txt"), File("good.mp3"), File("bad.mp3")});
+    EXPECT_EQ(r.status, 1);
+    const std::vector<std::uint8_t> report = ReadFileBytes(File("report.txt"));
+    const std::string text(report.begin(), report.end());
+    EXPECT_EQ(text.substr(0, 21), "Analysis Results:\r\n\r\n");
+    EXPECT_NE(text.find("File: " + File("good.mp3") + "\r\nCheck: OK\r\nConvert: no\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("File: " + File("bad.mp3") + "\r\nCheck: Corrupt\r\n"), std::string::npos);
+
+    Outcome wrong = Cli({"check", "--report", File("report.log"), File("good.mp3")});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_FALSE(std::filesystem::exists(File("report.log")));
 }

@@ -1,5 +1,7 @@
 #include "audio/mpeg/MpegDecoder.h"
 
+#include "io/DiskFile.h"
+
 #include <mpg123.h>
 #include <mutex>
 
@@ -33,6 +35,16 @@ CMpegDecoder::~CMpegDecoder()
 bool CMpegDecoder::Open(const std::string& path, std::string& error)
 {
     Close();
+    {
+        // The decoder's own message for a file it cannot open says little,
+        // and a pipe or device would make it wait forever.
+        CDiskFile probe;
+        if (!probe.Open(path, CDiskFile::Mode::Read))
+        {
+            error = probe.ErrorText();
+            return false;
+        }
+    }
     InitialiseLibrary();
     int result = MPG123_OK;
     mpg123_handle* handle = mpg123_new(nullptr, &result);

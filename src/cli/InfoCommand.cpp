@@ -1,0 +1,96 @@
+#include "cli/InfoCommand.h"
+
+#include "cli/Printable.h"
+#include "tracks/AudioTrack.h"
+#include "tracks/TrackInfo.h"
+
+#include <ostream>
+
+namespace
+{
+const char* FormatName(std::int32_t format)
+{
+    switch (format)
+    {
+    case kAudioFormatWave:
+        return "Wave";
+    case kAudioFormatMpeg:
+        return "MPEG-1 Layer III";
+    default:
+        return "OGG Vorbis";
+    }
+}
+} // namespace
+
+int CInfoCommand::Run(const std::vector<std::string>& args)
+{
+    std::vector<std::string> paths;
+    bool optionsEnded = false;
+    for (const std::string& arg : args)
+    {
+        if (!optionsEnded && (arg == "-h" || arg == "--help"))
+        {
+            PrintHelp();
+            return kExitOk;
+        }
+        if (!optionsEnded && arg == "--")
+            optionsEnded = true;
+        else if (!optionsEnded && arg.size() > 1 && arg[0] == '-')
+        {
+            m_context.err << kProgramName << " info: unknown option '" << arg << "'\n"
+                          << "Try '" << kProgramName << " info --help'.\n";
+            return kExitUsage;
+        }
+        else
+            paths.push_back(arg);
+    }
+    if (paths.empty())
+    {
+        m_context.err << kProgramName << " info: no file given\n"
+                      << "Try '" << kProgramName << " info --help'.\n";
+        return kExitUsage;
+    }
+    bool allRead = true;
+    for (const std::string& path : paths)
+        allRead = PrintFile(path) && allRead;
+    return allRead ? kExitOk : kExitFailure;
+}
+
+bool CInfoCommand::PrintFile(const std::string& path)
+{
+    CAudioTrack track(path);
+    const CAudioFile* file = track.GetAudioFile();
+    if (!file || track.GetLength() == 0)
+    {
+        const std::string reason = !file ? "not an MP3, WAV or Ogg Vorbis file by its name"
+                                   : file->GetError().empty() ? "it holds no audio"
+                                                              : file->GetError();
+        m_context.err << kProgramName << ": " << Printable(path) << ": " << reason << "\n";
+        return false;
+    }
+    TrackInfo info;
+    info.SetLength(track.GetLength());
+    if (m_printed++ > 0)
+        m_context.out << '\n';
+    m_context.out << Printable(path) << '\n'
+                  << "Title: " << Printable(file->GetTitle()) << '\n'
+                  << "Artist: " << Printable(file->GetArtist()) << '\n'
+                  << "Album: " << Printable(file->GetAlbum()) << '\n'
+                  << "Length: " << info.lengthText << '\n'
+                  << "Format: " << FormatName(file->GetFormat()) << '\n'
+                  << "Sampling Rate: " << file->GetSampleRate() << " Hz\n"
+                  << "Channels: " << file->GetChannels() << '\n'
+                  << "Bits: " << file->GetBitsPerSample() << '\n';
+    return true;
+}
+
+void CInfoCommand::PrintHelp()
+{
+    m_context.out << "Usage: " << kProgramName << " info FILE...\n"
+                  << "\n"
+                  << "Prints the path, title, artist, album, length, format, sampling rate,\n"
+                  << "channels and bits of each MP3, WAV or Ogg Vorbis file.\n"
+                  << "\n"
+                  << "Exit status: 0 if every file could be read, 1 if any could not,\n"
+                  << "2 if the command line is wrong.\n";
+}
