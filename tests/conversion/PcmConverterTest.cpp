@@ -1,0 +1,3 @@
+#include "conversion/PcmConverter.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,3 @@
+#include "conversion/WaveNormalizer.h"
+
+#include <gtest/gtest.h>
