@@ -171,6 +171,11 @@ struct ModeCase
     long upper, nominal, lower; // 0: not checked
 };
 
+void PrintTo(const ModeCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
 class OggEncodingModes : public OggFile, public testing::WithParamInterface<ModeCase>
 {
 };

@@ -338,6 +338,11 @@ struct FailureCase
     const char* message;
 };
 
+void PrintTo(const FailureCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
 class OggRewriteFailures : public OggRewrite, public testing::WithParamInterface<FailureCase>
 {
 };
