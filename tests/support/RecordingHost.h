@@ -8,12 +8,12 @@
 #include <vector>
 
 // Records everything a run tells its host. Questions get `answer` (or what
-// `onAsk` says); a cancel
-// is asked for by setting `cancelled`, or by `onFile` when a file is shown.
+// `onAsk` says); a cancel is asked for by setting `cancelled`, by `onFile`
+// when a file is shown, or by `cancelIf` at the moment the run asks.
 class CRecordingHost final : public IRunHost
 {
 public:
-    bool IsCancelled() const override { return cancelled; }
+    bool IsCancelled() const override { return cancelled || (cancelIf && cancelIf()); }
     void SetProgress(int percent) override { progress.push_back(percent); }
     void SetCurrentFile(const std::string& path) override
     {
@@ -36,6 +36,7 @@ public:
     bool cancelled = false;
     HostAnswer answer = HostAnswer::Yes;
     std::function<void(const std::string&)> onFile;
+    std::function<bool()> cancelIf;
     std::function<HostAnswer(const std::string&)> onAsk;
     std::vector<int> progress;
     std::vector<std::string> files;
