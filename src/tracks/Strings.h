@@ -16,6 +16,15 @@ inline constexpr const char* kFileOk = "        ===> File OK! %s";
 inline constexpr const char* kFileCorrupt = "        ===> FILE CORRUPT!!! %s Please convert.";
 inline constexpr const char* kOverwriteQuestion =
     "The file \n%s\nalready exists, should it overwrite ?";
+inline constexpr const char* kConverting = "Converting";
+inline constexpr const char* kNormalizing = "Normalizing";
+inline constexpr const char* kNotEnoughSpace = "Not enough disk free space";
+inline constexpr const char* kSameFolder =
+    "ATTENTION: The track directory for your original files AND\nthe directory for your output "
+    "files are the same. If you\nproceed the original file(s) will be overwritten.\nPlease "
+    "change the track directory in the register \"General\".\nClick on \"Settings\" to open the "
+    "configuration dialog.";
+inline constexpr const char* kAllFormats = "All formats";
 inline constexpr const char* kReadFilesInformation = "Read Files Information";
 inline constexpr const char* kAnalyzeTitle = "Analyze MP3 Files";
 

@@ -1,0 +1,361 @@
+#include "conversion/ConversionRun.h"
+
+#include "conversion/Pipelines.h"
+#include "conversion/WaveNormalizer.h"
+#include "io/FileException.h"
+#include "io/Paths.h"
+#include "tracks/IRunHost.h"
+#include "tracks/Strings.h"
+
+#include <filesystem>
+#include <functional>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+const std::string kIndent = "        ===> ";
+
+std::string WithoutTrailingSeparator(std::string folder)
+{
+#ifdef _WIN32
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
+#else
+    if (!folder.empty() && folder.back() == '/')
+#endif
+        folder.pop_back();
+    return folder;
+}
+
+const char* Extension(ConversionTarget target)
+{
+    switch (target)
+    {
+    case ConversionTarget::Ogg:
+        return ".ogg";
+    case ConversionTarget::Wav:
+        return ".wav";
+    default:
+        return ".mp3";
+    }
+}
+
+bool IsSameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return fs::exists(PathFromUtf8(b), error) &&
+           fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), error);
+}
+
+bool IsSameFolder(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error);
+}
+} // namespace
+
+ConversionSettings ConversionSettings::Read(const CSettingsStore& store)
+{
+    ConversionSettings settings;
+    settings.trackDir = WithoutTrailingSeparator(store.GetTrackDir());
+    settings.mp3 = store.GetEncoderProperties();
+    settings.ogg = store.GetOggProperties();
+    settings.compressedWav = store.GetWAVFormat() != 0;
+    settings.normalize = store.GetNormalize();
+    settings.convertCorruptFiles = store.GetConvertCorruptFiles();
+    return settings;
+}
+
+CConversionRun::CConversionRun(ConversionTarget target, TrackRefs tracks,
+                               ConversionSettings settings, int sourceFilter)
+    : m_target(target), m_pTracks(std::move(tracks)), m_settings(std::move(settings)),
+      m_nSourceFilter(sourceFilter)
+{
+    m_settings.trackDir = WithoutTrailingSeparator(m_settings.trackDir);
+}
+
+std::string CConversionRun::OutputPath(const std::string& folder, const std::string& source,
+                                       ConversionTarget target)
+{
+    std::string name = Utf8FromPath(PathFromUtf8(source).filename());
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    // Writers store files under a valid name; the checks must see the same one.
+    return MakeValidFileName(WithoutTrailingSeparator(folder) + "/" + name + Extension(target),
+                             true);
+}
+
+int CConversionRun::FileKind(const std::string& path)
+{
+    const std::string extension = UpperCaseExtension(PathFromUtf8(path));
+    if (extension == ".WAV")
+        return 1;
+    if (extension == ".MP3")
+        return 2;
+    if (extension == ".OGG")
+        return 3;
+    return 0;
+}
+
+bool CConversionRun::IsWanted(const std::string& path) const
+{
+    if (m_target == ConversionTarget::Mp3ToMp3)
+        return FileKind(path) == kFilterMp3;
+    return m_nSourceFilter == kFilterAll || FileKind(path) == m_nSourceFilter;
+}
+
+bool CConversionRun::CanStart(IRunHost& host) const
+{
+    const fs::path folder = PathFromUtf8(m_settings.trackDir.empty() ? "/" : m_settings.trackDir);
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+    {
+        host.ShowMessage("The output folder " + m_settings.trackDir +
+                             " does not exist. Please choose another one in the settings.",
+                         MessageIcon::Exclamation);
+        return false;
+    }
+    if (m_target == ConversionTarget::Mp3)
+        return true;
+    for (const TrackInfo* track : m_pTracks)
+    {
+        if (m_target == ConversionTarget::Mp3ToMp3 && FileKind(track->path) != kFilterMp3)
+            continue;
+        if (IsSameFolder(PathFromUtf8(track->path).parent_path(), folder))
+        {
+            host.ShowMessage(strings::kSameFolder, MessageIcon::Exclamation);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CConversionRun::HasEnoughDiskSpace(const TrackInfo& track) const
+{
+    std::error_code error;
+    const fs::space_info space =
+        fs::space(PathFromUtf8(m_settings.trackDir.empty() ? "/" : m_settings.trackDir), error);
+    const std::uintmax_t size = fs::file_size(PathFromUtf8(track.path), error);
+    if (error)
+        return true; // the conversion itself will tell what is wrong
+    const bool compressing = m_target == ConversionTarget::Mp3 || m_target == ConversionTarget::Ogg;
+    const double needed =
+        static_cast<double>(size) / (compressing && FileKind(track.path) == 1 ? 10 : 1);
+    return needed < static_cast<double>(space.available);
+}
+
+void CConversionRun::Run(IRunHost& host)
+{
+    for (TrackInfo* track : m_pTracks)
+    {
+        if (!IsWanted(track->path))
+            continue;
+        host.SetCurrentFile(track->path);
+        const std::string output = OutputPath(m_settings.trackDir, track->path, m_target);
+        if (IsSameFile(track->path, output))
+        {
+            // Converting a file onto itself would destroy it while it is read.
+            track->convertStatus = kConvertFailed;
+            AddLines(host, track->path,
+                     kIndent + "not converted: the output would replace the source", kLineRed);
+            continue;
+        }
+        std::error_code error;
+        if (fs::exists(PathFromUtf8(output), error) &&
+            host.Ask(strings::Fill(strings::kOverwriteQuestion, output)) != HostAnswer::Yes)
+            continue;
+        if (host.IsCancelled())
+        {
+            host.AddResultLine(strings::kAborted,
+                               m_target == ConversionTarget::Wav ? kLineRed : kLineBlack);
+            break;
+        }
+        const bool goOn = m_target == ConversionTarget::Wav ? ConvertTrackToWave(*track, host)
+                                                            : ConvertTrack(*track, host);
+        if (!goOn)
+            break;
+    }
+    host.SetCurrentFile("");
+    host.SetProgress(0);
+}
+
+bool CConversionRun::ConvertTrack(TrackInfo& track, IRunHost& host)
+{
+    if (!HasEnoughDiskSpace(track))
+    {
+        host.ShowMessage(strings::kNotEnoughSpace, MessageIcon::Error);
+        return false;
+    }
+    switch (ConvertOne(track, host))
+    {
+    case Outcome::Converted:
+        track.convertStatus = ConvertedStatus(track.path);
+        track.checkStatus = kCheckSound;
+        host.AddResultLine(strings::Fill(strings::kFileOk, ""), kLineBlack);
+        return true;
+    case Outcome::Failed:
+        track.convertStatus = kConvertFailed;
+        host.AddResultLine(kIndent + m_failure, kLineRed);
+        return true;
+    case Outcome::Cancelled:
+    case Outcome::Stopped:
+        // A cancel says nothing about the source: it keeps its check status.
+        track.convertStatus = kConvertFailed;
+        host.AddResultLine(strings::kAborted, kLineRed);
+        return false;
+    }
+    return false;
+}
+
+CConversionRun::Outcome CConversionRun::ConvertOne(TrackInfo& track, IRunHost& host)
+{
+    const std::string output = OutputPath(m_settings.trackDir, track.path, m_target);
+    host.AddResultLine(output, kLineBlack);
+    const EncoderProperties& mp3 = m_settings.mp3;
+    if (m_target == ConversionTarget::Ogg)
+    {
+        CConvertToOGG pipeline;
+        OggEncodeContext context;
+        context.constantFlag = m_settings.ogg.useCbr;
+        context.managedFlag = m_settings.ogg.useBbr;
+        context.qualityFlag = m_settings.ogg.useVbr;
+        context.constantIndex = m_settings.ogg.cbrIndex;
+        context.minimumIndex = m_settings.ogg.bbrMin;
+        context.nominalIndex = m_settings.ogg.bbrNom;
+        context.maximumIndex = m_settings.ogg.bbrMax;
+        context.qualityIndex = m_settings.ogg.vbrPosition;
+        return RunPipeline(
+            pipeline, [&] { pipeline.Open(track.path, output, context); }, host);
+    }
+    if (m_target == ConversionTarget::Mp3ToMp3)
+    {
+        CConvertMP3ToMP3 pipeline;
+        return RunPipeline(
+            pipeline,
+            [&] { pipeline.Open(track.path, output, mp3.bitRateIndex, mp3.qualityIndex, mp3.vbr); },
+            host);
+    }
+    CConvertToMP3 pipeline;
+    return RunPipeline(
+        pipeline,
+        [&] { pipeline.Open(track.path, output, mp3.bitRateIndex, mp3.qualityIndex, mp3.vbr); },
+        host);
+}
+
+// Opens, converts and closes; whatever goes wrong, no partial output stays.
+CConversionRun::Outcome CConversionRun::RunPipeline(CConversionPipeline& pipeline,
+                                                    const std::function<void()>& open,
+                                                    IRunHost& host)
+{
+    try
+    {
+        open();
+        if (pipeline.Convert(host))
+        {
+            pipeline.Abandon();
+            return Outcome::Cancelled;
+        }
+        pipeline.Close();
+        return Outcome::Converted;
+    }
+    catch (const CFileException& error)
+    {
+        pipeline.Abandon();
+        m_failure = "cannot convert: " + error.Path() + ": " + error.Reason();
+        return Outcome::Failed;
+    }
+}
+
+bool CConversionRun::ConvertTrackToWave(TrackInfo& track, IRunHost& host)
+{
+    const bool isMp3 = FileKind(track.path) == kFilterMp3;
+    bool sound = true;
+    if (isMp3)
+    {
+        host.SetCaption(strings::kAnalyzing);
+        m_check.SetPath(track.path);
+        sound = m_check.Run(&host);
+        track.checkStatus = sound ? kCheckSound : kCheckCorrupt;
+    }
+    if (!HasEnoughDiskSpace(track))
+    {
+        host.ShowMessage(strings::kNotEnoughSpace, MessageIcon::Error);
+        return false;
+    }
+    const std::uint32_t colour = sound ? kLineBlack : kLineRed;
+    const std::string verdict = strings::Fill(sound ? strings::kFileOk : strings::kFileCorrupt, "");
+    if (!sound && !m_settings.convertCorruptFiles)
+    {
+        AddLines(host, track.path, verdict, colour);
+        return true;
+    }
+    switch (ConvertToWave(track, host))
+    {
+    case Outcome::Converted:
+        if (!isMp3)
+            track.checkStatus = kCheckSound;
+        AddLines(host, track.path, verdict, colour);
+        return true;
+    case Outcome::Failed:
+        AddLines(host, track.path, kIndent + m_failure, kLineRed);
+        return true;
+    case Outcome::Stopped:
+        if (!isMp3)
+            track.checkStatus = kCheckSound;
+        return false;
+    case Outcome::Cancelled:
+        return false;
+    }
+    return false;
+}
+
+CConversionRun::Outcome CConversionRun::ConvertToWave(TrackInfo& track, IRunHost& host)
+{
+    host.SetCaption(strings::kConverting);
+    const std::string output = OutputPath(m_settings.trackDir, track.path, m_target);
+    CConvertToWAV pipeline;
+    const Outcome outcome = RunPipeline(
+        pipeline, [&] { pipeline.Open(track.path, output, m_settings.compressedWav ? 1 : 0); },
+        host);
+    host.SetCaption("");
+    if (outcome != Outcome::Converted)
+    {
+        track.convertStatus = kConvertFailed;
+        if (outcome == Outcome::Cancelled)
+            host.AddResultLine(strings::kAborted, kLineRed);
+        return outcome;
+    }
+    track.convertStatus = ConvertedStatus(track.path);
+    if (host.IsCancelled())
+    {
+        host.AddResultLine(strings::kAborted, kLineRed);
+        return Outcome::Stopped;
+    }
+    if (m_settings.normalize &&
+        !NormalizeWaveFile(output, m_settings.trackDir, m_settings.compressedWav, host))
+    {
+        AddLines(host, track.path, kIndent + "converted, but not normalised", kLineRed);
+        return Outcome::Stopped;
+    }
+    return Outcome::Converted;
+}
+
+std::int32_t CConversionRun::ConvertedStatus(const std::string& path) const
+{
+    static const std::int32_t kByTarget[4][4] = {
+        // other, WAV, MP3, OGG sources
+        {kConvertNone, kConvertWavToMp3, kConvertMp3ToMp3, kConvertOggToMp3},
+        {kConvertNone, kConvertWavToOgg, kConvertMp3ToOgg, kConvertOggToOgg},
+        {kConvertNone, kConvertWavToWav, kConvertMp3ToWav, kConvertOggToWav},
+        {kConvertNone, kConvertNone, kConvertMp3ToMp3, kConvertNone},
+    };
+    return kByTarget[static_cast<int>(m_target)][FileKind(path)];
+}
+
+void CConversionRun::AddLines(IRunHost& host, const std::string& path, const std::string& verdict,
+                              std::uint32_t colour) const
+{
+    host.AddResultLine(path, colour);
+    host.AddResultLine(verdict, colour);
+}

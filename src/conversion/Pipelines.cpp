@@ -1,0 +1,228 @@
+#include "conversion/Pipelines.h"
+
+#include "audio/AudioFileFactory.h"
+#include "check/IProgressSink.h"
+#include "io/FileException.h"
+#include "io/Paths.h"
+#include "io/Text.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace
+{
+constexpr std::size_t kConvertedFrames = 655360 / 4;
+constexpr std::size_t kMaxTagBytes = 255;
+
+std::unique_ptr<CAudioFile> SourceFor(const std::string& path)
+{
+    std::unique_ptr<CAudioFile> source = CreateAudioFileFor(path);
+    if (!source)
+        throw CFileException(CFileException::kGeneric,
+                             "not an MP3, WAV or Ogg Vorbis file by its name", path);
+    source->SetPath(path);
+    return source;
+}
+
+std::string CutTag(const std::string& text)
+{
+    return CutUtf8(text, kMaxTagBytes);
+}
+} // namespace
+
+int Mp3BitrateForIndex(int index)
+{
+    static const int kBitrates[] = {64, 96, 128, 160, 192, 256, 320, 384, 448};
+    return index >= 0 && index < 9 ? kBitrates[index] : 128;
+}
+
+int Mp3QualityForIndex(int index)
+{
+    static const int kQualities[] = {5, 9, 2};
+    return index >= 0 && index < 3 ? kQualities[index] : 5;
+}
+
+void CConversionPipeline::BeginReading(CAudioFile& reader, const std::string& source)
+{
+    if (!reader.BeginDecoding())
+        throw CFileException(
+            CFileException::kGeneric,
+            reader.GetError().empty() ? "cannot read the audio" : reader.GetError(), source);
+    m_reader = &reader;
+}
+
+bool CConversionPipeline::Convert(IProgressSink& sink)
+{
+    const std::int64_t total = m_reader->GetLength();
+    m_converter.Reset();
+    for (;;)
+    {
+        const std::int32_t got = m_reader->Read(2048, 16, m_input.data(), m_input.size());
+        const std::size_t bytes = got > 0 ? static_cast<std::size_t>(got) : 0;
+        if (m_reader->GetSampleRate() == CPcmConverter::kTargetRate &&
+            m_reader->GetChannels() == CPcmConverter::kTargetChannels)
+            Write(m_input.data(), bytes);
+        else
+            WriteConverted(bytes);
+        if (total > 0)
+            sink.SetProgress(static_cast<int>(
+                std::clamp<std::int64_t>(m_reader->GetPosition() * 100 / total, 0, 100)));
+        if (IsLastBlock(bytes) || sink.IsCancelled())
+            break;
+    }
+    return sink.IsCancelled();
+}
+
+// Converts one block in as many steps as the output buffer needs, so that
+// no input is ever dropped.
+void CConversionPipeline::WriteConverted(std::size_t bytes)
+{
+    m_converter.SetSourceRate(m_reader->GetSampleRate());
+    m_converter.SetSourceChannels(m_reader->GetChannels());
+    const unsigned channels = m_reader->GetChannels() == 1 ? 1u : 2u;
+    m_converted.resize(kConvertedFrames * 2);
+    m_converter.SetInput(reinterpret_cast<const std::int16_t*>(m_input.data()),
+                         bytes / (2 * channels));
+    do
+    {
+        m_converter.SetOutput(m_converted.data(), kConvertedFrames);
+        std::size_t produced = 0;
+        m_converter.Convert(nullptr, &produced);
+        if (produced == 0)
+            break;
+        Write(reinterpret_cast<const std::uint8_t*>(m_converted.data()), produced * 4);
+    } while (m_converter.InputLeft() > 0);
+    if (bytes == 0)
+        Write(m_input.data(), 0); // the writer's end of stream
+}
+
+void CConversionPipeline::Abandon()
+{
+    ReleaseWriter();
+    if (m_reader)
+        m_reader->EndDecoding();
+    std::error_code ignored;
+    if (!m_outputPath.empty())
+        std::filesystem::remove(PathFromUtf8(m_outputPath), ignored);
+}
+
+void CConvertToMP3::Open(const std::string& source, const std::string& output, int bitRateIndex,
+                         int qualityIndex, bool vbr)
+{
+    m_source = SourceFor(source);
+    BeginReading(*m_source, source);
+    OpenWriter(output, *m_source, bitRateIndex, qualityIndex, vbr);
+}
+
+void CConvertToMP3::OpenWriter(const std::string& output, const CAudioFile& tagSource,
+                               int bitRateIndex, int qualityIndex, bool vbr)
+{
+    EncodeTags tags;
+    tags.title = CutTag(tagSource.GetTitle());
+    tags.artist = CutTag(tagSource.GetArtist());
+    tags.album = CutTag(tagSource.GetAlbum());
+    tags.bitrate = Mp3BitrateForIndex(bitRateIndex);
+    tags.quality = Mp3QualityForIndex(qualityIndex);
+    tags.vbr = vbr;
+    const std::uint64_t samples =
+        static_cast<std::uint64_t>(std::max(m_reader->GetLength(), 0)) * 441 / 10;
+    m_writer = std::make_unique<CAudioMpegFile>();
+    m_writer->BeginEncoding(output, tags, samples);
+    m_outputPath = m_writer->GetPath();
+}
+
+void CConvertMP3ToMP3::Open(const std::string& source, const std::string& output, int bitRateIndex,
+                            int qualityIndex, bool vbr)
+{
+    auto reader = std::make_unique<CAudioMpegFile>();
+    reader->SetPath(source);
+    m_source = std::move(reader);
+    BeginReading(*m_source, source);
+    OpenWriter(output, *m_source, bitRateIndex, qualityIndex, vbr);
+}
+
+void CConvertToMP3::Write(const std::uint8_t* pcm, std::size_t bytes)
+{
+    m_writer->EncodeData(pcm, bytes);
+}
+
+void CConvertToMP3::Close()
+{
+    if (m_writer)
+        m_writer->EndEncoding();
+    if (m_reader)
+        m_reader->EndDecoding();
+    m_writer.reset();
+    m_source.reset();
+    m_reader = nullptr;
+}
+
+void CConvertToOGG::Open(const std::string& source, const std::string& output,
+                         OggEncodeContext context)
+{
+    m_source = SourceFor(source);
+    m_writer = std::make_unique<CAudioOggFile>();
+    m_writer->SetPath(output);
+    BeginReading(*m_source, source);
+    context.title = CutTag(m_source->GetTitle());
+    context.artist = CutTag(m_source->GetArtist());
+    context.album = CutTag(m_source->GetAlbum());
+    if (!m_writer->BeginEncoding(output, context))
+        throw CFileException(CFileException::kGeneric, m_writer->GetError(), output);
+    m_outputPath = output;
+}
+
+void CConvertToOGG::Write(const std::uint8_t* pcm, std::size_t bytes)
+{
+    m_writer->EncodeData(pcm, bytes);
+}
+
+void CConvertToOGG::Close()
+{
+    if (m_writer)
+        m_writer->EndEncoding();
+    if (m_reader)
+        m_reader->EndDecoding();
+    m_writer.reset();
+    m_source.reset();
+    m_reader = nullptr;
+}
+
+void CConvertToWAV::Open(const std::string& source, const std::string& output, int format)
+{
+    m_source = SourceFor(source);
+    BeginReading(*m_source, source);
+    m_writer = std::make_unique<CAudioWaveFile>();
+    // An empty text leaves the writer's own, so only real texts are copied.
+    if (!m_source->GetArtist().empty())
+        m_writer->SetArtist(m_source->GetArtist());
+    if (!m_source->GetTitle().empty())
+        m_writer->SetTitle(m_source->GetTitle());
+    if (!m_source->GetAlbum().empty())
+        m_writer->SetAlbum(m_source->GetAlbum());
+    m_writer->SetPath(output);
+    m_writer->CreateForWriting(output, format == 1 ? CWaveFormat::ImaAdpcm44100Stereo()
+                                                   : CWaveFormat::Pcm44100Stereo());
+    m_outputPath = m_writer->GetPath();
+}
+
+void CConvertToWAV::Write(const std::uint8_t* pcm, std::size_t bytes)
+{
+    m_writer->WriteData(pcm, bytes);
+}
+
+void CConvertToWAV::Close()
+{
+    if (m_writer)
+    {
+        m_writer->CloseWriting();
+        if (!m_writer->WriteTags())
+            throw CFileException(CFileException::kGeneric,
+                                 "cannot write the tags: " + m_writer->GetError(), m_outputPath);
+    }
+    if (m_reader)
+        m_reader->EndDecoding();
+    m_writer.reset();
+    m_source.reset();
+    m_reader = nullptr;
+}

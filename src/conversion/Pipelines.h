@@ -1,0 +1,121 @@
+#pragma once
+
+#include "audio/AudioFile.h"
+#include "audio/mpeg/AudioMpegFile.h"
+#include "audio/ogg/AudioOggFile.h"
+#include "audio/wav/AudioWaveFile.h"
+#include "conversion/PcmConverter.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class IProgressSink;
+
+// Converts one source file into one output file: decodes the source to
+// 16-bit PCM, brings it to 44100 Hz stereo and hands it to the writer of the
+// target format. Used for one file: Open, Convert, then Close (or Abandon).
+// Failures of the audio classes are raised as CFileException.
+class CConversionPipeline
+{
+public:
+    virtual ~CConversionPipeline() = default;
+
+    // Converts the whole file; true when it stopped because `sink` asked to cancel.
+    bool Convert(IProgressSink& sink);
+    // Finishes the output and releases the source.
+    virtual void Close() = 0;
+    // Drops the output unfinished and removes it; for a cancel or an error.
+    void Abandon();
+
+protected:
+    CConversionPipeline(std::size_t inputBytes, const std::string& output)
+        : m_input(inputBytes), m_outputPath(output)
+    {
+    }
+
+    // Opens the reader for decoding; raises CFileException when it cannot.
+    void BeginReading(CAudioFile& reader, const std::string& source);
+    virtual void Write(const std::uint8_t* pcm, std::size_t bytes) = 0;
+    // Whether a block of `bytes` ends the stream.
+    virtual bool IsLastBlock(std::size_t bytes) const = 0;
+    virtual void ReleaseWriter() = 0;
+
+    CAudioFile* m_reader = nullptr;
+    std::vector<std::uint8_t> m_input;
+    std::string m_outputPath;
+
+private:
+    void WriteConverted(std::size_t bytes);
+
+    CPcmConverter m_converter;
+    std::vector<std::int16_t> m_converted;
+};
+
+// Any kind to MP3; the MP3-to-MP3 pipeline always decodes its source as MP3.
+class CConvertToMP3 : public CConversionPipeline
+{
+public:
+    CConvertToMP3() : CConversionPipeline(32768, {}) {}
+
+    virtual void Open(const std::string& source, const std::string& output, int bitRateIndex,
+                      int qualityIndex, bool vbr);
+    void Close() override;
+
+protected:
+    void OpenWriter(const std::string& output, const CAudioFile& tagSource, int bitRateIndex,
+                    int qualityIndex, bool vbr);
+    void Write(const std::uint8_t* pcm, std::size_t bytes) override;
+    bool IsLastBlock(std::size_t bytes) const override { return bytes < m_input.size(); }
+    void ReleaseWriter() override { m_writer.reset(); }
+
+    std::unique_ptr<CAudioFile> m_source;
+    std::unique_ptr<CAudioMpegFile> m_writer;
+};
+
+class CConvertMP3ToMP3 final : public CConvertToMP3
+{
+public:
+    void Open(const std::string& source, const std::string& output, int bitRateIndex,
+              int qualityIndex, bool vbr) override;
+};
+
+class CConvertToOGG final : public CConversionPipeline
+{
+public:
+    CConvertToOGG() : CConversionPipeline(32812, {}) {}
+
+    void Open(const std::string& source, const std::string& output, OggEncodeContext context);
+    void Close() override;
+
+private:
+    void Write(const std::uint8_t* pcm, std::size_t bytes) override;
+    bool IsLastBlock(std::size_t bytes) const override { return bytes == 0; }
+    void ReleaseWriter() override { m_writer.reset(); }
+
+    std::unique_ptr<CAudioFile> m_source;
+    std::unique_ptr<CAudioOggFile> m_writer;
+};
+
+class CConvertToWAV final : public CConversionPipeline
+{
+public:
+    CConvertToWAV() : CConversionPipeline(32768, {}) {}
+
+    // `format` 1 writes IMA ADPCM, anything else 16-bit PCM.
+    void Open(const std::string& source, const std::string& output, int format);
+    void Close() override;
+
+private:
+    void Write(const std::uint8_t* pcm, std::size_t bytes) override;
+    bool IsLastBlock(std::size_t bytes) const override { return bytes == 0; }
+    void ReleaseWriter() override { m_writer.reset(); }
+
+    std::unique_ptr<CAudioFile> m_source;
+    std::unique_ptr<CAudioWaveFile> m_writer;
+};
+
+// kbit/s for a bit-rate index (64 to 448), and the encoder quality for a
+// quality index (5 normal, 9 low, 2 high); out-of-range indexes take the defaults.
+int Mp3BitrateForIndex(int index);
+int Mp3QualityForIndex(int index);
