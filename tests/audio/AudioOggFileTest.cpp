@@ -505,3 +505,34 @@ TEST_F(OggWithVorbisTools, WeReadWhatVorbisCommentWrites)
     EXPECT_EQ(file.GetArtist(), "");
     EXPECT_EQ(file.GetAlbum(), "Their Album");
 }
+
+TEST(OggTagsOnDisk, ReadOnlyFilesAreRefusedAndLinksStayLinks)
+{
+    CTempDir dir;
+    const std::string path = dir.File("song.ogg");
+    {
+        CAudioOggFile writer;
+        ASSERT_TRUE(writer.BeginEncoding(path, OggEncodeContext{}));
+        const std::vector<std::uint8_t> pcm = AsBytes(TestSignal(44100, 2));
+        writer.EncodeData(pcm.data(), pcm.size());
+        writer.EncodeData(pcm.data(), 0);
+        writer.EndEncoding();
+    }
+    const std::string link = dir.File("link.ogg");
+    std::filesystem::create_symlink(path, link);
+    CAudioOggFile file;
+    file.SetPath(link);
+    ASSERT_TRUE(file.IsValid());
+    file.SetTitle("Through the link");
+    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    CAudioOggFile target;
+    target.SetPath(path);
+    ASSERT_TRUE(target.IsValid());
+    EXPECT_EQ(target.GetTitle(), "Through the link");
+
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    target.SetTitle("Refused");
+    EXPECT_FALSE(target.WriteTags());
+    EXPECT_EQ(target.GetError(), "the file is read-only");
+}

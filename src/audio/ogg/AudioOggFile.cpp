@@ -1,9 +1,11 @@
 #include "audio/ogg/AudioOggFile.h"
 
 #include "audio/ogg/OggCommentRewriter.h"
+#include "io/Paths.h"
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 namespace
@@ -117,10 +119,19 @@ void CAudioOggFile::Seek(std::int32_t milliseconds)
 bool CAudioOggFile::WriteTags()
 {
     EndDecoding();
-    std::string error;
-    if (!RewriteVorbisComments(
-            m_Path, {{"TITLE", m_Title}, {"ARTIST", m_Artist}, {"ALBUM", m_Album}}, error))
-        return Fail(error);
+    // The rewrite replaces the file by a new one, which a read-only file must
+    // not allow, as the other formats do not.
+    if (IsReadOnly())
+        return Fail("the file is read-only");
+    // A link is followed, so that the file it names gets the new comments
+    // and the link itself stays a link.
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(PathFromUtf8(m_Path), error);
+    std::string reason;
+    if (!RewriteVorbisComments(error ? m_Path : Utf8FromPath(target),
+                               {{"TITLE", m_Title}, {"ARTIST", m_Artist}, {"ALBUM", m_Album}},
+                               reason))
+        return Fail(reason);
     return true;
 }
 
