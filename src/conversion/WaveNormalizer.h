@@ -1,7 +1,15 @@
 #pragma once
 
+#include "audio/wav/WaveFormat.h"
+
+#include <array>
+#include <cstdint>
 #include <string>
 
+class CAudioWaveFile;
+class CDiscAudioTrack;
+class IDiscTrack;
+class IProgressSink;
 class IRunHost;
 
 // Normalises a WAV file that a conversion has just written: the loudest
@@ -14,3 +22,81 @@ class IRunHost;
 // as IMA ADPCM, else as 16-bit PCM. Shows "Normalizing" in the caption.
 bool NormalizeWaveFile(const std::string& output, const std::string& folder, bool compressed,
                        IRunHost& host);
+
+// The first pass: reads a track to its end for its loudest sample and
+// derives the gain that brings that sample to 95 % of full scale.
+class PeakScanner
+{
+public:
+    // Stores the track and sink, reports 0 % and starts decoding; false
+    // when the track cannot be decoded.
+    bool Init(IDiscTrack& track, IProgressSink& sink);
+    // Reads the whole track. Returns 1 when a cancel stopped it before a
+    // block, else 0; a cancel noticed after a block raises CUserException.
+    int Scan();
+    // Ends decoding and settles the gain from the peak.
+    std::int32_t ComputeGain();
+
+    // The gain in percent for a peak magnitude (0 to 32768): 0 for silence,
+    // 3112960 / peak below 95 % of full scale, else 100. Up to 3112960 for
+    // a peak of 1, so it needs more than 16 bits.
+    static std::int32_t GainForPeak(std::int32_t peak);
+
+    std::int32_t GetPeak() const { return m_peak; }
+    std::int32_t GetGain() const { return m_gain; }
+    // Bytes of PCM the scan read.
+    std::uint64_t GetBytesRead() const { return m_bytes; }
+
+private:
+    IDiscTrack* m_track = nullptr;
+    IProgressSink* m_sink = nullptr;
+    std::int32_t m_peak = 0;
+    std::int32_t m_gain = 100;
+    std::int32_t m_total = 0;
+    std::uint64_t m_bytes = 0;
+};
+
+// The second pass: writes a copy of the source with every sample scaled by
+// the gain the first pass found, then closes and tags it.
+class CWaveNormalizer
+{
+public:
+    // One entry per sample value, -32768 first.
+    using GainTable = std::array<std::int16_t, 65536>;
+
+    // Stores source, target and sink, reports 0 % and chooses the copy's
+    // format: 1 IMA ADPCM, 0 PCM (both 44100 Hz stereo); anything else
+    // leaves the format empty, which the target refuses to write.
+    void Init(CDiscAudioTrack& source, CAudioWaveFile& target, int formatChoice,
+              IProgressSink& sink);
+    // Both passes. Returns 1 when a cancel came before or between blocks
+    // (the copy then is not finished), else 0. Raises CUserException for a
+    // cancel noticed after a block and CFileException for errors of the
+    // files, also when the source cannot be read to its end a second time.
+    int Run();
+    // Closes and tags the finished copy and ends decoding of the source.
+    // Raises CFileException when the copy cannot be finished or tagged.
+    void Finish();
+    // Ends decoding of the source after a failure; the unfinished copy goes
+    // with its target object.
+    void Abandon();
+    // Whether Run got as far as creating the copy.
+    bool TargetCreated() const { return m_targetCreated; }
+
+    // gain * s / 100 for each sample value s, cut toward zero and held to
+    // the 16-bit range.
+    static void BuildGainTable(std::int32_t gain, GainTable& table);
+
+    std::int32_t GetGain() const { return m_gain; }
+    const GainTable& GetGainTable() const { return m_table; }
+
+private:
+    IProgressSink* m_sink = nullptr;
+    CDiscAudioTrack* m_source = nullptr;
+    CAudioWaveFile* m_target = nullptr;
+    GainTable m_table{};
+    std::int32_t m_total = 0;
+    std::int32_t m_gain = 100;
+    CWaveFormat m_format;
+    bool m_targetCreated = false;
+};

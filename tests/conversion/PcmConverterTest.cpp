@@ -62,13 +62,19 @@ struct Resampling
     unsigned channels;
 };
 
+void PrintTo(const Resampling& test, std::ostream* out)
+{
+    *out << test.rate << " Hz, " << test.channels << " channel(s)";
+}
+
 class PcmConverterRates : public testing::TestWithParam<Resampling>
 {
 };
 
 // Output frame j lies at j * step in the input (16.16); its value is the
 // straight line between the two frames around it. Only where the second of
-// them lies in the next block is the first taken as it is.
+// them lies in the next block is the first taken as it is. At 44100 Hz the
+// step is one frame: a plain copy, mono doubled.
 TEST_P(PcmConverterRates, FollowsTheSourceAcrossBlocksAndFullOutputs)
 {
     const auto [rate, channels] = GetParam();
@@ -103,7 +109,8 @@ TEST_P(PcmConverterRates, KeepsTheInputThatDidNotFit)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, PcmConverterRates,
-                         testing::Values(Resampling{8000, 1}, Resampling{11025, 2},
+                         testing::Values(Resampling{44100, 2}, Resampling{44100, 1},
+                                         Resampling{8000, 1}, Resampling{11025, 2},
                                          Resampling{22050, 1}, Resampling{32000, 2},
                                          Resampling{48000, 2}, Resampling{48000, 1},
                                          Resampling{88200, 2}, Resampling{96000, 2},
@@ -160,35 +167,6 @@ TEST(PcmConverter, MonoAt22050GivesEqualPairsAndTwiceTheFrames)
     }
 }
 
-TEST(PcmConverter, SameRateCopiesStereoAndDoublesMono)
-{
-    const Samples stereo = TestSignal(5000, 2);
-    EXPECT_EQ(stereo, ConvertAll(44100, 2, stereo, 5000, 1 << 16));
-
-    const Samples mono = TestSignal(5000, 1);
-    const Samples doubled = ConvertAll(44100, 1, mono, 5000, 1 << 16);
-    ASSERT_EQ(2 * mono.size(), doubled.size());
-    for (std::size_t i = 0; i < mono.size(); ++i)
-    {
-        EXPECT_EQ(mono[i], doubled[2 * i]);
-        EXPECT_EQ(mono[i], doubled[2 * i + 1]);
-    }
-}
-
-TEST(PcmConverter, SameRateStopsWhenTheOutputIsFull)
-{
-    const Samples input = TestSignal(1000, 2);
-    CPcmConverter converter;
-    Samples output(2 * 300);
-    std::size_t consumed = 0, produced = 0;
-    converter.SetInput(input.data(), 1000);
-    converter.SetOutput(output.data(), 300);
-    converter.Convert(&consumed, &produced);
-    EXPECT_EQ(300u, consumed);
-    EXPECT_EQ(300u, produced);
-    EXPECT_EQ(700u, converter.InputLeft());
-}
-
 TEST(PcmConverter, RejectedRatesAndChannelsKeepThePreviousValues)
 {
     CPcmConverter converter;
@@ -211,27 +189,13 @@ TEST(PcmConverter, RejectedRatesAndChannelsKeepThePreviousValues)
     converter.Convert(&consumed, &produced);
     EXPECT_EQ(8192u, consumed);
     EXPECT_EQ(7527u, produced);
-}
 
-TEST(PcmConverter, NothingToDoWithoutInputOrOutput)
-{
-    const Samples input = TestSignal(100, 2);
-    Samples output(200);
-    CPcmConverter converter;
-    converter.SetSourceRate(48000);
-    std::size_t consumed = 1, produced = 1;
-    converter.SetInput(input.data(), 100);
-    converter.SetOutput(output.data(), 0);
-    converter.Convert(&consumed, &produced);
-    EXPECT_EQ(0u, consumed);
-    EXPECT_EQ(0u, produced);
-    EXPECT_EQ(0u, converter.Phase());
-
-    converter.Reset();
+    converter.Reset(); // 44100 Hz stereo again: a plain copy
     converter.SetInput(input.data(), 100);
     converter.SetOutput(output.data(), 100);
     converter.Convert(&consumed, &produced);
-    EXPECT_EQ(100u, produced); // back at 44100 Hz stereo
-    EXPECT_TRUE(std::equal(input.begin(), input.end(), output.begin()));
+    EXPECT_EQ(100u, produced);
+    EXPECT_TRUE(std::equal(input.begin(), input.begin() + 200, output.begin()));
 }
+
 } // namespace
