@@ -2,7 +2,9 @@
 
 #include "io/Paths.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <limits>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -47,6 +49,14 @@ void CAudioFile::SetPath(const std::string& path)
 }
 
 void CAudioFile::Seek(std::int32_t) {}
+
+std::size_t CAudioFile::WantedBytes(std::size_t size, std::size_t count, std::size_t capacity)
+{
+    std::size_t wanted = capacity;
+    if (count == 0 || size <= capacity / count)
+        wanted = std::min(size * count, capacity);
+    return std::min<std::size_t>(wanted, std::numeric_limits<std::int32_t>::max());
+}
 
 bool CAudioFile::Fail(std::string reason)
 {

@@ -76,6 +76,9 @@ protected:
     explicit CAudioFile(AudioFormatKind format) : m_Format(format) {}
 
     bool Fail(std::string reason);
+    // What a Read may deliver: size * count, never more than `capacity`
+    // (also when the product overflows) nor than a 32-bit result can say.
+    static std::size_t WantedBytes(std::size_t size, std::size_t count, std::size_t capacity);
 
     std::int32_t m_Format;
     bool m_Valid = false;

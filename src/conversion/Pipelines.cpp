@@ -42,13 +42,22 @@ int Mp3QualityForIndex(int index)
     return index >= 0 && index < 3 ? kQualities[index] : 5;
 }
 
-void CConversionPipeline::BeginReading(CAudioFile& reader, const std::string& source)
+void CConversionPipeline::BeginReading(std::unique_ptr<CAudioFile> reader,
+                                       const std::string& source)
 {
-    if (!reader.BeginDecoding())
+    m_reader = std::move(reader);
+    if (!m_reader->BeginDecoding())
         throw CFileException(
             CFileException::kGeneric,
-            reader.GetError().empty() ? "cannot read the audio" : reader.GetError(), source);
-    m_reader = &reader;
+            m_reader->GetError().empty() ? "cannot read the audio" : m_reader->GetError(), source);
+}
+
+void CConversionPipeline::Close()
+{
+    FinishWriter();
+    m_reader->EndDecoding();
+    ReleaseWriter();
+    m_reader.reset();
 }
 
 bool CConversionPipeline::Convert(IProgressSink& sink)
@@ -109,18 +118,17 @@ void CConversionPipeline::Abandon()
 void CConvertToMP3::Open(const std::string& source, const std::string& output, int bitRateIndex,
                          int qualityIndex, bool vbr)
 {
-    m_source = SourceFor(source);
-    BeginReading(*m_source, source);
-    OpenWriter(output, *m_source, bitRateIndex, qualityIndex, vbr);
+    BeginReading(SourceFor(source), source);
+    OpenWriter(output, bitRateIndex, qualityIndex, vbr);
 }
 
-void CConvertToMP3::OpenWriter(const std::string& output, const CAudioFile& tagSource,
-                               int bitRateIndex, int qualityIndex, bool vbr)
+void CConvertToMP3::OpenWriter(const std::string& output, int bitRateIndex, int qualityIndex,
+                               bool vbr)
 {
     EncodeTags tags;
-    tags.title = CutTag(tagSource.GetTitle());
-    tags.artist = CutTag(tagSource.GetArtist());
-    tags.album = CutTag(tagSource.GetAlbum());
+    tags.title = CutTag(m_reader->GetTitle());
+    tags.artist = CutTag(m_reader->GetArtist());
+    tags.album = CutTag(m_reader->GetAlbum());
     tags.bitrate = Mp3BitrateForIndex(bitRateIndex);
     tags.quality = Mp3QualityForIndex(qualityIndex);
     tags.vbr = vbr;
@@ -136,9 +144,8 @@ void CConvertMP3ToMP3::Open(const std::string& source, const std::string& output
 {
     auto reader = std::make_unique<CAudioMpegFile>();
     reader->SetPath(source);
-    m_source = std::move(reader);
-    BeginReading(*m_source, source);
-    OpenWriter(output, *m_source, bitRateIndex, qualityIndex, vbr);
+    BeginReading(std::move(reader), source);
+    OpenWriter(output, bitRateIndex, qualityIndex, vbr);
 }
 
 void CConvertToMP3::Write(const std::uint8_t* pcm, std::size_t bytes)
@@ -146,27 +153,15 @@ void CConvertToMP3::Write(const std::uint8_t* pcm, std::size_t bytes)
     m_writer->EncodeData(pcm, bytes);
 }
 
-void CConvertToMP3::Close()
-{
-    if (m_writer)
-        m_writer->EndEncoding();
-    if (m_reader)
-        m_reader->EndDecoding();
-    m_writer.reset();
-    m_source.reset();
-    m_reader = nullptr;
-}
-
 void CConvertToOGG::Open(const std::string& source, const std::string& output,
                          OggEncodeContext context)
 {
-    m_source = SourceFor(source);
     m_writer = std::make_unique<CAudioOggFile>();
     m_writer->SetPath(output);
-    BeginReading(*m_source, source);
-    context.title = CutTag(m_source->GetTitle());
-    context.artist = CutTag(m_source->GetArtist());
-    context.album = CutTag(m_source->GetAlbum());
+    BeginReading(SourceFor(source), source);
+    context.title = CutTag(m_reader->GetTitle());
+    context.artist = CutTag(m_reader->GetArtist());
+    context.album = CutTag(m_reader->GetAlbum());
     if (!m_writer->BeginEncoding(output, context))
         throw CFileException(CFileException::kGeneric, m_writer->GetError(), output);
     m_outputPath = output;
@@ -177,29 +172,17 @@ void CConvertToOGG::Write(const std::uint8_t* pcm, std::size_t bytes)
     m_writer->EncodeData(pcm, bytes);
 }
 
-void CConvertToOGG::Close()
-{
-    if (m_writer)
-        m_writer->EndEncoding();
-    if (m_reader)
-        m_reader->EndDecoding();
-    m_writer.reset();
-    m_source.reset();
-    m_reader = nullptr;
-}
-
 void CConvertToWAV::Open(const std::string& source, const std::string& output, int format)
 {
-    m_source = SourceFor(source);
-    BeginReading(*m_source, source);
+    BeginReading(SourceFor(source), source);
     m_writer = std::make_unique<CAudioWaveFile>();
     // An empty text leaves the writer's own, so only real texts are copied.
-    if (!m_source->GetArtist().empty())
-        m_writer->SetArtist(m_source->GetArtist());
-    if (!m_source->GetTitle().empty())
-        m_writer->SetTitle(m_source->GetTitle());
-    if (!m_source->GetAlbum().empty())
-        m_writer->SetAlbum(m_source->GetAlbum());
+    if (!m_reader->GetArtist().empty())
+        m_writer->SetArtist(m_reader->GetArtist());
+    if (!m_reader->GetTitle().empty())
+        m_writer->SetTitle(m_reader->GetTitle());
+    if (!m_reader->GetAlbum().empty())
+        m_writer->SetAlbum(m_reader->GetAlbum());
     m_writer->SetPath(output);
     m_writer->CreateForWriting(output, format == 1 ? CWaveFormat::ImaAdpcm44100Stereo()
                                                    : CWaveFormat::Pcm44100Stereo());
@@ -211,18 +194,10 @@ void CConvertToWAV::Write(const std::uint8_t* pcm, std::size_t bytes)
     m_writer->WriteData(pcm, bytes);
 }
 
-void CConvertToWAV::Close()
+void CConvertToWAV::FinishWriter()
 {
-    if (m_writer)
-    {
-        m_writer->CloseWriting();
-        if (!m_writer->WriteTags())
-            throw CFileException(CFileException::kGeneric,
-                                 "cannot write the tags: " + m_writer->GetError(), m_outputPath);
-    }
-    if (m_reader)
-        m_reader->EndDecoding();
-    m_writer.reset();
-    m_source.reset();
-    m_reader = nullptr;
+    m_writer->CloseWriting();
+    if (!m_writer->WriteTags())
+        throw CFileException(CFileException::kGeneric,
+                             "cannot write the tags: " + m_writer->GetError(), m_outputPath);
 }

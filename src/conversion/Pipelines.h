@@ -24,7 +24,7 @@ public:
     // Converts the whole file; true when it stopped because `sink` asked to cancel.
     bool Convert(IProgressSink& sink);
     // Finishes the output and releases the source.
-    virtual void Close() = 0;
+    void Close();
     // Drops the output unfinished and removes it; for a cancel or an error.
     void Abandon();
 
@@ -34,14 +34,16 @@ protected:
     {
     }
 
-    // Opens the reader for decoding; raises CFileException when it cannot.
-    void BeginReading(CAudioFile& reader, const std::string& source);
+    // Takes `reader` as the source and opens it for decoding; raises
+    // CFileException when it cannot.
+    void BeginReading(std::unique_ptr<CAudioFile> reader, const std::string& source);
     virtual void Write(const std::uint8_t* pcm, std::size_t bytes) = 0;
     // Whether a block of `bytes` ends the stream.
     virtual bool IsLastBlock(std::size_t bytes) const = 0;
+    virtual void FinishWriter() = 0;
     virtual void ReleaseWriter() = 0;
 
-    CAudioFile* m_reader = nullptr;
+    std::unique_ptr<CAudioFile> m_reader;
     std::vector<std::uint8_t> m_input;
     std::string m_outputPath;
 
@@ -60,16 +62,14 @@ public:
 
     virtual void Open(const std::string& source, const std::string& output, int bitRateIndex,
                       int qualityIndex, bool vbr);
-    void Close() override;
 
 protected:
-    void OpenWriter(const std::string& output, const CAudioFile& tagSource, int bitRateIndex,
-                    int qualityIndex, bool vbr);
+    void OpenWriter(const std::string& output, int bitRateIndex, int qualityIndex, bool vbr);
     void Write(const std::uint8_t* pcm, std::size_t bytes) override;
     bool IsLastBlock(std::size_t bytes) const override { return bytes < m_input.size(); }
+    void FinishWriter() override { m_writer->EndEncoding(); }
     void ReleaseWriter() override { m_writer.reset(); }
 
-    std::unique_ptr<CAudioFile> m_source;
     std::unique_ptr<CAudioMpegFile> m_writer;
 };
 
@@ -86,14 +86,13 @@ public:
     CConvertToOGG() : CConversionPipeline(32812, {}) {}
 
     void Open(const std::string& source, const std::string& output, OggEncodeContext context);
-    void Close() override;
 
 private:
     void Write(const std::uint8_t* pcm, std::size_t bytes) override;
     bool IsLastBlock(std::size_t bytes) const override { return bytes == 0; }
+    void FinishWriter() override { m_writer->EndEncoding(); }
     void ReleaseWriter() override { m_writer.reset(); }
 
-    std::unique_ptr<CAudioFile> m_source;
     std::unique_ptr<CAudioOggFile> m_writer;
 };
 
@@ -104,14 +103,14 @@ public:
 
     // `format` 1 writes IMA ADPCM, anything else 16-bit PCM.
     void Open(const std::string& source, const std::string& output, int format);
-    void Close() override;
 
 private:
     void Write(const std::uint8_t* pcm, std::size_t bytes) override;
     bool IsLastBlock(std::size_t bytes) const override { return bytes == 0; }
+    // Closing the data, then the tags after it.
+    void FinishWriter() override;
     void ReleaseWriter() override { m_writer.reset(); }
 
-    std::unique_ptr<CAudioFile> m_source;
     std::unique_ptr<CAudioWaveFile> m_writer;
 };
 

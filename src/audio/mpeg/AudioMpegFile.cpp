@@ -45,10 +45,7 @@ bool CAudioMpegFile::Open(std::uint32_t)
 std::int32_t CAudioMpegFile::Read(std::size_t size, std::size_t count, void* buffer,
                                   std::size_t capacity)
 {
-    std::size_t wanted = capacity;
-    if (count == 0 || size <= capacity / count)
-        wanted = size * count;
-    wanted = std::min<std::size_t>(wanted, std::numeric_limits<std::int32_t>::max());
+    const std::size_t wanted = WantedBytes(size, count, capacity);
     auto* out = static_cast<std::uint8_t*>(buffer);
 
     std::size_t delivered = std::min(m_held.size(), wanted);

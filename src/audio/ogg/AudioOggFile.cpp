@@ -65,10 +65,7 @@ std::int32_t CAudioOggFile::Read(std::size_t size, std::size_t count, void* buff
 {
     if (!m_decoder)
         return -1;
-    std::size_t wanted = capacity;
-    if (count == 0 || size <= capacity / count)
-        wanted = size * count;
-    wanted = std::min<std::size_t>(wanted, std::numeric_limits<std::int32_t>::max());
+    const std::size_t wanted = WantedBytes(size, count, capacity);
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::size_t delivered = 0;
     while (delivered < wanted)

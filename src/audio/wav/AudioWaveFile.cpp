@@ -205,10 +205,7 @@ std::int32_t CAudioWaveFile::Read(std::size_t size, std::size_t count, void* buf
 {
     if (!m_file.IsOpen() || m_formatBlock.IsEmpty())
         return -1;
-    std::size_t wanted = capacity;
-    if (count == 0 || size <= capacity / count)
-        wanted = size * count;
-    wanted = std::min<std::size_t>(wanted, std::numeric_limits<std::int32_t>::max());
+    const std::size_t wanted = WantedBytes(size, count, capacity);
     auto* out = static_cast<std::uint8_t*>(buffer);
     return m_decoder ? ReadDecoded(wanted, out) : ReadStored(wanted, out);
 }
