@@ -7,6 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 megabytes=${1:-200}
 runs=${2:-21}
 build="$root/${TW_BUILD_DIR:-build}"
+# shellcheck source=bench/lib.sh
+source "$root/bench/lib.sh"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target tunewright-cli tw-make-frame-file >/dev/null
@@ -14,20 +16,7 @@ cmake --build "$build" --target tunewright-cli tw-make-frame-file >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Median wall time of a command over $runs runs, in microseconds.
-median_us() {
-  local times=() start end
-  for ((i = 0; i < runs; i++)); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || true
-    end=$(date +%s%N)
-    times+=($(((end - start) / 1000)))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
-}
 
-mbps() { awk -v b="$1" -v us="$2" 'BEGIN {printf "%.0f", b / us}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 
 for kind in cbr vbr; do
   file="$work/$kind.mp3"

@@ -9,6 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 runs=${2:-5}
 build="$root/${TW_BUILD_DIR:-build}"
+# shellcheck source=bench/lib.sh
+source "$root/bench/lib.sh"
 
 for tool in sox lame mpg123; do
   command -v "$tool" >/dev/null || { echo "$tool is needed (scripts/setup installs it)" >&2; exit 1; }
@@ -19,23 +21,9 @@ ours="$build/bench/tw-mp3-tool"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-sox -n -r 44100 -c 2 -b 16 "$work/in.wav" synth "$seconds" sine 220 sine 330 \
-  synth "$seconds" sine mix 277 sine mix 415 synth "$seconds" pinknoise mix \
-  tremolo 0.5 60 gain -n -3
+make_music "$work/in.wav"
 lame --quiet -b 128 -q 5 --nores "$work/in.wav" "$work/in.mp3"
 
-median_us() {
-  local times=() start end
-  for ((i = 0; i < runs; i++)); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    times+=($(((end - start) / 1000)))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
-}
-realtime() { awk -v s="$seconds" -v us="$1" 'BEGIN {printf "%.0f", s * 1e6 / us}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a / b}'; }
 
 lame_us=$(median_us lame --quiet -b 128 -q 5 --nores "$work/in.wav" "$work/lame.mp3")
 ours_enc_us=$(median_us "$ours" --encode "$work/in.wav" "$work/ours.mp3")

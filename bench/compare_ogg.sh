@@ -10,6 +10,8 @@ seconds=${1:-60}
 runs=${2:-5}
 rewrite_mb=${3:-50}
 build="$root/${TW_BUILD_DIR:-build}"
+# shellcheck source=bench/lib.sh
+source "$root/bench/lib.sh"
 
 for tool in sox oggenc; do
   command -v "$tool" >/dev/null || { echo "$tool is needed" >&2; exit 1; }
@@ -22,26 +24,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 in="$work/in.wav"
 
-# Two chords a fifth apart that swell and fade, over a little pink noise.
-sox -n -r 44100 -c 2 -b 16 "$in" synth "$seconds" sine 220 sine 330 \
-  synth "$seconds" sine mix 277 sine mix 415 synth "$seconds" pinknoise mix \
-  tremolo 0.5 60 gain -n -3
-cat "$in" >/dev/null # into the page cache
+make_music "$in"
 
-# Median wall time of a command over $runs runs, in microseconds.
-median_us() {
-  local times=() start end
-  for ((i = 0; i < runs; i++)); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    times+=($(((end - start) / 1000)))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
-}
 
-realtime() { awk -v s="$seconds" -v us="$1" 'BEGIN {printf "%.1f", s * 1e6 / us}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.3f", a / b}'; }
 
 # Like for like: our modes and the oggenc options that set the encoder up
 # the same way (constant 160; range 128 / 160 / 192; quality 0.5).
