@@ -50,6 +50,11 @@ void CConversionPipeline::BeginReading(std::unique_ptr<CAudioFile> reader,
         throw CFileException(
             CFileException::kGeneric,
             m_reader->GetError().empty() ? "cannot read the audio" : m_reader->GetError(), source);
+    const std::uint32_t rate = m_reader->GetSampleRate();
+    if (rate < CPcmConverter::kLowestRate || rate > CPcmConverter::kHighestRate)
+        throw CFileException(
+            CFileException::kGeneric,
+            "a sampling rate of " + std::to_string(rate) + " Hz cannot be converted", source);
 }
 
 void CConversionPipeline::Close()
