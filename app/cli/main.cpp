@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
+#include "settings/QtSettingsStorage.h"
 
+#include <cstdlib>
 #include <iostream>
 
 #ifndef _WIN32
@@ -13,6 +15,7 @@ void DescribeTerminal(CliContext& context)
 {
 #ifndef _WIN32
     context.errIsTerminal = isatty(STDERR_FILENO) != 0;
+    context.inIsTerminal = isatty(STDIN_FILENO) != 0;
     winsize size{};
     if (context.errIsTerminal && ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         context.terminalWidth = size.ws_col;
@@ -27,6 +30,14 @@ int main(int argc, char** argv)
     std::ios::sync_with_stdio(false);
     CliContext context{std::cout, std::cerr};
     DescribeTerminal(context);
+    context.in = &std::cin;
+    // The settings are opened only by the commands that read them.
+    context.openSettings = []() -> std::unique_ptr<ISettingsStorage>
+    {
+        if (const char* file = std::getenv("TUNEWRIGHT_SETTINGS"); file && *file)
+            return std::make_unique<CQtSettingsStorage>(std::string(file));
+        return std::make_unique<CQtSettingsStorage>();
+    };
     const std::vector<std::string> args(argv + 1, argv + argc);
     const int status = RunCli(args, context);
     std::cout.flush();

@@ -39,7 +39,7 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     if (m_options.reportSet && UpperCaseExtension(PathFromUtf8(m_options.report)) != ".TXT")
         return UsageError("the report is a plain text file: its name must end in .txt");
 
-    CFileCollector collector(".MP3", m_options.recursive);
+    CFileCollector collector({".MP3"}, m_options.recursive);
     for (const std::string& path : m_options.paths)
         collector.Add(path);
     for (const std::string& error : collector.Errors())

@@ -1,7 +1,9 @@
 #include "cli/Cli.h"
 
 #include "cli/CheckCommand.h"
+#include "cli/ConvertCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/TagsCommand.h"
 
 #include <ostream>
 
@@ -11,11 +13,14 @@ void PrintHelp(std::ostream& out)
 {
     out << "Usage: " << kProgramName << " COMMAND [OPTIONS] [ARGUMENTS]\n"
         << "\n"
-        << "Checks MP3 files for damage and reads audio files' details from scripts.\n"
+        << "Checks MP3 files for damage, converts between MP3, Ogg Vorbis and WAV, and\n"
+        << "reads and writes their tags, from scripts.\n"
         << "\n"
         << "Commands:\n"
         << "  check    check MP3 files frame by frame and say which are corrupt\n"
+        << "  convert  convert audio files to MP3, Ogg Vorbis or WAV\n"
         << "  info     show the tags, length and format of audio files\n"
+        << "  tags     show or set the title, artist and album of audio files\n"
         << "\n"
         << "Options:\n"
         << "  -h, --help     show this help\n"
@@ -52,5 +57,9 @@ int RunCli(const std::vector<std::string>& args, CliContext& context)
         return CCheckCommand(context).Run(rest);
     if (command == "info")
         return CInfoCommand(context).Run(rest);
+    if (command == "convert")
+        return CConvertCommand(context).Run(rest);
+    if (command == "tags")
+        return CTagsCommand(context).Run(rest);
     return UsageError(context, "unknown command '" + command + "'");
 }

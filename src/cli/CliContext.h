@@ -1,15 +1,25 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
+#include <memory>
+
+class ISettingsStorage;
 
 // Where a command writes and what it knows about the terminal. The program's
 // main fills it from the real streams; tests use string streams.
 struct CliContext
 {
+    CliContext(std::ostream& output, std::ostream& errors) : out(output), err(errors) {}
+
     std::ostream& out;
     std::ostream& err;
     bool errIsTerminal = false; // progress lines only go to a terminal
     int terminalWidth = 80;
+    std::istream* in = nullptr; // answers to questions, when it is a terminal
+    bool inIsTerminal = false;
+    // Opens the settings the commands read; only called by commands that need them.
+    std::function<std::unique_ptr<ISettingsStorage>()> openSettings;
 };
 
 // Exit statuses shared by every command.

@@ -8,8 +8,8 @@
 
 namespace fs = std::filesystem;
 
-CFileCollector::CFileCollector(std::string upperExtension, bool recursive)
-    : m_extension(std::move(upperExtension)), m_recursive(recursive)
+CFileCollector::CFileCollector(std::vector<std::string> upperExtensions, bool recursive)
+    : m_extensions(std::move(upperExtensions)), m_recursive(recursive)
 {
 }
 
@@ -45,7 +45,9 @@ bool CFileCollector::ListFolder(const fs::path& folder, std::vector<std::string>
         std::error_code ignored;
         if (m_recursive && entry.is_directory(ignored) && !entry.is_symlink(ignored))
             ListFolder(entry.path(), found);
-        else if (entry.is_regular_file(ignored) && UpperCaseExtension(entry.path()) == m_extension)
+        else if (entry.is_regular_file(ignored) &&
+                 std::find(m_extensions.begin(), m_extensions.end(),
+                           UpperCaseExtension(entry.path())) != m_extensions.end())
             found.push_back(Utf8FromPath(entry.path()));
     }
     if (error)

@@ -11,8 +11,8 @@
 class CFileCollector
 {
 public:
-    // `upperExtension` such as ".MP3"; matched against each name's upper-cased extension.
-    CFileCollector(std::string upperExtension, bool recursive);
+    // Extensions such as ".MP3", matched against each name's upper-cased extension.
+    CFileCollector(std::vector<std::string> upperExtensions, bool recursive);
 
     void Add(const std::string& path);
 
@@ -26,7 +26,7 @@ private:
     void AddFolder(const std::string& folder);
     bool ListFolder(const std::filesystem::path& folder, std::vector<std::string>& found);
 
-    std::string m_extension;
+    std::vector<std::string> m_extensions;
     bool m_recursive;
     std::vector<std::string> m_files;
     std::vector<std::string> m_errors;

@@ -47,6 +47,13 @@ bool IsSameFile(const std::string& a, const std::string& b)
            fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), error);
 }
 
+// The folder a file lies in; "." for a bare file name.
+fs::path FolderOf(const std::string& path)
+{
+    const fs::path parent = PathFromUtf8(path).parent_path();
+    return parent.empty() ? fs::path(".") : parent;
+}
+
 bool IsSameFolder(const fs::path& a, const fs::path& b)
 {
     std::error_code error;
@@ -122,7 +129,7 @@ bool CConversionRun::CanStart(IRunHost& host) const
     {
         if (m_target == ConversionTarget::Mp3ToMp3 && FileKind(track->path) != kFilterMp3)
             continue;
-        if (IsSameFolder(PathFromUtf8(track->path).parent_path(), folder))
+        if (IsSameFolder(FolderOf(track->path), folder))
         {
             host.ShowMessage(strings::kSameFolder, MessageIcon::Exclamation);
             return false;

@@ -55,6 +55,8 @@ public:
     bool CanStart(IRunHost& host) const;
     // The work loop.
     void Run(IRunHost& host);
+    // Whether the run takes a source at `path`.
+    bool IsWanted(const std::string& path) const;
 
     // Output folder + the source's name up to its last dot + the target's extension.
     static std::string OutputPath(const std::string& folder, const std::string& source,
@@ -71,7 +73,6 @@ private:
         Stopped,   // the run ends, the output stays
     };
 
-    bool IsWanted(const std::string& path) const;
     bool HasEnoughDiskSpace(const TrackInfo& track) const;
     bool ConvertTrack(TrackInfo& track, IRunHost& host);
     Outcome ConvertOne(TrackInfo& track, IRunHost& host);

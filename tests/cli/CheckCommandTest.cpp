@@ -38,7 +38,9 @@ protected:
     Outcome Cli(std::vector<std::string> args, bool terminal = false)
     {
         std::ostringstream out, err;
-        CliContext context{out, err, terminal, 60};
+        CliContext context(out, err);
+        context.errIsTerminal = terminal;
+        context.terminalWidth = 60;
         int status = RunCli(args, context);
         return {status, out.str(), err.str()};
     }
