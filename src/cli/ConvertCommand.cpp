@@ -52,7 +52,7 @@ int CConvertCommand::Run(const std::vector<std::string>& args)
         return kExitOk;
     }
     if (!m_options.target)
-        return Refuse("say what to convert to with --to mp3, ogg, wav or mp3-to-mp3");
+        return UsageError("say what to convert to with --to mp3, ogg, wav or mp3-to-mp3");
     if (m_options.files.empty())
         return UsageError("no file to convert");
 
@@ -114,7 +114,7 @@ bool CConvertCommand::Parse(const std::vector<std::string>& args)
             value = arg.substr(equals + 1);
             arg.erase(equals);
             if (!TakesValue(arg))
-                return UsageError("option '" + arg + "' takes no value");
+                return Refuse("option '" + arg + "' takes no value");
             if (!ParseValue(arg, value))
                 return false;
             continue;

@@ -1,0 +1,93 @@
+#include "cli/Cli.h"
+#include "support/AudioFiles.h"
+#include "support/MemorySettingsStorage.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+class ConvertCommand : public testing::Test
+{
+protected:
+    ConvertCommand()
+    {
+        fs::create_directory(m_dir.Path() / "out");
+        m_storage.PutString("GeneralProperties", "TrackDir", Out(""));
+        m_storage.PutInt("GeneralProperties", "Normalize", 0);
+    }
+
+    std::string Out(const std::string& name) const
+    {
+        return (m_dir.Path() / "out" / name).string();
+    }
+
+    int Cli(const std::vector<std::string>& args)
+    {
+        m_out.str({});
+        m_err.str({});
+        CliContext context(m_out, m_err);
+        context.openSettings = [this]
+        { return std::make_unique<CMemorySettingsStorage>(m_storage); };
+        return RunCli(args, context);
+    }
+
+    CTempDir m_dir;
+    CMemorySettingsStorage m_storage;
+    std::ostringstream m_out, m_err;
+};
+} // namespace
+
+TEST_F(ConvertCommand, ConvertsIntoTheStoredFolderAndSaysSo)
+{
+    const std::string wav = WriteTestWave(m_dir.File("a.wav"), 0.2);
+    EXPECT_EQ(Cli({"convert", "--to", "mp3", wav}), 0) << m_err.str();
+    EXPECT_EQ(m_out.str(), Out("a.mp3") + "\n        ===> File OK! \n");
+    EXPECT_TRUE(fs::exists(Out("a.mp3")));
+
+    // An existing output is kept unless --yes says otherwise.
+    EXPECT_EQ(Cli({"convert", "--to=mp3", wav}), 1);
+    EXPECT_EQ(Cli({"convert", "--to", "mp3", "--yes", "--bitrate", "320", wav}), 0);
+}
+
+TEST_F(ConvertCommand, OptionsOverrideTheStoredSettings)
+{
+    const std::string mp3 = WriteTestMp3(m_dir.File("b.mp3"), 0.2);
+    fs::create_directory(m_dir.Path() / "other");
+    EXPECT_EQ(Cli({"convert", "--to", "wav", "--adpcm", "--out", m_dir.File("other"), mp3}), 0)
+        << m_err.str();
+    EXPECT_TRUE(fs::exists(m_dir.File("other/b.wav")));
+    EXPECT_EQ(Cli({"info", m_dir.File("other/b.wav")}), 0);
+    EXPECT_NE(m_out.str().find("Bits: 4"), std::string::npos) << "IMA ADPCM";
+}
+
+TEST_F(ConvertCommand, RefusalsAndUsageErrors)
+{
+    const std::string inside = WriteTestWave(Out("inside.wav"), 0.2);
+    EXPECT_EQ(Cli({"convert", "--to", "ogg", inside}), 1);
+    EXPECT_NE(m_err.str().find("ATTENTION"), std::string::npos);
+
+    EXPECT_EQ(Cli({"convert", inside}), 2);
+    EXPECT_EQ(Cli({"convert", "--to", "flac", inside}), 2);
+    EXPECT_EQ(Cli({"convert", "--to", "mp3", "--bitrate", "384", inside}), 2);
+    EXPECT_EQ(Cli({"convert", "--to", "ogg", "--ogg-managed", "192,160,128", inside}), 2);
+    EXPECT_EQ(Cli({"convert", "--to", "mp3"}), 2);
+    EXPECT_EQ(Cli({"convert", "--to", "mp3", m_dir.File("missing.wav")}), 1);
+}
+
+TEST_F(ConvertCommand, TagsShowsAndSetsTheThreeTexts)
+{
+    const std::string ogg = WriteTestOgg(m_dir.File("c.ogg"), 0.2, "Old");
+    EXPECT_EQ(Cli({"tags", ogg}), 0);
+    EXPECT_EQ(m_out.str(), ogg + "\nTitle: Old\nArtist: \nAlbum: \n");
+    EXPECT_EQ(Cli({"tags", "--artist", "Someone", ogg}), 0) << m_err.str();
+    EXPECT_EQ(m_out.str(), ogg + "\nTitle: Old\nArtist: Someone\nAlbum: \n");
+    EXPECT_EQ(Cli({"tags", "--title", "x", m_dir.File("missing.mp3")}), 1);
+    EXPECT_NE(m_err.str().find("missing.mp3: cannot open the file"), std::string::npos)
+        << m_err.str();
+    EXPECT_EQ(Cli({"tags", "--title"}), 2);
+}

@@ -1,0 +1,227 @@
+#include "conversion/ConversionRun.h"
+
+#include "support/AudioFiles.h"
+#include "support/RecordingHost.h"
+#include "support/TempDir.h"
+#include "support/WaveBuilder.h"
+#include "tracks/Strings.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+class ConversionRun : public testing::Test
+{
+protected:
+    ConversionRun()
+    {
+        fs::create_directory(m_dir.Path() / "in");
+        fs::create_directory(m_dir.Path() / "out");
+        m_settings.trackDir = Out("");
+        m_settings.normalize = false;
+    }
+
+    std::string In(const std::string& name) const { return (m_dir.Path() / "in" / name).string(); }
+    std::string Out(const std::string& name) const
+    {
+        return (m_dir.Path() / "out" / name).string();
+    }
+
+    TrackInfo& Track(const std::string& path)
+    {
+        m_records.push_back(std::make_unique<TrackInfo>());
+        m_records.back()->path = path;
+        return *m_records.back();
+    }
+
+    TrackRefs Tracks() const
+    {
+        TrackRefs refs;
+        for (const auto& record : m_records)
+            refs.push_back(record.get());
+        return refs;
+    }
+
+    void Run(ConversionTarget target, int filter = kFilterAll)
+    {
+        CConversionRun run(target, Tracks(), m_settings, filter);
+        ASSERT_TRUE(run.CanStart(m_host)) << (m_host.messages.empty() ? "" : m_host.messages[0]);
+        run.Run(m_host);
+    }
+
+    std::vector<std::string> LineTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& [text, colour] : m_host.lines)
+            texts.push_back(text);
+        return texts;
+    }
+
+    CTempDir m_dir;
+    ConversionSettings m_settings;
+    std::vector<std::unique_ptr<TrackInfo>> m_records;
+    CRecordingHost m_host;
+};
+
+const std::string kOk = "        ===> File OK! ";
+} // namespace
+
+TEST(ConversionPaths, TheOutputKeepsTheNameUpToItsLastDot)
+{
+    EXPECT_EQ(CConversionRun::OutputPath("/out/", "/m/Song.One.mp3", ConversionTarget::Ogg),
+              "/out/Song.One.ogg");
+    EXPECT_EQ(CConversionRun::OutputPath("/out", "/m/a.b.wav", ConversionTarget::Mp3),
+              "/out/a.b.mp3");
+    EXPECT_EQ(CConversionRun::OutputPath("/out", "/m/noext", ConversionTarget::Wav),
+              "/out/noext.wav");
+    EXPECT_EQ(CConversionRun::FileKind("/m/x.Ogg"), 3);
+    EXPECT_EQ(CConversionRun::FileKind("/m/x.wave"), 0);
+}
+
+TEST_F(ConversionRun, EachKindGetsItsStatusAndLines)
+{
+    TrackInfo& wav = Track(WriteTestWave(In("a.wav"), 0.3));
+    TrackInfo& mp3 = Track(WriteTestMp3(In("b.mp3"), 0.3));
+    TrackInfo& ogg = Track(WriteTestOgg(In("c.ogg"), 0.3));
+    Run(ConversionTarget::Ogg);
+    EXPECT_EQ(wav.convertStatus, kConvertWavToOgg);
+    EXPECT_EQ(mp3.convertStatus, kConvertMp3ToOgg);
+    EXPECT_EQ(ogg.convertStatus, kConvertOggToOgg);
+    EXPECT_EQ(ogg.checkStatus, kCheckSound);
+    EXPECT_EQ(LineTexts(),
+              (std::vector<std::string>{Out("a.ogg"), kOk, Out("b.ogg"), kOk, Out("c.ogg"), kOk}));
+}
+
+TEST_F(ConversionRun, TheFilterPicksOneKind)
+{
+    TrackInfo& wav = Track(WriteTestWave(In("a.wav"), 0.2));
+    TrackInfo& mp3 = Track(WriteTestMp3(In("b.mp3"), 0.2));
+    Run(ConversionTarget::Mp3, kFilterWav);
+    EXPECT_EQ(wav.convertStatus, kConvertWavToMp3);
+    EXPECT_EQ(mp3.convertStatus, kConvertNone);
+    EXPECT_EQ(m_host.files, (std::vector<std::string>{wav.path, ""}));
+}
+
+TEST_F(ConversionRun, SourcesInTheOutputFolderStopTheStartButNotForMp3)
+{
+    Track(WriteTestWave(In("a.wav"), 0.2));
+    Track(WriteTestWave(Out("inside.wav"), 0.2));
+    for (ConversionTarget target : {ConversionTarget::Ogg, ConversionTarget::Wav})
+    {
+        CRecordingHost host;
+        // Also when the filter would leave that track out.
+        EXPECT_FALSE(CConversionRun(target, Tracks(), m_settings, kFilterMp3).CanStart(host));
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0], strings::kSameFolder);
+    }
+    CRecordingHost host;
+    EXPECT_TRUE(CConversionRun(ConversionTarget::Mp3, Tracks(), m_settings).CanStart(host));
+    EXPECT_TRUE(CConversionRun(ConversionTarget::Mp3ToMp3, Tracks(), m_settings).CanStart(host))
+        << "only MP3 sources count for MP3 -> MP3";
+
+    m_settings.trackDir = m_dir.File("missing");
+    EXPECT_FALSE(CConversionRun(ConversionTarget::Mp3, Tracks(), m_settings).CanStart(host));
+    EXPECT_NE(host.messages.back().find("does not exist"), std::string::npos);
+}
+
+TEST_F(ConversionRun, AnMp3IsNeverConvertedOntoItself)
+{
+    TrackInfo& inside = Track(WriteTestMp3(Out("self.mp3"), 0.3));
+    TrackInfo& other = Track(WriteTestWave(In("other.wav"), 0.2));
+    const std::vector<std::uint8_t> before = ReadFileBytes(inside.path);
+    Run(ConversionTarget::Mp3);
+    EXPECT_EQ(ReadFileBytes(inside.path), before);
+    EXPECT_EQ(inside.convertStatus, kConvertFailed);
+    EXPECT_EQ(m_host.lines[0], (std::pair<std::string, std::uint32_t>{inside.path, kLineRed}));
+    EXPECT_TRUE(m_host.questions.empty()) << "no question about replacing the source";
+    EXPECT_EQ(other.convertStatus, kConvertWavToMp3) << "the run goes on";
+}
+
+TEST_F(ConversionRun, AnExistingOutputIsReplacedOnlyOnYes)
+{
+    TrackInfo& track = Track(WriteTestWave(In("a.wav"), 0.2));
+    std::ofstream(Out("a.mp3")) << "older";
+    m_host.answer = HostAnswer::No;
+    Run(ConversionTarget::Mp3);
+    EXPECT_EQ(m_host.questions,
+              std::vector<std::string>{"The file \n" + Out("a.mp3") +
+                                       "\nalready exists, should it overwrite ?"});
+    EXPECT_TRUE(m_host.lines.empty());
+    EXPECT_EQ(track.convertStatus, kConvertNone);
+    EXPECT_EQ(fs::file_size(Out("a.mp3")), 5u);
+
+    m_host.answer = HostAnswer::Yes;
+    Run(ConversionTarget::Mp3);
+    EXPECT_EQ(track.convertStatus, kConvertWavToMp3);
+    EXPECT_GT(fs::file_size(Out("a.mp3")), 5u);
+}
+
+TEST_F(ConversionRun, ACancelDuringAFileRemovesItsOutputAndBlamesNothing)
+{
+    TrackInfo& first = Track(WriteTestWave(In("long.wav"), 4.0));
+    TrackInfo& second = Track(WriteTestWave(In("next.wav"), 0.2));
+    m_host.cancelIf = [&] { return !m_host.progress.empty() && m_host.progress.back() > 0; };
+    Run(ConversionTarget::Ogg);
+    EXPECT_EQ(first.convertStatus, kConvertFailed);
+    EXPECT_EQ(first.checkStatus, kCheckNone) << "a cancel says nothing about the source";
+    EXPECT_FALSE(fs::exists(Out("long.ogg")));
+    EXPECT_EQ(m_host.lines.back(),
+              (std::pair<std::string, std::uint32_t>{"Aborted at user request!", kLineRed}));
+    EXPECT_EQ(second.convertStatus, kConvertNone) << "the run ends";
+}
+
+TEST_F(ConversionRun, AFailingSourceIsReportedAndTheRunGoesOn)
+{
+    std::ofstream(In("bad.wav")) << "not audio";
+    TrackInfo& bad = Track(In("bad.wav"));
+    TrackInfo& good = Track(WriteTestWave(In("good.wav"), 0.2));
+    for (ConversionTarget target : {ConversionTarget::Mp3, ConversionTarget::Wav})
+    {
+        m_host.lines.clear();
+        bad.convertStatus = good.convertStatus = kConvertNone;
+        fs::remove(Out("good.mp3"));
+        Run(target);
+        EXPECT_EQ(bad.convertStatus, kConvertFailed);
+        EXPECT_NE(good.convertStatus, kConvertNone);
+        const auto failure =
+            std::find_if(m_host.lines.begin(), m_host.lines.end(),
+                         [](const auto& line)
+                         { return line.first.find("not a RIFF WAVE file") != std::string::npos; });
+        ASSERT_NE(failure, m_host.lines.end());
+        EXPECT_EQ(failure->second, kLineRed);
+    }
+}
+
+TEST_F(ConversionRun, CorruptMp3sBecomeWavOnlyWhenAskedTo)
+{
+    // A good file with a block cut out of its middle: it decodes, but the
+    // check finds it corrupt.
+    const std::vector<std::uint8_t> whole = ReadFileBytes(WriteTestMp3(In("whole.mp3"), 1.0));
+    std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + 6000);
+    cut.insert(cut.end(), whole.begin() + 9001, whole.end());
+    std::ofstream(In("cut.mp3"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(cut.data()), static_cast<long>(cut.size()));
+    TrackInfo& track = Track(In("cut.mp3"));
+
+    m_settings.convertCorruptFiles = false;
+    Run(ConversionTarget::Wav);
+    EXPECT_EQ(track.checkStatus, kCheckCorrupt);
+    EXPECT_EQ(track.convertStatus, kConvertNone);
+    EXPECT_FALSE(fs::exists(Out("cut.wav")));
+    ASSERT_EQ(m_host.lines.size(), 2u);
+    EXPECT_EQ(m_host.lines[1], (std::pair<std::string, std::uint32_t>{
+                                   "        ===> FILE CORRUPT!!!  Please convert.", kLineRed}));
+
+    m_settings.convertCorruptFiles = true;
+    m_settings.normalize = true;
+    Run(ConversionTarget::Wav);
+    EXPECT_EQ(track.convertStatus, kConvertMp3ToWav);
+    EXPECT_TRUE(fs::exists(Out("cut.wav")));
+    EXPECT_FALSE(fs::exists(Out("~cut.wav")));
+    EXPECT_EQ(m_host.captions.back(), "");
+}
