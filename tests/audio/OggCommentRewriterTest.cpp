@@ -1,18 +1,17 @@
 #include "audio/ogg/OggCommentRewriter.h"
 
-#include "audio/ogg/OggEncoder.h"
+#include "support/AudioFiles.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
-#include <vorbis/vorbisfile.h>
+#include <vorbis/codec.h>
 
 namespace fs = std::filesystem;
 
@@ -79,8 +78,11 @@ Bytes MakePage(std::uint8_t version, std::uint8_t flags, int serial, const Bytes
     return header;
 }
 
-// One page per packet: the packets framed as a logical stream.
-Bytes Frame(const std::vector<Bytes>& packets, int serial)
+// The packets framed as a logical stream, one page per packet; with
+// `granules`, the audio packets carry them and share pages of up to 16000
+// bytes.
+Bytes Frame(const std::vector<Bytes>& packets, int serial,
+            const std::vector<std::int64_t>& granules = {})
 {
     COggStream stream(serial);
     Bytes out;
@@ -91,24 +93,19 @@ Bytes Frame(const std::vector<Bytes>& packets, int serial)
                           static_cast<long>(copy.size()),
                           i == 0 ? 1 : 0,
                           i + 1 == packets.size() ? 1 : 0,
-                          0,
+                          granules.empty() ? 0 : granules[i],
                           static_cast<ogg_int64_t>(i)};
         ogg_stream_packetin(stream.Get(), &packet);
+        const bool flush = granules.empty() || i < 3 || i + 1 == packets.size();
         ogg_page page;
-        while (ogg_stream_flush(stream.Get(), &page))
+        while (flush ? ogg_stream_flush(stream.Get(), &page)
+                     : ogg_stream_pageout_fill(stream.Get(), &page, 16000))
         {
             out.insert(out.end(), page.header, page.header + page.header_len);
             out.insert(out.end(), page.body, page.body + page.body_len);
         }
     }
     return out;
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes Concat(Bytes a, const Bytes& b)
@@ -118,40 +115,21 @@ Bytes Concat(Bytes a, const Bytes& b)
 }
 
 // A file from our own encoder, made once per title.
-const Bytes& Encoded(const std::string& title, std::size_t frames = 44100 * 3)
+const Bytes& Encoded(const std::string& title, double seconds = 3)
 {
     static std::map<std::string, Bytes> files;
     Bytes& bytes = files[title];
     if (bytes.empty())
     {
         CTempDir dir;
-        OggEncodeContext context;
-        context.title = title;
-        context.artist = "Artist";
-        std::string error;
-        auto encoder = COggVorbisEncoder::Create(dir.File("x.ogg"), context, error);
-        const Bytes pcm = AsBytes(TestSignal(frames, 2));
-        encoder->Encode(pcm.data(), pcm.size());
-        encoder->Finish();
-        bytes = ReadFileBytes(dir.File("x.ogg"));
+        bytes = ReadFileBytes(WriteTestOgg(dir.File("x.ogg"), seconds, title));
     }
     return bytes;
 }
 
-std::vector<std::int16_t> Decode(const std::string& path)
+std::vector<Packet> Packets(const Bytes& file)
 {
-    OggVorbis_File stream;
-    std::vector<std::int16_t> pcm;
-    if (ov_fopen(path.c_str(), &stream) != 0)
-        return pcm;
-    char buffer[4096];
-    int link;
-    long got;
-    while ((got = ov_read(&stream, buffer, sizeof buffer, 0, 2, 1, &link)) > 0)
-        pcm.insert(pcm.end(), reinterpret_cast<std::int16_t*>(buffer),
-                   reinterpret_cast<std::int16_t*>(buffer) + got / 2);
-    ov_clear(&stream);
-    return pcm;
+    return Parse(file).streams.begin()->second;
 }
 
 const VorbisCommentList kNewTags = {{"TITLE", "New"}, {"ARTIST", ""}, {"ALBUM", "Disc"}};
@@ -161,7 +139,7 @@ class OggRewrite : public testing::Test
 protected:
     std::string Put(const std::string& name, const Bytes& bytes)
     {
-        WriteBytes(m_dir.File(name), bytes);
+        WriteFileBytes(m_dir.File(name), bytes);
         return m_dir.File(name);
     }
 
@@ -182,84 +160,65 @@ protected:
 };
 } // namespace
 
-TEST_F(OggRewrite, KeepsEveryAudioPacketAndGranulePosition)
+// Only the comment packet changes; audio, granules, permissions and the
+// decoded sound stay, and a second rewrite changes nothing more.
+TEST_F(OggRewrite, ReplacesTheCommentsAndKeepsEverythingElse)
 {
     const std::string path = Put("song.ogg", Encoded("Old"));
-    const std::vector<std::int16_t> pcmBefore = Decode(path);
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(path, perms);
+    const std::vector<std::uint8_t> pcmBefore = DecodeAll(path);
     std::string error;
     ASSERT_TRUE(Rewrite(path, error)) << error;
     EXPECT_FALSE(fs::exists(path + ".vctemp"));
+    EXPECT_EQ(fs::status(path).permissions(), perms);
+    const Bytes once = ReadFileBytes(path);
 
-    const Parsed before = Parse(Encoded("Old"));
-    const Parsed after = Parse(ReadFileBytes(path));
+    const Parsed after = Parse(once);
     ASSERT_EQ(after.streams.size(), 1u);
-    const std::vector<Packet>& in = before.streams.begin()->second;
+    const std::vector<Packet> in = Packets(Encoded("Old"));
     const std::vector<Packet>& out = after.streams.begin()->second;
     ASSERT_EQ(in.size(), out.size());
-    EXPECT_EQ(in[0].bytes, out[0].bytes) << "identification header";
-    EXPECT_EQ(in[2].bytes, out[2].bytes) << "setup header";
-    for (std::size_t i = 3; i < in.size(); ++i)
+    // The file's own vendor, then exactly the comments given, in order.
+    const std::uint32_t vendorLength = in[1].bytes[7] | in[1].bytes[8] << 8;
+    Bytes comment(in[1].bytes.begin(), in[1].bytes.begin() + 11 + vendorLength);
+    comment.insert(comment.end(), {3, 0, 0, 0});
+    for (const std::string text : {"TITLE=New", "ARTIST=", "ALBUM=Disc"})
     {
-        EXPECT_EQ(in[i].bytes, out[i].bytes) << "packet " << i;
-        if (in[i].granule != -1 && out[i].granule != -1)
+        comment.insert(comment.end(), {static_cast<std::uint8_t>(text.size()), 0, 0, 0});
+        comment.insert(comment.end(), text.begin(), text.end());
+    }
+    comment.push_back(1);
+    EXPECT_EQ(out[1].bytes, comment);
+    for (std::size_t i = 0; i < in.size(); ++i)
+    {
+        if (i != 1)
+        {
+            EXPECT_EQ(in[i].bytes, out[i].bytes) << "packet " << i;
+        }
+        if (i >= 3 && in[i].granule != -1 && out[i].granule != -1)
         {
             EXPECT_EQ(in[i].granule, out[i].granule) << "packet " << i;
         }
     }
     EXPECT_EQ(in.back().granule, out.back().granule) << "the end trim";
     EXPECT_TRUE(std::is_sorted(after.pageGranules.begin(), after.pageGranules.end()));
-    EXPECT_EQ(Decode(path), pcmBefore);
-}
+    EXPECT_EQ(DecodeAll(path), pcmBefore);
 
-TEST_F(OggRewrite, WritesTheCommentsGivenWithTheFilesVendor)
-{
-    const std::string path = Put("song.ogg", Encoded("Old"));
-    std::string error;
-    ASSERT_TRUE(Rewrite(path, error)) << error;
-    const Bytes comment = Parse(ReadFileBytes(path)).streams.begin()->second[1].bytes;
-    const Bytes original = Parse(Encoded("Old")).streams.begin()->second[1].bytes;
-    const std::uint32_t vendorLength = original[7] | original[8] << 8;
-    Bytes expected(original.begin(), original.begin() + 11 + vendorLength);
-    expected.insert(expected.end(), {3, 0, 0, 0});
-    for (const char* text : {"TITLE=New", "ARTIST=", "ALBUM=Disc"})
-    {
-        expected.insert(expected.end(), {static_cast<std::uint8_t>(std::strlen(text)), 0, 0, 0});
-        expected.insert(expected.end(), text, text + std::strlen(text));
-    }
-    expected.push_back(1);
-    EXPECT_EQ(comment, expected);
-}
-
-TEST_F(OggRewrite, RewritingTwiceEqualsRewritingOnce)
-{
-    const std::string path = Put("song.ogg", Encoded("Old"));
-    std::string error;
-    ASSERT_TRUE(Rewrite(path, error));
-    const Bytes once = ReadFileBytes(path);
     ASSERT_TRUE(Rewrite(path, error));
     EXPECT_EQ(ReadFileBytes(path), once);
 }
 
 TEST_F(OggRewrite, AChainedSecondStreamIsKeptByteForByte)
 {
-    const Bytes& second = Encoded("Second", 44100);
+    const Bytes& second = Encoded("Second", 1);
     const std::string path = Put("chain.ogg", Concat(Encoded("Old"), second));
     std::string error;
     ASSERT_TRUE(Rewrite(path, error)) << error;
     const Bytes after = ReadFileBytes(path);
     ASSERT_GT(after.size(), second.size());
     EXPECT_TRUE(std::equal(second.begin(), second.end(), after.end() - second.size()));
-    EXPECT_EQ(Decode(path).size(), (44100u * 3 + 44100) * 2);
-}
-
-TEST_F(OggRewrite, KeepsThePermissionsOfTheFile)
-{
-    const std::string path = Put("song.ogg", Encoded("Old"));
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    std::string error;
-    ASSERT_TRUE(Rewrite(path, error)) << error;
-    EXPECT_EQ(fs::status(path).permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(DecodeAll(path).size(), (44100u * 3 + 44100) * 4);
 }
 
 // A stream that starts later than zero counts on from its own positions as
@@ -267,50 +226,34 @@ TEST_F(OggRewrite, KeepsThePermissionsOfTheFile)
 // out otherwise than ours; the positions never run backwards.
 TEST_F(OggRewrite, AStreamThatStartsLaterKeepsRisingGranules)
 {
-    const Parsed original = Parse(Encoded("Old"));
-    const std::vector<Packet>& packets = original.streams.begin()->second;
+    const std::vector<Packet> packets = Packets(Encoded("Old"));
     CVorbisInfo info;
     CVorbisComment comment;
-    COggStream stream(42);
-    Bytes shifted;
-    const auto putPages = [&](bool flush)
-    {
-        ogg_page page;
-        while (flush ? ogg_stream_flush(stream.Get(), &page)
-                     : ogg_stream_pageout_fill(stream.Get(), &page, 16000))
-        {
-            shifted.insert(shifted.end(), page.header, page.header + page.header_len);
-            shifted.insert(shifted.end(), page.body, page.body + page.body_len);
-        }
-    };
-    constexpr std::int64_t kStart = 1000000;
-    std::int64_t granule = kStart;
+    std::vector<Bytes> bytes;
+    std::vector<std::int64_t> expected;
+    std::int64_t granule = 1000000;
     long previous = 0;
-    std::vector<std::int64_t> expected(packets.size(), 0);
     for (std::size_t i = 0; i < packets.size(); ++i)
     {
-        Bytes bytes = packets[i].bytes;
-        ogg_packet packet{bytes.data(),
-                          static_cast<long>(bytes.size()),
+        bytes.push_back(packets[i].bytes);
+        ogg_packet packet{bytes[i].data(),
+                          static_cast<long>(bytes[i].size()),
                           i == 0 ? 1 : 0,
-                          i + 1 == packets.size() ? 1 : 0,
+                          0,
                           0,
                           static_cast<ogg_int64_t>(i)};
         if (i < 3)
         {
             ASSERT_EQ(vorbis_synthesis_headerin(info.Get(), comment.Get(), &packet), 0);
+            expected.push_back(0);
+            continue;
         }
-        else
-        {
-            const long size = vorbis_packet_blocksize(info.Get(), &packet);
-            granule += previous ? (size + previous) / 4 : 0;
-            previous = size;
-            packet.granulepos = expected[i] = granule;
-        }
-        ogg_stream_packetin(stream.Get(), &packet);
-        putPages(i < 3);
+        const long size = vorbis_packet_blocksize(info.Get(), &packet);
+        granule += previous ? (size + previous) / 4 : 0;
+        previous = size;
+        expected.push_back(granule);
     }
-    putPages(true);
+    const Bytes shifted = Frame(bytes, 42, expected);
 
     const std::string path = Put("late.ogg", shifted);
     std::string error;
@@ -319,8 +262,7 @@ TEST_F(OggRewrite, AStreamThatStartsLaterKeepsRisingGranules)
     EXPECT_TRUE(std::is_sorted(after.pageGranules.begin(), after.pageGranules.end()));
     const std::vector<Packet>& out = after.streams.begin()->second;
     ASSERT_EQ(out.size(), packets.size());
-    const Parsed input = Parse(shifted);
-    const std::vector<Packet>& in = input.streams.begin()->second;
+    const std::vector<Packet> in = Packets(shifted);
     std::size_t told = 3;
     while (in[told].granule == -1)
         ++told;
@@ -361,8 +303,7 @@ namespace
 {
 std::vector<Bytes> Headers()
 {
-    const Parsed parsed = Parse(Encoded("Old"));
-    const std::vector<Packet>& packets = parsed.streams.begin()->second;
+    const std::vector<Packet> packets = Packets(Encoded("Old"));
     return {packets[0].bytes, packets[1].bytes, packets[2].bytes};
 }
 
@@ -518,7 +459,7 @@ protected:
 
 TEST_F(OggRewriteState, DamageBetweenStreamsIsSkippedAndNoted)
 {
-    const Bytes& second = Encoded("Second", 44100);
+    const Bytes& second = Encoded("Second", 1);
     ASSERT_EQ(Open(Concat(Concat(Encoded("Old"), Garbage(500)), second)), 0);
     EXPECT_EQ(GetComments(m_state).Query("TITLE"), "Old");
     EXPECT_EQ(Write(), 0);
@@ -532,7 +473,7 @@ class OggRewriteShortWrites : public OggRewriteState, public testing::WithParamI
 
 TEST_P(OggRewriteShortWrites, FailWithTheWriteMessage)
 {
-    const Bytes input = Concat(Encoded("Old"), Encoded("Second", 44100));
+    const Bytes input = Concat(Encoded("Old"), Encoded("Second", 1));
     ASSERT_EQ(Open(input), 0);
     EXPECT_EQ(Write(static_cast<std::size_t>(GetParam() * static_cast<double>(input.size()))), -1);
     EXPECT_EQ(GetLastError(m_state),

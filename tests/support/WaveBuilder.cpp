@@ -88,7 +88,11 @@ std::vector<std::uint8_t> CWaveBuilder::Bytes() const
 
 void CWaveBuilder::WriteTo(const std::string& path) const
 {
-    const std::vector<std::uint8_t> bytes = Bytes();
+    WriteFileBytes(path, Bytes());
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));

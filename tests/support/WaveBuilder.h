@@ -42,3 +42,5 @@ std::vector<std::int16_t> AsSamples(const std::vector<std::uint8_t>& bytes);
 // Signal-to-noise ratio of `test` against `reference` in dB, over the shorter.
 double SnrDb(const std::vector<std::int16_t>& reference, const std::vector<std::int16_t>& test);
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
+// Writes `bytes` as the whole of `path`; throws on failure.
+void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
