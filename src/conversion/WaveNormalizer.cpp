@@ -199,13 +199,32 @@ void CWaveNormalizer::Abandon()
         m_source->EndDecoding();
 }
 
+namespace
+{
+// "~" + the output's name in `folder`; should a file of that name already be
+// there (someone else's), a number follows the "~" so that it is never
+// overwritten.
+std::string TemporaryPathFor(const std::filesystem::path& output, const std::string& folder)
+{
+    const std::string name = Utf8FromPath(output.filename());
+    std::error_code error;
+    for (int attempt = 1;; ++attempt)
+    {
+        const std::string prefix = attempt == 1 ? "~" : "~" + std::to_string(attempt) + "~";
+        const std::filesystem::path candidate = PathFromUtf8(folder) / PathFromUtf8(prefix + name);
+        if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, error)) ||
+            attempt == 1000)
+            return Utf8FromPath(candidate);
+    }
+}
+} // namespace
+
 bool NormalizeWaveFile(const std::string& output, const std::string& folder, bool compressed,
                        IRunHost& host)
 {
     namespace fs = std::filesystem;
     const fs::path outputPath = PathFromUtf8(output);
-    const std::string temporary = Utf8FromPath(
-        PathFromUtf8(folder) / PathFromUtf8("~" + Utf8FromPath(outputPath.filename())));
+    const std::string temporary = TemporaryPathFor(outputPath, folder);
 
     host.SetCaption(kNormalizing);
     CDiscAudioTrack source;
