@@ -204,7 +204,7 @@ TEST_P(OggEncodingModes, HeaderCarriesTheChosenBitRatesAndTheFourComments)
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, OggEncodingModes,
-                    ModeCase{"Constant128", 1, 0, 0, 0, 0, 128000, 128000, 128000},
+    testing::Values(ModeCase{"Constant128", 1, 0, 0, 0, 0, 128000, 128000, 128000},
                     ModeCase{"Constant350", 1, 0, 0, 4, 0, 350000, 350000, 350000},
                     ModeCase{"NoFlagMeansConstant", 0, 0, 0, 1, 0, 160000, 160000, 160000},
                     ModeCase{"Managed", 0, 1, 0, 1, 0, 192000, 160000, 128000},
@@ -213,8 +213,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ModeCase{"Quality0", 0, 0, 1, 1, 0, 0, kOggQualityBitrates[0] * 1000, 15000},
                     ModeCase{"Quality20", 0, 0, 1, 1, 20, 0, kOggQualityBitrates[20] * 1000,
                              60000}),
-    [](const testing::TestParamInfo<ModeCase>& mode) {
-    return mode.param.name; });
+    [](const testing::TestParamInfo<ModeCase>& mode) { return mode.param.name; });
 
 // What the encoder wrote reads back as vorbisfile reads it; new tags leave
 // exactly three comments, the vendor and the audio.
