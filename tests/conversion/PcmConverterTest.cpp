@@ -121,52 +121,6 @@ INSTANTIATE_TEST_SUITE_P(Rates, PcmConverterRates,
                                     (test.param.channels == 1 ? "Mono" : "Stereo");
                          });
 
-TEST(PcmConverter, A48kBlockOf8192FramesGives7527AndTheNextCarriesOn)
-{
-    const Samples input = TestSignal(16384, 2);
-    CPcmConverter converter;
-    ASSERT_TRUE(converter.SetSourceRate(48000));
-    Samples output(2 * 20000);
-    std::size_t consumed = 0, produced = 0;
-    converter.SetInput(input.data(), 8192);
-    converter.SetOutput(output.data(), 20000);
-    converter.Convert(&consumed, &produced);
-    EXPECT_EQ(8192u, consumed);
-    EXPECT_TRUE(produced == 7526 || produced == 7527) << produced;
-    const std::size_t first = produced;
-    EXPECT_NE(0u, converter.Phase() & 0xFFFF); // 8192 frames are no whole number of steps
-
-    converter.SetInput(input.data() + 2 * 8192, 8192);
-    converter.SetOutput(output.data() + 2 * first, 20000 - first);
-    converter.Convert(&consumed, &produced);
-    EXPECT_EQ(8192u, consumed);
-    // Both blocks together give what one block of twice the length gives.
-    CPcmConverter whole;
-    whole.SetSourceRate(48000);
-    Samples once(2 * 20000);
-    std::size_t onceProduced = 0;
-    whole.SetInput(input.data(), 16384);
-    whole.SetOutput(once.data(), 20000);
-    whole.Convert(nullptr, &onceProduced);
-    EXPECT_EQ(onceProduced, first + produced);
-    EXPECT_EQ(whole.Phase(), converter.Phase());
-}
-
-TEST(PcmConverter, MonoAt22050GivesEqualPairsAndTwiceTheFrames)
-{
-    const Samples input = TestSignal(8192, 1);
-    const Samples output = ConvertAll(22050, 1, input, 8192, 1 << 16);
-    ASSERT_EQ(2u * 2 * 8192, output.size());
-    for (std::size_t j = 0; j < output.size() / 2; ++j)
-    {
-        ASSERT_EQ(output[2 * j], output[2 * j + 1]);
-        if (j % 2 == 0)
-        {
-            ASSERT_EQ(input[j / 2], output[2 * j]);
-        }
-    }
-}
-
 TEST(PcmConverter, RejectedRatesAndChannelsKeepThePreviousValues)
 {
     CPcmConverter converter;
