@@ -2,6 +2,7 @@
 
 #include "check/MP3Check.h"
 #include "io/FileException.h"
+#include "support/AudioFiles.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
@@ -59,19 +60,6 @@ protected:
         const std::string head(bytes.begin() + static_cast<long>(at),
                                bytes.begin() + static_cast<long>(std::min(at + 64, bytes.size())));
         return head.find("Xing") != std::string::npos || head.find("Info") != std::string::npos;
-    }
-
-    static std::vector<std::uint8_t> DecodeAll(const std::string& path)
-    {
-        CAudioMpegFile file;
-        file.SetPath(path);
-        EXPECT_TRUE(file.BeginDecoding()) << file.GetError();
-        std::vector<std::uint8_t> all(32768), pcm;
-        std::int32_t got;
-        while ((got = file.Read(2048, 16, all.data(), all.size())) > 0)
-            pcm.insert(pcm.end(), all.begin(), all.begin() + got);
-        file.EndDecoding();
-        return pcm;
     }
 
     CTempDir m_dir;

@@ -1,6 +1,7 @@
 #include "audio/wav/AudioWaveFile.h"
 
 #include "io/FileException.h"
+#include "support/AudioFiles.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
@@ -8,7 +9,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace
@@ -36,23 +36,9 @@ protected:
         return m_dir.File(name);
     }
 
-    // Opens `path` and reads all its PCM in the pipelines' 32768-byte calls.
     static std::vector<std::int16_t> ReadAll(CAudioWaveFile& file)
     {
-        std::vector<std::uint8_t> all, block(32768);
-        EXPECT_TRUE(file.BeginDecoding()) << file.GetError();
-        std::int32_t got;
-        while ((got = file.Read(2048, 16, block.data(), block.size())) > 0)
-            all.insert(all.end(), block.begin(), block.begin() + got);
-        file.EndDecoding();
-        return AsSamples(all);
-    }
-
-    static std::vector<std::int16_t> ReadAll(const std::string& path)
-    {
-        CAudioWaveFile file;
-        file.SetPath(path);
-        return ReadAll(file);
+        return AsSamples(DecodeAll(file));
     }
 
     CTempDir m_dir;
@@ -319,11 +305,9 @@ TEST_F(WaveFile, HostileHeadersAreRefusedOrClamped)
     for (Case& c : cases)
     {
         const std::string path = m_dir.File("hostile.wav");
-        std::vector<std::uint8_t> bytes = c.builder.Bytes();
-        if (std::string(c.name) == "not RIFF")
-            bytes = {'R', 'I', 'F', 'X', 0, 0, 0, 0};
-        std::ofstream(path, std::ios::binary | std::ios::trunc)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+        WriteFileBytes(path, std::string(c.name) == "not RIFF"
+                                 ? std::vector<std::uint8_t>{'R', 'I', 'F', 'X', 0, 0, 0, 0}
+                                 : c.builder.Bytes());
         CAudioWaveFile file;
         file.SetPath(path);
         ASSERT_EQ(file.IsValid(), c.valid) << c.name << ": " << file.GetError();

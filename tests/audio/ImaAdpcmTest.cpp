@@ -1,5 +1,7 @@
 #include "audio/wav/ImaAdpcm.h"
 
+#include "support/WaveBuilder.h"
+
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -13,22 +15,6 @@
 namespace
 {
 std::minstd_rand g_random(7);
-
-// Sines and a little noise, with different notes in each channel so a
-// swapped or mixed-up channel shows as a large error.
-std::vector<std::int16_t> Music(unsigned channels, std::size_t frames)
-{
-    std::vector<std::int16_t> pcm(frames * channels);
-    for (std::size_t i = 0; i < pcm.size(); ++i)
-    {
-        const double w = 6.2832 / 44100.0 * static_cast<double>(i / channels) *
-                         (i % channels == 0 ? 196.0 : 523.3);
-        const double noise = static_cast<double>(g_random()) / 1073741823.0 - 1.0;
-        const double v = 0.4 * std::sin(w) + 0.2 * std::sin(2.7 * w) + 0.02 * noise;
-        pcm[i] = static_cast<std::int16_t>(std::lround(v * 32767.0));
-    }
-    return pcm;
-}
 
 // Encodes and decodes whole blocks; `pcm` holds a whole number of them.
 std::vector<std::int16_t> RoundTrip(const std::vector<std::int16_t>& pcm, unsigned channels,
@@ -68,7 +54,7 @@ TEST(ImaAdpcm, RoundTripKeepsTheSignal)
          {std::tuple{2u, 2048u, 65u}, {1u, 256u, 100u}})
     {
         const std::vector<std::int16_t> pcm =
-            Music(channels, ImaAdpcmSamplesPerBlock(channels, blockAlign) * blocks);
+            TestSignal(ImaAdpcmSamplesPerBlock(channels, blockAlign) * blocks, channels);
         const std::vector<std::int16_t> decoded = RoundTrip(pcm, channels, blockAlign);
         for (unsigned c = 0; c < channels; ++c)
         {
