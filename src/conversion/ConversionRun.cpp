@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -40,11 +41,12 @@ const char* Extension(ConversionTarget target)
     }
 }
 
-bool IsSameFile(const std::string& a, const std::string& b)
+// The one name of a file, through any links, or of where it would be.
+std::string Identity(const std::string& path)
 {
     std::error_code error;
-    return fs::exists(PathFromUtf8(b), error) &&
-           fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), error);
+    const fs::path resolved = fs::weakly_canonical(PathFromUtf8(path), error);
+    return error ? path : Utf8FromPath(resolved);
 }
 
 // The folder a file lies in; "." for a bare file name.
@@ -154,18 +156,28 @@ bool CConversionRun::HasEnoughDiskSpace(const TrackInfo& track) const
 
 void CConversionRun::Run(IRunHost& host)
 {
+    // No output may replace a source of this run, nor one written earlier
+    // in it: either would destroy a file the user still has only once.
+    std::set<std::string> sources, written;
+    for (const TrackInfo* track : m_pTracks)
+        sources.insert(Identity(track->path));
     for (TrackInfo* track : m_pTracks)
     {
         if (!IsWanted(track->path))
             continue;
         host.SetCurrentFile(track->path);
         const std::string output = OutputPath(m_settings.trackDir, track->path, m_target);
-        if (IsSameFile(track->path, output))
+        const std::string outputIdentity = Identity(output);
+        const char* refusal =
+            sources.count(outputIdentity) != 0
+                ? "not converted: the output would replace a source file"
+            : written.count(outputIdentity) != 0
+                ? "not converted: an earlier file of this run has that output name"
+                : nullptr;
+        if (refusal)
         {
-            // Converting a file onto itself would destroy it while it is read.
             track->convertStatus = kConvertFailed;
-            AddLines(host, track->path,
-                     kIndent + "not converted: the output would replace the source", kLineRed);
+            AddLines(host, track->path, kIndent + refusal, kLineRed);
             continue;
         }
         std::error_code error;
@@ -180,6 +192,8 @@ void CConversionRun::Run(IRunHost& host)
         }
         const bool goOn = m_target == ConversionTarget::Wav ? ConvertTrackToWave(*track, host)
                                                             : ConvertTrack(*track, host);
+        if (track->convertStatus > kConvertFailed)
+            written.insert(outputIdentity);
         if (!goOn)
             break;
     }
@@ -219,6 +233,7 @@ CConversionRun::Outcome CConversionRun::ConvertOne(TrackInfo& track, IRunHost& h
 {
     const std::string output = OutputPath(m_settings.trackDir, track.path, m_target);
     host.AddResultLine(output, kLineBlack);
+    m_sourcePath = track.path;
     const EncoderProperties& mp3 = m_settings.mp3;
     if (m_target == ConversionTarget::Ogg)
     {
@@ -269,7 +284,10 @@ CConversionRun::Outcome CConversionRun::RunPipeline(CConversionPipeline& pipelin
     catch (const CFileException& error)
     {
         pipeline.Abandon();
-        m_failure = "cannot convert: " + error.Path() + ": " + error.Reason();
+        // A writer names the temporary file it fills; the user knows the output.
+        const bool aboutSource = error.Path() == m_sourcePath;
+        m_failure = "cannot convert: " + (aboutSource ? error.Path() : pipeline.OutputPath()) +
+                    ": " + error.Reason();
         return Outcome::Failed;
     }
 }
@@ -321,6 +339,7 @@ CConversionRun::Outcome CConversionRun::ConvertToWave(TrackInfo& track, IRunHost
 {
     host.SetCaption(strings::kConverting);
     const std::string output = OutputPath(m_settings.trackDir, track.path, m_target);
+    m_sourcePath = track.path;
     CConvertToWAV pipeline;
     const Outcome outcome = RunPipeline(
         pipeline, [&] { pipeline.Open(track.path, output, m_settings.compressedWav ? 1 : 0); },
@@ -340,7 +359,7 @@ CConversionRun::Outcome CConversionRun::ConvertToWave(TrackInfo& track, IRunHost
         return Outcome::Stopped;
     }
     if (m_settings.normalize &&
-        !NormalizeWaveFile(output, m_settings.trackDir, m_settings.compressedWav, host))
+        !NormalizeWaveFile(output, Utf8FromPath(FolderOf(output)), m_settings.compressedWav, host))
     {
         AddLines(host, track.path, kIndent + "converted, but not normalised", kLineRed);
         return Outcome::Stopped;

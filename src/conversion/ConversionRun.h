@@ -89,5 +89,6 @@ private:
     ConversionSettings m_settings;
     int m_nSourceFilter;
     CMP3CheckTask m_check;
-    std::string m_failure; // why the last pipeline failed
+    std::string m_failure;    // why the last pipeline failed
+    std::string m_sourcePath; // the source of the pipeline in hand
 };

@@ -63,6 +63,21 @@ void CConversionPipeline::Close()
     m_reader->EndDecoding();
     ReleaseWriter();
     m_reader.reset();
+    std::string error;
+    if (!m_temporary.Commit(error))
+    {
+        m_temporary.Discard();
+        throw CFileException(CFileException::kDiskFull, error, m_outputPath);
+    }
+}
+
+std::string CConversionPipeline::ReserveOutput(const std::string& output)
+{
+    m_outputPath = MakeValidFileName(output, true);
+    std::string error;
+    if (!m_temporary.Create(m_outputPath, error))
+        throw CFileException(CFileException::kDiskFull, error, m_outputPath);
+    return m_temporary.Path();
 }
 
 bool CConversionPipeline::Convert(IProgressSink& sink)
@@ -115,9 +130,7 @@ void CConversionPipeline::Abandon()
     ReleaseWriter();
     if (m_reader)
         m_reader->EndDecoding();
-    std::error_code ignored;
-    if (!m_outputPath.empty())
-        std::filesystem::remove(PathFromUtf8(m_outputPath), ignored);
+    m_temporary.Discard();
 }
 
 void CConvertToMP3::Open(const std::string& source, const std::string& output, int bitRateIndex,
@@ -140,8 +153,7 @@ void CConvertToMP3::OpenWriter(const std::string& output, int bitRateIndex, int 
     const std::uint64_t samples =
         static_cast<std::uint64_t>(std::max(m_reader->GetLength(), 0)) * 441 / 10;
     m_writer = std::make_unique<CAudioMpegFile>();
-    m_writer->BeginEncoding(output, tags, samples);
-    m_outputPath = m_writer->GetPath();
+    m_writer->BeginEncoding(ReserveOutput(output), tags, samples);
 }
 
 void CConvertMP3ToMP3::Open(const std::string& source, const std::string& output, int bitRateIndex,
@@ -161,15 +173,15 @@ void CConvertToMP3::Write(const std::uint8_t* pcm, std::size_t bytes)
 void CConvertToOGG::Open(const std::string& source, const std::string& output,
                          OggEncodeContext context)
 {
-    m_writer = std::make_unique<CAudioOggFile>();
-    m_writer->SetPath(output);
     BeginReading(SourceFor(source), source);
     context.title = CutTag(m_reader->GetTitle());
     context.artist = CutTag(m_reader->GetArtist());
     context.album = CutTag(m_reader->GetAlbum());
-    if (!m_writer->BeginEncoding(output, context))
-        throw CFileException(CFileException::kGeneric, m_writer->GetError(), output);
-    m_outputPath = output;
+    const std::string writing = ReserveOutput(output);
+    m_writer = std::make_unique<CAudioOggFile>();
+    m_writer->SetPath(writing);
+    if (!m_writer->BeginEncoding(writing, context))
+        throw CFileException(CFileException::kGeneric, m_writer->GetError(), m_outputPath);
 }
 
 void CConvertToOGG::Write(const std::uint8_t* pcm, std::size_t bytes)
@@ -188,10 +200,10 @@ void CConvertToWAV::Open(const std::string& source, const std::string& output, i
         m_writer->SetTitle(m_reader->GetTitle());
     if (!m_reader->GetAlbum().empty())
         m_writer->SetAlbum(m_reader->GetAlbum());
-    m_writer->SetPath(output);
-    m_writer->CreateForWriting(output, format == 1 ? CWaveFormat::ImaAdpcm44100Stereo()
-                                                   : CWaveFormat::Pcm44100Stereo());
-    m_outputPath = m_writer->GetPath();
+    const std::string writing = ReserveOutput(output);
+    m_writer->SetPath(writing);
+    m_writer->CreateForWriting(writing, format == 1 ? CWaveFormat::ImaAdpcm44100Stereo()
+                                                    : CWaveFormat::Pcm44100Stereo());
 }
 
 void CConvertToWAV::Write(const std::uint8_t* pcm, std::size_t bytes)

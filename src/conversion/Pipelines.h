@@ -5,6 +5,7 @@
 #include "audio/ogg/AudioOggFile.h"
 #include "audio/wav/AudioWaveFile.h"
 #include "conversion/PcmConverter.h"
+#include "io/TemporaryFile.h"
 
 #include <memory>
 #include <string>
@@ -23,10 +24,13 @@ public:
 
     // Converts the whole file; true when it stopped because `sink` asked to cancel.
     bool Convert(IProgressSink& sink);
-    // Finishes the output and releases the source.
+    // Finishes the output and puts it in place under its name, replacing
+    // what was there only now that it is complete.
     void Close();
-    // Drops the output unfinished and removes it; for a cancel or an error.
+    // Drops the output unfinished; a file that was there under its name stays.
     void Abandon();
+    // The path written to: the output's name made valid.
+    const std::string& OutputPath() const { return m_outputPath; }
 
 protected:
     CConversionPipeline(std::size_t inputBytes, const std::string& output)
@@ -42,12 +46,16 @@ protected:
     virtual bool IsLastBlock(std::size_t bytes) const = 0;
     virtual void FinishWriter() = 0;
     virtual void ReleaseWriter() = 0;
+    // Sets the output path and reserves the temporary file the writer
+    // fills; returns its path. Raises CFileException.
+    std::string ReserveOutput(const std::string& output);
 
     std::unique_ptr<CAudioFile> m_reader;
     std::vector<std::uint8_t> m_input;
     std::string m_outputPath;
 
 private:
+    CTemporaryFile m_temporary;
     void WriteConverted(std::size_t bytes);
 
     CPcmConverter m_converter;

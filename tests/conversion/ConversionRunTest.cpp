@@ -143,6 +143,48 @@ TEST_F(ConversionRun, AnMp3IsNeverConvertedOntoItself)
     EXPECT_EQ(other.convertStatus, kConvertWavToMp3) << "the run goes on";
 }
 
+TEST_F(ConversionRun, NoOutputEverReplacesAnotherSourceOrAnEarlierOutput)
+{
+    // song.wav would become song.mp3, which is itself a source of the run.
+    TrackInfo& mp3 = Track(WriteTestMp3(Out("song.mp3"), 0.3));
+    TrackInfo& wav = Track(WriteTestWave(Out("song.wav"), 0.2));
+    // Two sources of one name from two folders.
+    fs::create_directory(m_dir.Path() / "in2");
+    TrackInfo& first = Track(WriteTestWave(In("twin.wav"), 0.2));
+    TrackInfo& second = Track(WriteTestWave(m_dir.File("in2/twin.wav"), 0.2));
+    const std::vector<std::uint8_t> before = ReadFileBytes(mp3.path);
+    Run(ConversionTarget::Mp3);
+    EXPECT_EQ(ReadFileBytes(mp3.path), before);
+    EXPECT_EQ(wav.convertStatus, kConvertFailed);
+    EXPECT_EQ(first.convertStatus, kConvertWavToMp3);
+    EXPECT_EQ(second.convertStatus, kConvertFailed);
+}
+
+TEST_F(ConversionRun, OutputsReplaceLinksNotWhatTheyPointTo)
+{
+    const std::vector<std::uint8_t> precious = ReadFileBytes(WriteTestMp3(In("precious.mp3"), 0.2));
+    fs::create_symlink(In("precious.mp3"), Out("a.mp3"));
+    TrackInfo& track = Track(WriteTestWave(In("a.wav"), 0.2));
+    m_host.answer = HostAnswer::Yes;
+    Run(ConversionTarget::Mp3);
+    EXPECT_EQ(track.convertStatus, kConvertWavToMp3);
+    EXPECT_EQ(ReadFileBytes(In("precious.mp3")), precious);
+    EXPECT_FALSE(fs::is_symlink(Out("a.mp3")));
+}
+
+TEST_F(ConversionRun, AFailedConversionLeavesTheOldOutputInPlace)
+{
+    std::ofstream(In("bad.wav")) << "not audio";
+    std::ofstream(Out("bad.mp3")) << "the old output";
+    Track(In("bad.wav"));
+    m_host.answer = HostAnswer::Yes;
+    Run(ConversionTarget::Mp3);
+    EXPECT_EQ(ReadFileBytes(Out("bad.mp3")).size(), 14u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.Path() / "out"), fs::directory_iterator()),
+              1)
+        << "no temporary file is left";
+}
+
 TEST_F(ConversionRun, AnExistingOutputIsReplacedOnlyOnYes)
 {
     TrackInfo& track = Track(WriteTestWave(In("a.wav"), 0.2));

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+// A new, empty file beside a target path, under a name nobody else uses,
+// that becomes the target in one step (Commit) or disappears (on
+// destruction without Commit). Whoever writes the target through it never
+// truncates what is there, never writes through a link at the target's
+// name, and never leaves a partial file under that name.
+class CTemporaryFile
+{
+public:
+    CTemporaryFile() = default;
+    ~CTemporaryFile();
+    CTemporaryFile(const CTemporaryFile&) = delete;
+    CTemporaryFile& operator=(const CTemporaryFile&) = delete;
+
+    // Creates the file in the target's folder. False with `error` on failure.
+    bool Create(const std::string& target, std::string& error);
+    const std::string& Path() const { return m_path; }
+    // Renames the file over the target (replacing it, or a link there).
+    bool Commit(std::string& error);
+    // Removes the file now, if it was not committed.
+    void Discard();
+
+private:
+    std::string m_path;
+    std::string m_target;
+};
