@@ -7,6 +7,7 @@
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
+#include <apetag.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include <id3v2tag.h>
 #include <mpegfile.h>
 #include <set>
+#include <sys/stat.h>
 #include <textidentificationframe.h>
 
 namespace
@@ -296,4 +298,59 @@ TEST_F(MpegFile, WhatIsNotMpegAudioIsRefusedButItsTagsAreRead)
     EXPECT_FALSE(file.GetError().empty());
     EXPECT_EQ(file.GetTitle(), "Only a tag");
     EXPECT_EQ(file.GetLength(), 0);
+}
+
+TEST_F(MpegFile, TagWritingNeverDamagesTheFileItFailsOn)
+{
+    const std::string path = Encode("safe.mp3", {"Old", "", "", 128, 9, false}, 0.5);
+    AddId3v2(path, {{"TIT2", "Old"}});
+    const std::vector<std::uint8_t> tagged = ReadFileBytes(path);
+    {
+        // A tag that grows by far more than the limit allows to be written.
+        CFileSizeLimit limit(tagged.size() + 1000);
+        if (!limit.Active())
+            GTEST_SKIP() << "no file size limits here";
+        CAudioMpegFile file;
+        file.SetPath(path);
+        ASSERT_TRUE(file.IsValid());
+        file.SetTitle(std::string(20000, 'x'));
+        EXPECT_FALSE(file.WriteTags());
+        EXPECT_FALSE(file.GetError().empty());
+    }
+    EXPECT_EQ(ReadFileBytes(path), tagged) << "the file is as it was";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no copy is left behind";
+}
+
+TEST_F(MpegFile, PipesNamedLikeMp3FilesAreRefusedNotWaitedOn)
+{
+    const std::string pipe = m_dir.File("pipe.mp3");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    CAudioMpegFile file;
+    file.SetPath(pipe);
+    EXPECT_FALSE(file.IsValid());
+    EXPECT_EQ(file.GetError(), "it is not a regular file");
+    file.SetTitle("x");
+    EXPECT_FALSE(file.WriteTags());
+}
+
+TEST_F(MpegFile, AnApeTagIsKeptInStep)
+{
+    const std::string path = Encode("ape.mp3", {}, 0.3);
+    {
+        TagLib::MPEG::File file(path.c_str(), false);
+        file.APETag(true)->setTitle("APE title");
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::APE, TagLib::File::StripNone));
+    }
+    EXPECT_EQ(Tags(path), "APE title||");
+    CAudioMpegFile file;
+    file.SetPath(path);
+    ASSERT_TRUE(file.IsValid());
+    file.SetTitle("");
+    file.SetAlbum("Album");
+    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    file.EndDecoding();
+    EXPECT_EQ(Tags(path), "||Album") << "clearing the title clears it everywhere it is read from";
 }

@@ -49,7 +49,8 @@ std::int32_t CAudioMpegFile::Read(std::size_t size, std::size_t count, void* buf
     auto* out = static_cast<std::uint8_t*>(buffer);
 
     std::size_t delivered = std::min(m_held.size(), wanted);
-    std::memcpy(out, m_held.data(), delivered);
+    if (delivered > 0)
+        std::memcpy(out, m_held.data(), delivered);
     m_held.erase(m_held.begin(), m_held.begin() + static_cast<long>(delivered));
     while (delivered < wanted && m_decoder)
     {

@@ -1,8 +1,12 @@
 #include "audio/mpeg/MpegTags.h"
 
+#include "io/DiskFile.h"
+#include "io/Paths.h"
+#include "io/TemporaryFile.h"
 #include "io/Text.h"
 
 #include <apetag.h>
+#include <filesystem>
 #include <id3v1tag.h>
 #include <id3v2frame.h>
 #include <id3v2header.h>
@@ -65,37 +69,33 @@ TagLib::String Utf8String(const std::string& utf8)
 }
 } // namespace
 
-bool ReadMpegTags(const std::string& path, TrackTags& tags, std::string& error)
+namespace
 {
-    tags = TrackTags{};
-    TagLib::MPEG::File file(path.c_str(), false);
-    if (!file.isOpen())
+// TagLib opens paths with the C library, which would wait forever on a pipe:
+// only regular files reach it.
+bool IsRegularFile(const std::string& path, std::string& error)
+{
+    CDiskFile probe;
+    if (!probe.Open(path, CDiskFile::Mode::Read))
     {
-        error = "cannot open the file";
+        error = probe.ErrorText();
         return false;
     }
-    if (file.hasID3v2Tag())
-        FillFromId3v2(*file.ID3v2Tag(), tags);
-    if (file.hasID3v1Tag())
-        FillGaps(*file.ID3v1Tag(), tags);
-    if (file.hasAPETag())
-        FillGaps(*file.APETag(), tags);
     return true;
 }
 
-bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& error)
+// From the first audio frame to the last: tags may move the audio, but
+// never change this span.
+long AudioSpanOf(TagLib::MPEG::File& file)
 {
-    TagLib::MPEG::File file(path.c_str(), false);
-    if (!file.isOpen() || !file.isValid())
-    {
-        error = "cannot open the file";
-        return false;
-    }
-    if (file.readOnly())
-    {
-        error = "the file is read-only";
-        return false;
-    }
+    const long first = file.firstFrameOffset();
+    const long last = file.lastFrameOffset();
+    return first >= 0 && last >= first ? last - first : -1;
+}
+
+// Sets the texts in the tags `file` has (ID3v1 always) and saves it.
+bool SaveTags(TagLib::MPEG::File& file, const TrackTags& tags)
+{
     TagLib::ID3v1::Tag* v1 = file.ID3v1Tag(true);
     v1->setTitle(Id3v1Text(tags.title));
     v1->setArtist(Id3v1Text(tags.artist));
@@ -114,10 +114,94 @@ bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& 
             version = TagLib::ID3v2::v3;
         which |= TagLib::MPEG::File::ID3v2;
     }
-    if (!file.save(which, TagLib::File::StripNone, version, TagLib::File::DoNotDuplicate))
+    // An APE tag the file has is kept in step, as readers fall back on it.
+    if (file.hasAPETag())
     {
-        error = "cannot write the tags into the file";
+        TagLib::APE::Tag* ape = file.APETag();
+        ape->setTitle(Utf8String(tags.title));
+        ape->setArtist(Utf8String(tags.artist));
+        ape->setAlbum(Utf8String(tags.album));
+        which |= TagLib::MPEG::File::APE;
+    }
+    return file.save(which, TagLib::File::StripNone, version, TagLib::File::DoNotDuplicate);
+}
+} // namespace
+
+bool ReadMpegTags(const std::string& path, TrackTags& tags, std::string& error)
+{
+    tags = TrackTags{};
+    if (!IsRegularFile(path, error))
+        return false;
+    TagLib::MPEG::File file(path.c_str(), false);
+    if (!file.isOpen())
+    {
+        error = "cannot open the file";
         return false;
     }
+    if (file.hasID3v2Tag())
+        FillFromId3v2(*file.ID3v2Tag(), tags);
+    if (file.hasID3v1Tag())
+        FillGaps(*file.ID3v1Tag(), tags);
+    if (file.hasAPETag())
+        FillGaps(*file.APETag(), tags);
     return true;
+}
+
+// The tags are written into a copy beside the file, which replaces it only
+// once it is complete and its audio is where it was: a full disk or a crash
+// while a grown tag shifts the audio can then never cut the file short.
+bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& error)
+{
+    namespace fs = std::filesystem;
+    if (!IsRegularFile(path, error))
+        return false;
+    CDiskFile writable;
+    if (!writable.Open(path, CDiskFile::Mode::ReadWrite))
+    {
+        error = "the file cannot be written: " + writable.ErrorText();
+        return false;
+    }
+    writable.Close();
+
+    long before = -1;
+    {
+        TagLib::MPEG::File original(path.c_str(), false);
+        if (!original.isOpen() || !original.isValid())
+        {
+            error = "cannot open the file";
+            return false;
+        }
+        before = AudioSpanOf(original);
+    }
+    CTemporaryFile copy;
+    std::error_code failure;
+    if (!copy.Create(path, error))
+        return false;
+    fs::copy_file(PathFromUtf8(path), PathFromUtf8(copy.Path()),
+                  fs::copy_options::overwrite_existing, failure);
+    if (!failure)
+        fs::permissions(PathFromUtf8(copy.Path()), fs::status(PathFromUtf8(path)).permissions(),
+                        failure);
+    if (failure)
+    {
+        error = "cannot copy the file: " + failure.message();
+        return false;
+    }
+    {
+        TagLib::MPEG::File file(copy.Path().c_str(), false);
+        if (!file.isOpen() || !SaveTags(file, tags))
+        {
+            error = "cannot write the tags into the file";
+            return false;
+        }
+    }
+    {
+        TagLib::MPEG::File written(copy.Path().c_str(), false);
+        if (!written.isValid() || AudioSpanOf(written) != before)
+        {
+            error = "the tags could not be written whole (is the disk full?)";
+            return false;
+        }
+    }
+    return copy.Commit(error);
 }
