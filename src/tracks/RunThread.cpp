@@ -1,35 +1,41 @@
 #include "tracks/RunThread.h"
 
 CRunThread::CRunThread(std::function<void()> work, std::function<void()> finished)
-    : m_thread([this, work = std::move(work), finished = std::move(finished)]
-               { Body(work, finished); })
+    : m_thread([state = m_state, work = std::move(work), finished = std::move(finished)]
+               { Body(state, work, finished); })
 {
 }
 
 CRunThread::~CRunThread()
 {
-    if (m_thread.joinable())
+    if (!m_thread.joinable())
+        return;
+    // Dropped from its own `finished`: the thread cannot wait for itself.
+    if (m_thread.get_id() == std::this_thread::get_id())
+        m_thread.detach();
+    else
         m_thread.join();
 }
 
-void CRunThread::Body(const std::function<void()>& work, const std::function<void()>& finished)
+void CRunThread::Body(const std::shared_ptr<State>& state, const std::function<void()>& work,
+                      const std::function<void()>& finished)
 {
-    // Marks the end and reports it however the work leaves, exceptions included.
+    // Reports the end however the work leaves, exceptions included, and only
+    // then lets waiters go: once WaitFor returns, the worker touches nothing
+    // of its owner any more.
     struct EndGuard
     {
-        CRunThread& self;
+        State& state;
         const std::function<void()>& finished;
         ~EndGuard()
         {
-            {
-                std::lock_guard lock(self.m_mutex);
-                self.m_running = false;
-            }
-            self.m_done.notify_all();
             if (finished)
                 finished();
+            std::lock_guard lock(state.mutex);
+            state.running = false;
+            state.done.notify_all();
         }
-    } guard{*this, finished};
+    } guard{*state, finished};
     try
     {
         work();
@@ -42,12 +48,12 @@ void CRunThread::Body(const std::function<void()>& work, const std::function<voi
 
 bool CRunThread::IsRunning() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_running;
+    std::lock_guard lock(m_state->mutex);
+    return m_state->running;
 }
 
 bool CRunThread::WaitFor(std::chrono::milliseconds timeout)
 {
-    std::unique_lock lock(m_mutex);
-    return m_done.wait_for(lock, timeout, [this] { return !m_running; });
+    std::unique_lock lock(m_state->mutex);
+    return m_state->done.wait_for(lock, timeout, [this] { return !m_state->running; });
 }

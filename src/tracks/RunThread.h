@@ -3,12 +3,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
-// Runs one work loop on a thread of its own. `finished` is the worker's last
-// act, on every way out of the work (a dialog uses it to close itself); a
-// waiter learns the end through WaitFor. The destructor waits for the end.
+// Runs one work loop on a thread of its own. `finished` runs on the worker
+// on every way out of the work (a dialog uses it to post itself a close);
+// after it the worker only marks the end, which WaitFor waits for. The
+// destructor waits for the end; `finished` may even drop the object.
 class CRunThread
 {
 public:
@@ -22,10 +24,17 @@ public:
     bool WaitFor(std::chrono::milliseconds timeout);
 
 private:
-    void Body(const std::function<void()>& work, const std::function<void()>& finished);
+    // Shared with the worker, so that it outlives an owner dropped early.
+    struct State
+    {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool running = true;
+    };
 
-    mutable std::mutex m_mutex;
-    std::condition_variable m_done;
-    bool m_running = true;
+    static void Body(const std::shared_ptr<State>& state, const std::function<void()>& work,
+                     const std::function<void()>& finished);
+
+    std::shared_ptr<State> m_state = std::make_shared<State>();
     std::thread m_thread;
 };

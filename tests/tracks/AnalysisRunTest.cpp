@@ -7,6 +7,7 @@
 #include "tracks/Strings.h"
 
 #include <atomic>
+#include <future>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -122,4 +123,17 @@ TEST(RunThread, ReportsTheEndOnEveryWayOut)
         EXPECT_TRUE(thread.WaitFor(std::chrono::seconds(5)));
     }
     EXPECT_EQ(finished, 2);
+
+    // The owner may drop the thread from `finished`, as a closing dialog does.
+    std::promise<void> ready, dropped;
+    std::shared_future<void> go = ready.get_future().share();
+    CRunThread* owned = nullptr;
+    owned = new CRunThread([go] { go.wait(); },
+                           [&]
+                           {
+                               delete owned;
+                               dropped.set_value();
+                           });
+    ready.set_value();
+    EXPECT_EQ(dropped.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
 }
