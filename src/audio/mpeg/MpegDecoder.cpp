@@ -54,6 +54,9 @@ bool CMpegDecoder::Open(const std::string& path, std::string& error)
         return false;
     }
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    // Damaged stretches are skipped however long, so that the audio after
+    // them is decoded too rather than taken for the end.
+    mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0);
     ForceSigned16(handle);
     if (mpg123_open(handle, path.c_str()) != MPG123_OK)
     {

@@ -164,15 +164,28 @@ std::string COggVorbisDecoder::Comment(const char* name)
     return value ? Utf8FromLegacy(value) : std::string();
 }
 
+namespace
+{
+// Consecutive gaps after which a stream counts as ended.
+constexpr int kMaxGaps = 1000;
+} // namespace
+
 std::int32_t COggVorbisDecoder::Decode(std::uint8_t* out, std::size_t capacity)
 {
     const std::size_t frameBytes = 2 * std::size_t{m_sourceChannels};
     if (!m_open || capacity < frameBytes)
         return 0;
     int link = -1;
-    const long got =
-        ov_read(&m_stream, reinterpret_cast<char*>(out),
-                static_cast<int>(std::min<std::size_t>(capacity, 1 << 20)), 0, 2, 1, &link);
+    long got = 0;
+    // A gap in the stream (damaged or missing pages) is reported once per
+    // gap; the audio goes on after it, so a damaged file is decoded whole.
+    for (int gaps = 0; gaps < kMaxGaps; ++gaps)
+    {
+        got = ov_read(&m_stream, reinterpret_cast<char*>(out),
+                      static_cast<int>(std::min<std::size_t>(capacity, 1 << 20)), 0, 2, 1, &link);
+        if (got != OV_HOLE)
+            break;
+    }
     if (got <= 0)
         return 0;
     const vorbis_info* info = ov_info(&m_stream, link);
