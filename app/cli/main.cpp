@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 #include "settings/QtSettingsStorage.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 
@@ -11,6 +12,14 @@
 
 namespace
 {
+// Set by the signal handler, read by the runs: the one global a signal forces.
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int)
+{
+    g_interrupted = 1;
+}
+
 void DescribeTerminal(CliContext& context)
 {
 #ifndef _WIN32
@@ -31,6 +40,11 @@ int main(int argc, char** argv)
     CliContext context{std::cout, std::cerr};
     DescribeTerminal(context);
     context.in = &std::cin;
+    // Ctrl+C and a polite kill stop the run at the next block, so that the
+    // file in hand is cleaned up rather than left half written.
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    context.interrupted = [] { return g_interrupted != 0; };
     // The settings are opened only by the commands that read them.
     context.openSettings = []() -> std::unique_ptr<ISettingsStorage>
     {

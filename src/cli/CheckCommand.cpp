@@ -54,6 +54,13 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     std::vector<std::unique_ptr<TrackInfo>> checked;
     for (std::size_t i = 0; i < files.size(); ++i)
     {
+        if (m_context.interrupted && m_context.interrupted())
+        {
+            progress.Clear();
+            m_context.err << kProgramName << ": interrupted; " << files.size() - i
+                          << " files were not checked\n";
+            return kExitFailure;
+        }
         progress.StartFile(i, files.size(), files[i]);
         task.SetPath(files[i]);
         const bool sound = task.Run(m_context.errIsTerminal ? &progress : nullptr);

@@ -5,6 +5,7 @@
 #include "cli/InfoCommand.h"
 #include "cli/TagsCommand.h"
 
+#include <exception>
 #include <ostream>
 
 namespace
@@ -37,7 +38,32 @@ int UsageError(CliContext& context, const std::string& message)
 }
 } // namespace
 
+namespace
+{
+int RunCommand(const std::vector<std::string>& args, CliContext& context);
+} // namespace
+
+// Nothing that goes wrong below may end the program without a word.
 int RunCli(const std::vector<std::string>& args, CliContext& context)
+{
+    try
+    {
+        return RunCommand(args, context);
+    }
+    catch (const std::exception& error)
+    {
+        context.err << kProgramName << ": " << error.what() << "\n";
+    }
+    catch (...)
+    {
+        context.err << kProgramName << ": an unexpected error ended the command\n";
+    }
+    return kExitFailure;
+}
+
+namespace
+{
+int RunCommand(const std::vector<std::string>& args, CliContext& context)
 {
     if (args.empty())
         return UsageError(context, "no command given");
@@ -63,3 +89,4 @@ int RunCli(const std::vector<std::string>& args, CliContext& context)
         return CTagsCommand(context).Run(rest);
     return UsageError(context, "unknown command '" + command + "'");
 }
+} // namespace

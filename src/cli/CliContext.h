@@ -18,6 +18,8 @@ struct CliContext
     int terminalWidth = 80;
     std::istream* in = nullptr; // answers to questions, when it is a terminal
     bool inIsTerminal = false;
+    // True once the user asked to stop (Ctrl+C); runs end at the next block.
+    std::function<bool()> interrupted;
     // Opens the settings the commands read; only called by commands that need them.
     std::function<std::unique_ptr<ISettingsStorage>()> openSettings;
 };

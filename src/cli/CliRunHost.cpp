@@ -50,8 +50,10 @@ HostAnswer CCliRunHost::Ask(const std::string& question)
                                                                      : HostAnswer::No;
 }
 
-void CCliRunHost::ShowMessage(const std::string& text, MessageIcon)
+void CCliRunHost::ShowMessage(const std::string& text, MessageIcon icon)
 {
+    if (icon == MessageIcon::Error)
+        ++m_errors;
     m_progress.Clear();
     std::string flat = text;
     for (char& c : flat)

@@ -23,7 +23,7 @@ public:
     CCliRunHost(CliContext& context, OverwritePolicy policy = OverwritePolicy::No,
                 std::size_t files = 0);
 
-    bool IsCancelled() const override { return false; }
+    bool IsCancelled() const override { return m_context.interrupted && m_context.interrupted(); }
     void SetProgress(int percent) override { m_progress.SetProgress(percent); }
     void SetCurrentFile(const std::string& path) override;
     void SetCaption(const std::string&) override {}
@@ -31,10 +31,14 @@ public:
     HostAnswer Ask(const std::string& question) override;
     void ShowMessage(const std::string& text, MessageIcon icon) override;
 
+    // Errors shown so far: a step that failed without failing its file.
+    int Errors() const { return m_errors; }
+
 private:
     CliContext& m_context;
     OverwritePolicy m_policy;
     CTerminalProgress m_progress;
     std::size_t m_files;
     std::size_t m_index = 0;
+    int m_errors = 0;
 };

@@ -88,11 +88,11 @@ int CConvertCommand::Run(const std::vector<std::string>& args)
     run.Run(host);
 
     const bool allConverted =
-        collector.Errors().empty() && std::all_of(tracks.begin(), tracks.end(),
-                                                  [&](const TrackInfo* track) {
-                                                      return !run.IsWanted(track->path) ||
-                                                             track->convertStatus > kConvertFailed;
-                                                  });
+        collector.Errors().empty() && host.Errors() == 0 && !host.IsCancelled() &&
+        std::all_of(tracks.begin(), tracks.end(),
+                    [&](const TrackInfo* track) {
+                        return !run.IsWanted(track->path) || track->convertStatus > kConvertFailed;
+                    });
     return allConverted ? kExitOk : kExitFailure;
 }
 
@@ -168,7 +168,11 @@ bool CConvertCommand::ParseValue(const std::string& option, const std::string& v
             return Refuse("--to takes mp3, ogg, wav or mp3-to-mp3");
     }
     else if (option == "--out")
+    {
+        if (value.empty())
+            return Refuse("--out needs a folder");
         m_options.out = value;
+    }
     else if (option == "--filter")
     {
         const char* const names[] = {"all", "wav", "mp3", "ogg"};

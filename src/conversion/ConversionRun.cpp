@@ -290,6 +290,12 @@ CConversionRun::Outcome CConversionRun::RunPipeline(CConversionPipeline& pipelin
                     ": " + error.Reason();
         return Outcome::Failed;
     }
+    catch (const std::exception& error)
+    {
+        pipeline.Abandon();
+        m_failure = "cannot convert: " + m_sourcePath + ": " + error.what();
+        return Outcome::Failed;
+    }
 }
 
 bool CConversionRun::ConvertTrackToWave(TrackInfo& track, IRunHost& host)

@@ -2,6 +2,7 @@
 #include "support/AudioFiles.h"
 #include "support/MemorySettingsStorage.h"
 #include "support/TempDir.h"
+#include "support/WaveBuilder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -26,11 +27,12 @@ protected:
         return (m_dir.Path() / "out" / name).string();
     }
 
-    int Cli(const std::vector<std::string>& args)
+    int Cli(const std::vector<std::string>& args, bool interrupted = false)
     {
         m_out.str({});
         m_err.str({});
         CliContext context(m_out, m_err);
+        context.interrupted = [interrupted] { return interrupted; };
         context.openSettings = [this]
         { return std::make_unique<CMemorySettingsStorage>(m_storage); };
         return RunCli(args, context);
@@ -50,7 +52,9 @@ TEST_F(ConvertCommand, ConvertsIntoTheStoredFolderAndSaysSo)
     EXPECT_TRUE(fs::exists(Out("a.mp3")));
 
     // An existing output is kept unless --yes says otherwise.
-    EXPECT_EQ(Cli({"convert", "--to=mp3", wav}), 1);
+    const std::vector<std::uint8_t> first = ReadFileBytes(Out("a.mp3"));
+    EXPECT_EQ(Cli({"convert", "--to=mp3", "--bitrate", "64", wav}), 1);
+    EXPECT_EQ(ReadFileBytes(Out("a.mp3")), first);
     EXPECT_EQ(Cli({"convert", "--to", "mp3", "--yes", "--bitrate", "320", wav}), 0);
 }
 
@@ -77,6 +81,14 @@ TEST_F(ConvertCommand, RefusalsAndUsageErrors)
     EXPECT_EQ(Cli({"convert", "--to", "ogg", "--ogg-managed", "192,160,128", inside}), 2);
     EXPECT_EQ(Cli({"convert", "--to", "mp3"}), 2);
     EXPECT_EQ(Cli({"convert", "--to", "mp3", m_dir.File("missing.wav")}), 1);
+}
+
+TEST_F(ConvertCommand, AnInterruptLeavesNoOutputAndFails)
+{
+    const std::string wav = WriteTestWave(m_dir.File("a.wav"), 0.5);
+    EXPECT_EQ(Cli({"convert", "--to", "ogg", wav}, true), 1);
+    EXPECT_NE(m_out.str().find("Aborted at user request!"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(m_dir.Path() / "out"));
 }
 
 TEST_F(ConvertCommand, TagsShowsAndSetsTheThreeTexts)
