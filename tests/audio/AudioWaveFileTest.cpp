@@ -376,3 +376,23 @@ TEST_F(WaveFile, WriteFailuresRaiseAFileExceptionAndLeaveNoFile)
     EXPECT_TRUE(thrown);
     EXPECT_FALSE(std::filesystem::exists(path)) << "no half-written file is left";
 }
+
+TEST_F(WaveFile, DataAfterTheChunksIsNeverOverwrittenNorHidden)
+{
+    const std::string path = m_dir.File("trailer.wav");
+    std::vector<std::uint8_t> bytes = CWaveBuilder()
+                                          .Format(1, 2, 44100, 16, 4)
+                                          .Chunk("data", AsBytes(TestSignal(100, 2)))
+                                          .Bytes();
+    std::string trailer = "TAGsomebody else's tag";
+    trailer.resize(128, ' ');
+    bytes.insert(bytes.end(), trailer.begin(), trailer.end());
+    WriteFileBytes(path, bytes);
+    CAudioWaveFile file;
+    file.SetPath(path);
+    ASSERT_TRUE(file.IsValid());
+    file.SetTitle("New");
+    EXPECT_FALSE(file.WriteTags());
+    EXPECT_NE(file.GetError().find("other data after its chunks"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+}

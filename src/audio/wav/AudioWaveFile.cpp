@@ -322,8 +322,27 @@ bool CAudioWaveFile::WriteTags()
         return true;
     }
 
-    // Otherwise any tag chunks there are become padding where they stand,
-    // and a fresh set goes at the end: nothing else in the file is touched.
+    // Bytes after the chunk list belong to some other program (an appended
+    // tag, say); new chunks behind them could never be found, and before
+    // them they would overwrite them. Such files keep their tags.
+    if (riff.ListEnd() + 1 < riff.FileSize())
+        return Fail("the file has other data after its chunks; no tags were added");
+    const std::uint64_t start = riff.FileSize();
+    std::vector<std::uint8_t> tail(start % 2, 0); // keeps the new chunks word-aligned
+    for (int i = 0; i < 3; ++i)
+    {
+        std::uint8_t header[8];
+        std::memcpy(header, kTagIds[i], 4);
+        PutLE32(header + 4, kTagChunkSize);
+        tail.insert(tail.end(), header, header + 8);
+        tail.insert(tail.end(), fields[i].begin(), fields[i].end());
+    }
+    const std::uint64_t end = start + tail.size();
+    if (end - 8 > 0xFFFFFFFFull)
+        return Fail("the file is too large for more chunks");
+
+    // Any tag chunks there are become padding where they stand, and a fresh
+    // set goes at the end: nothing else in the file is touched.
     RiffChunk chunk;
     for (std::uint64_t at = CRiffReader::kFirstChunk; riff.ChunkAt(at, chunk); at = chunk.End())
     {
@@ -340,24 +359,10 @@ bool CAudioWaveFile::WriteTags()
         if (!m_file.Seek(data.dataOffset - 4) || !m_file.Write(size, 4))
             return Fail(m_file.ErrorText());
     }
-
-    std::uint64_t end = riff.FileSize();
-    std::vector<std::uint8_t> tail(end % 2, 0); // keeps the new chunks word-aligned
-    for (int i = 0; i < 3; ++i)
-    {
-        std::uint8_t header[8];
-        std::memcpy(header, kTagIds[i], 4);
-        PutLE32(header + 4, kTagChunkSize);
-        tail.insert(tail.end(), header, header + 8);
-        tail.insert(tail.end(), fields[i].begin(), fields[i].end());
-    }
-    end += tail.size();
-    if (end - 8 > 0xFFFFFFFFull)
-        return Fail("the file is too large for more chunks");
     std::uint8_t riffSize[4];
     PutLE32(riffSize, static_cast<std::uint32_t>(end - 8));
-    if (!m_file.Seek(riff.FileSize()) || !m_file.Write(tail.data(), tail.size()) ||
-        !m_file.Seek(4) || !m_file.Write(riffSize, 4))
+    if (!m_file.Seek(start) || !m_file.Write(tail.data(), tail.size()) || !m_file.Seek(4) ||
+        !m_file.Write(riffSize, 4))
         return Fail(m_file.ErrorText());
     return true;
 }
