@@ -4,6 +4,7 @@
 
 #include <mpg123.h>
 #include <mutex>
+#include <vector>
 
 namespace
 {
@@ -24,6 +25,40 @@ void ForceSigned16(mpg123_handle* handle)
     mpg123_rates(&rates, &count);
     for (std::size_t i = 0; i < count; ++i)
         mpg123_format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+}
+// Whether the first frame of the file carries an information frame (Xing,
+// Info or VBRI) that tells the exact length. Without one the decoder only
+// estimates the length from the file size.
+bool HasInformationFrame(const std::string& path)
+{
+    CDiskFile file;
+    if (!file.Open(path, CDiskFile::Mode::Read))
+        return false;
+    std::uint8_t head[10];
+    std::uint64_t start = 0;
+    if (file.ReadFully(head, sizeof head) == sizeof head && head[0] == 'I' && head[1] == 'D' &&
+        head[2] == '3')
+        start = 10 + ((head[6] & 0x7Fu) << 21 | (head[7] & 0x7Fu) << 14 | (head[8] & 0x7Fu) << 7 |
+                      (head[9] & 0x7Fu));
+    std::vector<std::uint8_t> block(16384);
+    if (!file.Seek(start))
+        return false;
+    const std::int64_t got = file.ReadFully(block.data(), block.size());
+    if (got <= 0)
+        return false;
+    block.resize(static_cast<std::size_t>(got));
+    for (std::size_t at = 0; at + 4 < block.size(); ++at)
+    {
+        if (block[at] != 0xFF || (block[at + 1] & 0xE0) != 0xE0)
+            continue;
+        // The first frame: its information block lies within its first bytes.
+        const std::string frame(block.begin() + static_cast<long>(at),
+                                block.begin() +
+                                    static_cast<long>(std::min(at + 200, block.size())));
+        return frame.find("Xing") != std::string::npos || frame.find("Info") != std::string::npos ||
+               frame.find("VBRI") != std::string::npos;
+    }
+    return false;
 }
 } // namespace
 
@@ -78,7 +113,8 @@ bool CMpegDecoder::Open(const std::string& path, std::string& error)
     // first frames; a scan of the headers makes it exact.
     long accurate = 0;
     double ignored = 0;
-    if (mpg123_getstate(handle, MPG123_ACCURATE, &accurate, &ignored) != MPG123_OK || !accurate)
+    if (!HasInformationFrame(path) ||
+        mpg123_getstate(handle, MPG123_ACCURATE, &accurate, &ignored) != MPG123_OK || !accurate)
         mpg123_scan(handle);
     const off_t samples = mpg123_length(handle);
     m_durationMs = samples > 0 ? SamplesToMs(samples) : 0;
