@@ -2,6 +2,7 @@
 
 #include "io/DiskFile.h"
 #include "io/Paths.h"
+#include "io/TemporaryFile.h"
 #include "tracks/IRunHost.h"
 #include "tracks/Strings.h"
 
@@ -19,39 +20,20 @@ void AppendLine(std::string& report, const std::string& label, const std::string
     report += label + ": " + value + kLineEnd;
 }
 
-// A file name in the same folder that no other writer uses.
-fs::path TemporaryBeside(const fs::path& target)
-{
-    fs::path temporary = target;
-    temporary += ".tw-partial";
-    return temporary;
-}
-
 bool WriteWhole(const fs::path& target, const std::string& content, std::string& error)
 {
-    const fs::path temporary = TemporaryBeside(target);
+    CTemporaryFile temporary;
+    if (!temporary.Create(Utf8FromPath(target), error))
+        return false;
+    CDiskFile file;
+    if (!file.Open(temporary.Path(), CDiskFile::Mode::Create) ||
+        !file.Write(content.data(), content.size()))
     {
-        CDiskFile file;
-        if (!file.Open(Utf8FromPath(temporary), CDiskFile::Mode::Create) ||
-            !file.Write(content.data(), content.size()))
-        {
-            error = file.ErrorText();
-            file.Close();
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code renamed;
-    fs::rename(temporary, target, renamed);
-    if (renamed)
-    {
-        error = renamed.message();
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        error = file.ErrorText();
         return false;
     }
-    return true;
+    file.Close();
+    return temporary.Commit(error);
 }
 } // namespace
 
@@ -105,17 +87,17 @@ std::error_code MoveFile(const fs::path& source, const fs::path& target)
     fs::rename(source, target, error);
     if (error != std::errc::cross_device_link)
         return error;
-    const fs::path temporary = TemporaryBeside(target);
+    CTemporaryFile temporary;
+    std::string reason;
+    if (!temporary.Create(Utf8FromPath(target), reason))
+        return std::make_error_code(std::errc::io_error);
     error.clear();
-    fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error);
-    if (!error)
-        fs::rename(temporary, target, error);
+    fs::copy_file(source, PathFromUtf8(temporary.Path()), fs::copy_options::overwrite_existing,
+                  error);
+    if (!error && !temporary.Commit(reason))
+        error = std::make_error_code(std::errc::io_error);
     if (error)
-    {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
         return error;
-    }
     fs::remove(source, error);
     return error;
 }
