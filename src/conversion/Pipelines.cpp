@@ -7,12 +7,15 @@
 #include "io/Text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 namespace
 {
 constexpr std::size_t kConvertedFrames = 655360 / 4;
 constexpr std::size_t kMaxTagBytes = 255;
+// Encoder delay and padding make an output a little longer than its source.
+constexpr std::int64_t kDurationToleranceMs = 100;
 
 std::unique_ptr<CAudioFile> SourceFor(const std::string& path)
 {
@@ -29,6 +32,13 @@ std::string CutTag(const std::string& text)
     return CutUtf8(text, kMaxTagBytes);
 }
 } // namespace
+
+std::int64_t ExactDurationMs(const CAudioFile& file)
+{
+    // A WAV file's length leaves out 400 ms of its data.
+    const std::int64_t length = file.GetLength();
+    return file.GetFormat() == kAudioFormatWave ? length + 400 : length;
+}
 
 int Mp3BitrateForIndex(int index)
 {
@@ -50,6 +60,7 @@ void CConversionPipeline::BeginReading(std::unique_ptr<CAudioFile> reader,
         throw CFileException(
             CFileException::kGeneric,
             m_reader->GetError().empty() ? "cannot read the audio" : m_reader->GetError(), source);
+    m_expectedMs = ExactDurationMs(*m_reader);
     const std::uint32_t rate = m_reader->GetSampleRate();
     if (rate < CPcmConverter::kLowestRate || rate > CPcmConverter::kHighestRate)
         throw CFileException(
@@ -63,12 +74,37 @@ void CConversionPipeline::Close()
     m_reader->EndDecoding();
     ReleaseWriter();
     m_reader.reset();
+    VerifyOutput();
     std::string error;
     if (!m_temporary.Commit(error))
     {
         m_temporary.Discard();
         throw CFileException(CFileException::kDiskFull, error, m_outputPath);
     }
+}
+
+// The finished output is read back before it takes its name: one that does
+// not last as long as its source (a source that stopped early, a writer
+// that lost data) is a failure, never a converted file.
+void CConversionPipeline::VerifyOutput()
+{
+    if (m_expectedMs <= 0)
+        return;
+    std::unique_ptr<CAudioFile> written = CreateAudioFileFor(m_outputPath);
+    if (!written)
+        return;
+    written->SetPath(m_temporary.Path());
+    if (!written->IsValid())
+        throw CFileException(CFileException::kGeneric,
+                             "the output cannot be read back: " + written->GetError(),
+                             m_outputPath);
+    const std::int64_t actual = ExactDurationMs(*written);
+    written->EndDecoding();
+    if (std::abs(actual - m_expectedMs) > kDurationToleranceMs)
+        throw CFileException(CFileException::kGeneric,
+                             "the output lasts " + std::to_string(actual) + " ms, the source " +
+                                 std::to_string(m_expectedMs) + " ms",
+                             m_outputPath);
 }
 
 std::string CConversionPipeline::ReserveOutput(const std::string& output)

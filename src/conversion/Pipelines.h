@@ -49,10 +49,12 @@ protected:
     // Sets the output path and reserves the temporary file the writer
     // fills; returns its path. Raises CFileException.
     std::string ReserveOutput(const std::string& output);
+    void VerifyOutput();
 
     std::unique_ptr<CAudioFile> m_reader;
     std::vector<std::uint8_t> m_input;
     std::string m_outputPath;
+    std::int64_t m_expectedMs = 0; // how long the source lasts
 
 private:
     CTemporaryFile m_temporary;
@@ -125,4 +127,7 @@ private:
 // kbit/s for a bit-rate index (64 to 448), and the encoder quality for a
 // quality index (5 normal, 9 low, 2 high); out-of-range indexes take the defaults.
 int Mp3BitrateForIndex(int index);
+
+// How long a file's audio lasts, in milliseconds, by what its header says.
+std::int64_t ExactDurationMs(const CAudioFile& file);
 int Mp3QualityForIndex(int index);

@@ -1,5 +1,6 @@
 #include "conversion/ConversionRun.h"
 
+#include "audio/mpeg/AudioMpegFile.h"
 #include "conversion/WaveNormalizer.h"
 #include "support/AudioFiles.h"
 #include "support/RecordingHost.h"
@@ -238,6 +239,28 @@ TEST_F(ConversionRun, AFailingSourceIsReportedAndTheRunGoesOn)
         ASSERT_NE(failure, m_host.lines.end());
         EXPECT_EQ(failure->second, kLineRed);
     }
+}
+
+TEST_F(ConversionRun, AnOutputShorterThanItsSourceIsAFailure)
+{
+    // A variable-bitrate file cut in half still says how long it was.
+    const std::string whole = m_dir.File("whole.mp3");
+    {
+        CAudioMpegFile file;
+        const std::vector<std::uint8_t> pcm = AsBytes(TestSignal(88200, 2));
+        file.BeginEncoding(whole, {"", "", "", 128, 5, true}, 88200);
+        file.EncodeData(pcm.data(), pcm.size());
+        file.EndEncoding();
+    }
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(whole);
+    WriteFileBytes(In("cut.mp3"),
+                   std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2));
+    TrackInfo& track = Track(In("cut.mp3"));
+    Run(ConversionTarget::Ogg);
+    EXPECT_EQ(track.convertStatus, kConvertFailed);
+    EXPECT_FALSE(fs::exists(Out("cut.ogg")));
+    EXPECT_NE(m_host.lines.back().first.find("the output lasts"), std::string::npos)
+        << m_host.lines.back().first;
 }
 
 TEST_F(ConversionRun, CorruptMp3sBecomeWavOnlyWhenAskedTo)
