@@ -2,6 +2,7 @@
 
 #include "audio/AudioFileFactory.h"
 #include "cli/Printable.h"
+#include "tracks/TagWriter.h"
 
 #include <ostream>
 
@@ -71,8 +72,9 @@ bool CTagsCommand::TagFile(const std::string& path)
             file->SetArtist(*m_artist);
         if (m_album)
             file->SetAlbum(*m_album);
-        if (!file->WriteTags())
-            return fail("cannot write the tags: " + file->GetError());
+        std::string error;
+        if (!WriteTagsVerified(*file, error))
+            return fail(error);
         file->EndDecoding();
         // What the file holds now, as any reader will see it.
         file->SetPath(path);

@@ -1,7 +1,10 @@
+#include "audio/AudioFileFactory.h"
 #include "audio/wav/AudioWaveFile.h"
+#include "support/AudioFiles.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 #include "tracks/AudioTrack.h"
+#include "tracks/TagWriter.h"
 #include "tracks/TrackInfo.h"
 
 #include <gtest/gtest.h>
@@ -61,4 +64,24 @@ TEST(AudioTrack, SectorsAreSeventyFifthsOfASecond)
     EXPECT_EQ(track.Read(64, 1, buffer, sizeof buffer), 64);
     track.EndDecoding();
     EXPECT_FALSE(track.SetFile(dir.File("missing.wav")));
+}
+
+TEST(TagWriter, EveryFormatKeepsItsAudioWhenTagged)
+{
+    CTempDir dir;
+    const std::string paths[] = {WriteTestWave(dir.File("a.wav"), 0.5),
+                                 WriteTestMp3(dir.File("a.mp3"), 0.5, "Old"),
+                                 WriteTestOgg(dir.File("a.ogg"), 0.5, "Old")};
+    for (const std::string& path : paths)
+    {
+        std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
+        file->SetPath(path);
+        ASSERT_TRUE(file->IsValid()) << path;
+        file->SetTitle("New");
+        std::string error;
+        EXPECT_TRUE(WriteTagsVerified(*file, error)) << path << ": " << error;
+        file->SetPath(path);
+        ASSERT_TRUE(file->IsValid());
+        EXPECT_EQ(file->GetTitle(), "New") << path;
+    }
 }
