@@ -10,7 +10,11 @@
 #include "tracks/AudioTrack.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <ostream>
+#include <thread>
 
 namespace
 {
@@ -48,40 +52,33 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
         m_context.err << kProgramName << ": no .mp3 files in " << Printable(folder) << "\n";
 
     const std::vector<std::string>& files = collector.Files();
-    CTerminalProgress progress(m_context.err, m_context.errIsTerminal, m_context.terminalWidth);
-    CMP3CheckTask task;
     Tally tally;
     std::vector<std::unique_ptr<TrackInfo>> checked;
-    for (std::size_t i = 0; i < files.size(); ++i)
+    const auto show = [&](const std::string& path, const MP3CheckResult& result)
     {
-        if (m_context.interrupted && m_context.interrupted())
-        {
-            progress.Clear();
-            m_context.err << kProgramName << ": interrupted; " << files.size() - i
-                          << " files were not checked\n";
-            return kExitFailure;
-        }
-        progress.StartFile(i, files.size(), files[i]);
-        task.SetPath(files[i]);
-        const bool sound = task.Run(m_context.errIsTerminal ? &progress : nullptr);
-        progress.Clear();
-
-        const MP3CheckResult& result = task.GetResult();
         if (!result.readable)
         {
             ++tally.unreadable;
-            m_context.err << kProgramName << ": " << Printable(files[i]) << ": " << result.failure
+            m_context.err << kProgramName << ": " << Printable(path) << ": " << result.failure
                           << "\n";
         }
-        else if (sound)
+        else if (result.IsSound())
             ++tally.sound;
         else
             ++tally.corrupt;
-        PrintVerdict(files[i], result);
+        PrintVerdict(path, result);
         if (m_options.reportSet)
-            checked.push_back(ReportTrack(files[i], sound));
+            checked.push_back(ReportTrack(path, result.IsSound()));
         if (m_context.errIsTerminal)
             m_context.out.flush(); // before the next progress line appears
+    };
+    const std::size_t done = m_options.jobs > 1 && files.size() > 1 ? CheckSideBySide(files, show)
+                                                                    : CheckOneByOne(files, show);
+    if (done < files.size())
+    {
+        m_context.err << kProgramName << ": interrupted; " << files.size() - done
+                      << " files were not checked\n";
+        return kExitFailure;
     }
     if (!m_options.tsv)
         PrintSummary(tally);
@@ -90,6 +87,87 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
 
     const bool allGood = tally.corrupt == 0 && tally.unreadable == 0 && collector.Errors().empty();
     return allGood ? kExitOk : kExitFailure;
+}
+
+bool CCheckCommand::Interrupted() const
+{
+    return m_context.interrupted && m_context.interrupted();
+}
+
+std::size_t CCheckCommand::CheckOneByOne(const std::vector<std::string>& files,
+                                         const ShowResult& show)
+{
+    CTerminalProgress progress(m_context.err, m_context.errIsTerminal, m_context.terminalWidth);
+    CMP3CheckTask task;
+    for (std::size_t i = 0; i < files.size(); ++i)
+    {
+        if (Interrupted())
+            return i;
+        progress.StartFile(i, files.size(), files[i]);
+        task.SetPath(files[i]);
+        task.Run(m_context.errIsTerminal ? &progress : nullptr);
+        progress.Clear();
+        show(files[i], task.GetResult());
+    }
+    return files.size();
+}
+
+// Checks `m_options.jobs` files at a time; the results are shown in the
+// order of `files`, exactly as one at a time would show them.
+std::size_t CCheckCommand::CheckSideBySide(const std::vector<std::string>& files,
+                                           const ShowResult& show)
+{
+    std::vector<MP3CheckResult> results(files.size());
+    std::vector<char> done(files.size(), 0);
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::size_t next = 0;
+    bool stop = false;
+    const auto work = [&]
+    {
+        CMP3CheckTask task;
+        for (;;)
+        {
+            std::size_t index;
+            {
+                std::lock_guard lock(mutex);
+                if (stop || next == files.size())
+                    return;
+                index = next++;
+            }
+            task.SetPath(files[index]);
+            task.Run(nullptr);
+            std::lock_guard lock(mutex);
+            results[index] = task.GetResult();
+            done[index] = 1;
+            finished.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (unsigned j = 0; j < std::min<std::size_t>(m_options.jobs, files.size()); ++j)
+        workers.emplace_back(work);
+
+    CTerminalProgress progress(m_context.err, m_context.errIsTerminal, m_context.terminalWidth);
+    std::size_t shown = 0;
+    for (; shown < files.size(); ++shown)
+    {
+        progress.StartFile(shown, files.size(), files[shown]);
+        std::unique_lock lock(mutex);
+        while (!done[shown] && !Interrupted())
+            finished.wait_for(lock, std::chrono::milliseconds(100));
+        if (!done[shown])
+        {
+            stop = true;
+            break;
+        }
+        lock.unlock();
+        progress.Clear();
+        show(files[shown], results[shown]);
+    }
+    progress.Clear();
+    for (std::thread& worker : workers)
+        worker.join();
+    return shown;
 }
 
 bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& options)
@@ -110,6 +188,16 @@ bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& 
             options.recursive = true;
         else if (arg == "-h" || arg == "--help")
             options.help = true;
+        else if ((arg == "--jobs" || arg == "-j") && i + 1 < args.size())
+        {
+            if (!ParseJobs(args[++i], options.jobs))
+                return false;
+        }
+        else if (arg.rfind("--jobs=", 0) == 0)
+        {
+            if (!ParseJobs(arg.substr(7), options.jobs))
+                return false;
+        }
         else if (arg == "--report" && i + 1 < args.size())
         {
             options.report = args[++i];
@@ -126,6 +214,18 @@ bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& 
             return false;
         }
     }
+    return true;
+}
+
+bool CCheckCommand::ParseJobs(const std::string& text, unsigned& jobs)
+{
+    if (text.empty() || text.size() > 4 ||
+        text.find_first_not_of("0123456789") != std::string::npos || std::stoi(text) < 1)
+    {
+        UsageError("--jobs takes a number of files to check at a time, 1 or more");
+        return false;
+    }
+    jobs = static_cast<unsigned>(std::stoi(text));
     return true;
 }
 
@@ -153,6 +253,8 @@ void CCheckCommand::PrintHelp()
         << "  -r, --recursive  also check the .mp3 files in the folders' subfolders\n"
         << "  -v, --verbose    under each corrupt file, list where it is damaged and why\n"
         << "      --tsv        print only VERDICT<TAB>PATH lines, for scripts\n"
+        << "  -j, --jobs N     check N files at a time (default: one per processor core);\n"
+        << "                   the output keeps the order of the files\n"
         << "      --report FILE.txt\n"
         << "                   also write the analysis report: per file its path, verdict,\n"
         << "                   title, artist, album and length (CR LF line ends)\n"

@@ -3,6 +3,7 @@
 #include "cli/CliContext.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ private:
         bool recursive = false;
         bool help = false;
         bool reportSet = false;
+        unsigned jobs = DefaultJobs();
         std::string report;
         std::vector<std::string> paths;
     };
@@ -36,7 +38,15 @@ private:
         std::size_t unreadable = 0;
     };
 
+    using ShowResult = std::function<void(const std::string&, const MP3CheckResult&)>;
+
     bool ParseOptions(const std::vector<std::string>& args, Options& options);
+    bool ParseJobs(const std::string& text, unsigned& jobs);
+    bool Interrupted() const;
+    // Each checks the files and shows every result in order; returns how
+    // many were shown, fewer than all when interrupted.
+    std::size_t CheckOneByOne(const std::vector<std::string>& files, const ShowResult& show);
+    std::size_t CheckSideBySide(const std::vector<std::string>& files, const ShowResult& show);
     int UsageError(const std::string& message);
     void PrintHelp();
     void PrintVerdict(const std::string& path, const MP3CheckResult& result);

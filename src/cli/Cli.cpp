@@ -7,6 +7,7 @@
 
 #include <exception>
 #include <ostream>
+#include <thread>
 
 namespace
 {
@@ -42,6 +43,12 @@ namespace
 {
 int RunCommand(const std::vector<std::string>& args, CliContext& context);
 } // namespace
+
+unsigned DefaultJobs()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 0 ? cores : 1;
+}
 
 // Nothing that goes wrong below may end the program without a word.
 int RunCli(const std::vector<std::string>& args, CliContext& context)

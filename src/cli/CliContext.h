@@ -33,3 +33,6 @@ enum CliExit
 };
 
 inline constexpr const char* kProgramName = "tunewright-cli";
+
+// Files worked on at a time unless told otherwise: one per processor core.
+unsigned DefaultJobs();

@@ -32,8 +32,9 @@ bool ToInt(const std::string& text, int& value)
 }
 
 // Options that take a value, given as "--name VALUE" or "--name=VALUE".
-const char* const kValueOptions[] = {"--to",      "--out",     "--filter",      "--bitrate",
-                                     "--quality", "--ogg-cbr", "--ogg-managed", "--ogg-quality"};
+const char* const kValueOptions[] = {"--jobs",        "-j",           "--to",      "--out",
+                                     "--filter",      "--bitrate",    "--quality", "--ogg-cbr",
+                                     "--ogg-managed", "--ogg-quality"};
 
 bool TakesValue(const std::string& option)
 {
@@ -85,7 +86,7 @@ int CConvertCommand::Run(const std::vector<std::string>& args)
     CCliRunHost host(m_context, policy, tracks.size());
     if (!run.CanStart(host))
         return kExitFailure;
-    run.Run(host);
+    run.Run(host, m_options.jobs);
 
     const bool allConverted =
         collector.Errors().empty() && host.Errors() == 0 && !host.IsCancelled() &&
@@ -166,6 +167,12 @@ bool CConvertCommand::ParseValue(const std::string& option, const std::string& v
             m_options.target = ConversionTarget::Mp3ToMp3;
         else
             return Refuse("--to takes mp3, ogg, wav or mp3-to-mp3");
+    }
+    else if (option == "--jobs" || option == "-j")
+    {
+        if (!ToInt(value, number) || number < 1)
+            return Refuse("--jobs takes a number of files to convert at a time, 1 or more");
+        m_options.jobs = static_cast<unsigned>(number);
     }
     else if (option == "--out")
     {
@@ -300,6 +307,8 @@ void CConvertCommand::PrintHelp()
         << "  --yes, --no        replace existing output files, or never; without either\n"
         << "                     the question is asked on a terminal, else No\n"
         << "  -r, --recursive    also take the files in the folders' subfolders\n"
+        << "  -j, --jobs N       convert N files at a time (default: one per processor\n"
+        << "                     core); the result lines keep the order of the files\n"
         << "MP3:\n"
         << "  --bitrate 64|96|128|160|192|256|320   --quality normal|low|high\n"
         << "  --cbr, --vbr       constant bit rate, or variable around the bit rate\n"

@@ -26,6 +26,7 @@ private:
         int filter = kFilterAll;
         int overwrite = 0; // 0 ask on a terminal, 1 yes, -1 no
         bool recursive = false;
+        unsigned jobs = DefaultJobs();
         bool help = false;
         std::optional<int> bitRateIndex;
         std::optional<int> qualityIndex;

@@ -7,9 +7,12 @@
 #include "tracks/IRunHost.h"
 #include "tracks/Strings.h"
 
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <set>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -154,13 +157,14 @@ bool CConversionRun::HasEnoughDiskSpace(const TrackInfo& track) const
     return needed < static_cast<double>(space.available);
 }
 
-void CConversionRun::Run(IRunHost& host)
+void CConversionRun::Run(IRunHost& host, unsigned jobs)
 {
     // No output may replace a source of this run, nor one written earlier
     // in it: either would destroy a file the user still has only once.
     std::set<std::string> sources, written;
     for (const TrackInfo* track : m_pTracks)
         sources.insert(Identity(track->path));
+    TrackRefs planned; // files to convert side by side, in list order
     for (TrackInfo* track : m_pTracks)
     {
         if (!IsWanted(track->path))
@@ -190,25 +194,150 @@ void CConversionRun::Run(IRunHost& host)
                                m_target == ConversionTarget::Wav ? kLineRed : kLineBlack);
             break;
         }
-        const bool goOn = m_target == ConversionTarget::Wav ? ConvertTrackToWave(*track, host)
-                                                            : ConvertTrack(*track, host);
+        if (jobs > 1)
+        {
+            // Side by side the name is taken as soon as the file is planned.
+            planned.push_back(track);
+            written.insert(outputIdentity);
+            continue;
+        }
+        const bool goOn = ConvertAny(*track, host);
         if (track->convertStatus > kConvertFailed)
             written.insert(outputIdentity);
         if (!goOn)
             break;
     }
+    if (!planned.empty())
+        RunSideBySide(planned, host, jobs);
     host.SetCurrentFile("");
     host.SetProgress(0);
 }
 
-bool CConversionRun::ConvertTrack(TrackInfo& track, IRunHost& host)
+bool CConversionRun::ConvertAny(TrackInfo& track, IRunHost& host) const
+{
+    return m_target == ConversionTarget::Wav ? ConvertTrackToWave(track, host)
+                                             : ConvertTrack(track, host);
+}
+
+namespace
+{
+// What one file's conversion told its host, kept until the files before it
+// have been shown, then played back to the real host in order.
+class CBufferedHost final : public IRunHost
+{
+public:
+    explicit CBufferedHost(const IRunHost& real) : m_real(real) {}
+
+    bool IsCancelled() const override { return m_real.IsCancelled(); }
+    void SetProgress(int) override {}
+    void SetCurrentFile(const std::string&) override {}
+    void SetCaption(const std::string&) override {}
+    void AddResultLine(const std::string& text, std::uint32_t colour) override
+    {
+        m_events.push_back({text, colour, false, MessageIcon::Information});
+    }
+    HostAnswer Ask(const std::string&) override { return HostAnswer::No; }
+    void ShowMessage(const std::string& text, MessageIcon icon) override
+    {
+        m_events.push_back({text, 0, true, icon});
+    }
+
+    void PlayBack(IRunHost& host) const
+    {
+        for (const Event& event : m_events)
+        {
+            if (event.message)
+                host.ShowMessage(event.text, event.icon);
+            else
+                host.AddResultLine(event.text, event.colour);
+        }
+    }
+
+private:
+    struct Event
+    {
+        std::string text;
+        std::uint32_t colour;
+        bool message;
+        MessageIcon icon;
+    };
+
+    const IRunHost& m_real;
+    std::vector<Event> m_events;
+};
+} // namespace
+
+// Converts `tracks` with `jobs` threads. Each file reports to a buffer of its
+// own; the buffers reach `host` in list order as the files finish. After a
+// file that ends the run no further file is started.
+void CConversionRun::RunSideBySide(const TrackRefs& tracks, IRunHost& host, unsigned jobs) const
+{
+    struct Slot
+    {
+        std::unique_ptr<CBufferedHost> host;
+        bool goOn = true;
+        bool started = false;
+        bool done = false;
+    };
+    std::vector<Slot> slots(tracks.size());
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::size_t next = 0;
+    bool stop = false;
+
+    auto work = [&]
+    {
+        for (;;)
+        {
+            std::size_t index;
+            {
+                std::lock_guard lock(mutex);
+                if (stop || next == tracks.size())
+                    return;
+                index = next++;
+                slots[index].started = true;
+                slots[index].host = std::make_unique<CBufferedHost>(host);
+            }
+            const bool goOn = ConvertAny(*tracks[index], *slots[index].host);
+            std::lock_guard lock(mutex);
+            slots[index].goOn = goOn;
+            slots[index].done = true;
+            finished.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (unsigned j = 0; j < std::min<std::size_t>(jobs, tracks.size()); ++j)
+        workers.emplace_back(work);
+
+    for (std::size_t index = 0; index < tracks.size(); ++index)
+    {
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [&] { return slots[index].done || (stop && !slots[index].started); });
+        if (!slots[index].started)
+            break;
+        lock.unlock();
+        host.SetCurrentFile(tracks[index]->path);
+        slots[index].host->PlayBack(host);
+        if (!slots[index].goOn)
+        {
+            std::lock_guard stopLock(mutex);
+            stop = true;
+            finished.notify_all();
+        }
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+}
+
+bool CConversionRun::ConvertTrack(TrackInfo& track, IRunHost& host) const
 {
     if (!HasEnoughDiskSpace(track))
     {
         host.ShowMessage(strings::kNotEnoughSpace, MessageIcon::Error);
         return false;
     }
-    switch (ConvertOne(track, host))
+    const Step step = ConvertOne(track, host);
+    switch (step.outcome)
     {
     case Outcome::Converted:
         track.convertStatus = ConvertedStatus(track.path);
@@ -217,7 +346,7 @@ bool CConversionRun::ConvertTrack(TrackInfo& track, IRunHost& host)
         return true;
     case Outcome::Failed:
         track.convertStatus = kConvertFailed;
-        host.AddResultLine(kIndent + m_failure, kLineRed);
+        host.AddResultLine(kIndent + step.failure, kLineRed);
         return true;
     case Outcome::Cancelled:
     case Outcome::Stopped:
@@ -229,11 +358,10 @@ bool CConversionRun::ConvertTrack(TrackInfo& track, IRunHost& host)
     return false;
 }
 
-CConversionRun::Outcome CConversionRun::ConvertOne(TrackInfo& track, IRunHost& host)
+CConversionRun::Step CConversionRun::ConvertOne(TrackInfo& track, IRunHost& host) const
 {
     const std::string output = OutputPath(m_settings.trackDir, track.path, m_target);
     host.AddResultLine(output, kLineBlack);
-    m_sourcePath = track.path;
     const EncoderProperties& mp3 = m_settings.mp3;
     if (m_target == ConversionTarget::Ogg)
     {
@@ -248,7 +376,7 @@ CConversionRun::Outcome CConversionRun::ConvertOne(TrackInfo& track, IRunHost& h
         context.maximumIndex = m_settings.ogg.bbrMax;
         context.qualityIndex = m_settings.ogg.vbrPosition;
         return RunPipeline(
-            pipeline, [&] { pipeline.Open(track.path, output, context); }, host);
+            pipeline, [&] { pipeline.Open(track.path, output, context); }, host, track.path);
     }
     if (m_target == ConversionTarget::Mp3ToMp3)
     {
@@ -256,19 +384,19 @@ CConversionRun::Outcome CConversionRun::ConvertOne(TrackInfo& track, IRunHost& h
         return RunPipeline(
             pipeline,
             [&] { pipeline.Open(track.path, output, mp3.bitRateIndex, mp3.qualityIndex, mp3.vbr); },
-            host);
+            host, track.path);
     }
     CConvertToMP3 pipeline;
     return RunPipeline(
         pipeline,
         [&] { pipeline.Open(track.path, output, mp3.bitRateIndex, mp3.qualityIndex, mp3.vbr); },
-        host);
+        host, track.path);
 }
 
 // Opens, converts and closes; whatever goes wrong, no partial output stays.
-CConversionRun::Outcome CConversionRun::RunPipeline(CConversionPipeline& pipeline,
-                                                    const std::function<void()>& open,
-                                                    IRunHost& host)
+CConversionRun::Step CConversionRun::RunPipeline(CConversionPipeline& pipeline,
+                                                 const std::function<void()>& open, IRunHost& host,
+                                                 const std::string& source) const
 {
     try
     {
@@ -276,37 +404,37 @@ CConversionRun::Outcome CConversionRun::RunPipeline(CConversionPipeline& pipelin
         if (pipeline.Convert(host))
         {
             pipeline.Abandon();
-            return Outcome::Cancelled;
+            return {Outcome::Cancelled, {}};
         }
         pipeline.Close();
-        return Outcome::Converted;
+        return {Outcome::Converted, {}};
     }
     catch (const CFileException& error)
     {
         pipeline.Abandon();
         // A writer names the temporary file it fills; the user knows the output.
-        const bool aboutSource = error.Path() == m_sourcePath;
-        m_failure = "cannot convert: " + (aboutSource ? error.Path() : pipeline.OutputPath()) +
-                    ": " + error.Reason();
-        return Outcome::Failed;
+        const bool aboutSource = error.Path() == source;
+        return {Outcome::Failed,
+                "cannot convert: " + (aboutSource ? error.Path() : pipeline.OutputPath()) + ": " +
+                    error.Reason()};
     }
     catch (const std::exception& error)
     {
         pipeline.Abandon();
-        m_failure = "cannot convert: " + m_sourcePath + ": " + error.what();
-        return Outcome::Failed;
+        return {Outcome::Failed, "cannot convert: " + source + ": " + error.what()};
     }
 }
 
-bool CConversionRun::ConvertTrackToWave(TrackInfo& track, IRunHost& host)
+bool CConversionRun::ConvertTrackToWave(TrackInfo& track, IRunHost& host) const
 {
     const bool isMp3 = FileKind(track.path) == kFilterMp3;
     bool sound = true;
     if (isMp3)
     {
         host.SetCaption(strings::kAnalyzing);
-        m_check.SetPath(track.path);
-        sound = m_check.Run(&host);
+        CMP3CheckTask check;
+        check.SetPath(track.path);
+        sound = check.Run(&host);
         track.checkStatus = sound ? kCheckSound : kCheckCorrupt;
     }
     if (!HasEnoughDiskSpace(track))
@@ -321,7 +449,8 @@ bool CConversionRun::ConvertTrackToWave(TrackInfo& track, IRunHost& host)
         AddLines(host, track.path, verdict, colour);
         return true;
     }
-    switch (ConvertToWave(track, host))
+    const Step step = ConvertToWave(track, host);
+    switch (step.outcome)
     {
     case Outcome::Converted:
         if (!isMp3)
@@ -329,7 +458,7 @@ bool CConversionRun::ConvertTrackToWave(TrackInfo& track, IRunHost& host)
         AddLines(host, track.path, verdict, colour);
         return true;
     case Outcome::Failed:
-        AddLines(host, track.path, kIndent + m_failure, kLineRed);
+        AddLines(host, track.path, kIndent + step.failure, kLineRed);
         return true;
     case Outcome::Stopped:
         if (!isMp3)
@@ -341,36 +470,35 @@ bool CConversionRun::ConvertTrackToWave(TrackInfo& track, IRunHost& host)
     return false;
 }
 
-CConversionRun::Outcome CConversionRun::ConvertToWave(TrackInfo& track, IRunHost& host)
+CConversionRun::Step CConversionRun::ConvertToWave(TrackInfo& track, IRunHost& host) const
 {
     host.SetCaption(strings::kConverting);
     const std::string output = OutputPath(m_settings.trackDir, track.path, m_target);
-    m_sourcePath = track.path;
     CConvertToWAV pipeline;
-    const Outcome outcome = RunPipeline(
+    const Step step = RunPipeline(
         pipeline, [&] { pipeline.Open(track.path, output, m_settings.compressedWav ? 1 : 0); },
-        host);
+        host, track.path);
     host.SetCaption("");
-    if (outcome != Outcome::Converted)
+    if (step.outcome != Outcome::Converted)
     {
         track.convertStatus = kConvertFailed;
-        if (outcome == Outcome::Cancelled)
+        if (step.outcome == Outcome::Cancelled)
             host.AddResultLine(strings::kAborted, kLineRed);
-        return outcome;
+        return step;
     }
     track.convertStatus = ConvertedStatus(track.path);
     if (host.IsCancelled())
     {
         host.AddResultLine(strings::kAborted, kLineRed);
-        return Outcome::Stopped;
+        return {Outcome::Stopped, {}};
     }
     if (m_settings.normalize &&
         !NormalizeWaveFile(output, Utf8FromPath(FolderOf(output)), m_settings.compressedWav, host))
     {
         AddLines(host, track.path, kIndent + "converted, but not normalised", kLineRed);
-        return Outcome::Stopped;
+        return {Outcome::Stopped, {}};
     }
-    return Outcome::Converted;
+    return {Outcome::Converted, {}};
 }
 
 std::int32_t CConversionRun::ConvertedStatus(const std::string& path) const

@@ -53,8 +53,9 @@ public:
     // The checks before a start: the output folder exists and, but for
     // conversions to MP3, holds none of the sources. Tells `host` why not.
     bool CanStart(IRunHost& host) const;
-    // The work loop.
-    void Run(IRunHost& host);
+    // The work loop. With `jobs` above 1, files are converted that many at a
+    // time, their result lines reaching `host` in the list's order.
+    void Run(IRunHost& host, unsigned jobs = 1);
     // Whether the run takes a source at `path`.
     bool IsWanted(const std::string& path) const;
 
@@ -73,13 +74,24 @@ private:
         Stopped,   // the run ends, the output stays
     };
 
+    // What became of one file, and why when it failed.
+    struct Step
+    {
+        Outcome outcome;
+        std::string failure;
+    };
+
     bool HasEnoughDiskSpace(const TrackInfo& track) const;
-    bool ConvertTrack(TrackInfo& track, IRunHost& host);
-    Outcome ConvertOne(TrackInfo& track, IRunHost& host);
-    bool ConvertTrackToWave(TrackInfo& track, IRunHost& host);
-    Outcome ConvertToWave(TrackInfo& track, IRunHost& host);
-    Outcome RunPipeline(CConversionPipeline& pipeline, const std::function<void()>& open,
-                        IRunHost& host);
+    // The work of one file; true when the run may go on. Touches nothing
+    // but `track` and `host`, so that files can be converted side by side.
+    bool ConvertAny(TrackInfo& track, IRunHost& host) const;
+    bool ConvertTrack(TrackInfo& track, IRunHost& host) const;
+    Step ConvertOne(TrackInfo& track, IRunHost& host) const;
+    bool ConvertTrackToWave(TrackInfo& track, IRunHost& host) const;
+    Step ConvertToWave(TrackInfo& track, IRunHost& host) const;
+    Step RunPipeline(CConversionPipeline& pipeline, const std::function<void()>& open,
+                     IRunHost& host, const std::string& source) const;
+    void RunSideBySide(const TrackRefs& tracks, IRunHost& host, unsigned jobs) const;
     std::int32_t ConvertedStatus(const std::string& path) const;
     void AddLines(IRunHost& host, const std::string& path, const std::string& verdict,
                   std::uint32_t colour) const;
@@ -88,7 +100,4 @@ private:
     TrackRefs m_pTracks;
     ConversionSettings m_settings;
     int m_nSourceFilter;
-    CMP3CheckTask m_check;
-    std::string m_failure;    // why the last pipeline failed
-    std::string m_sourcePath; // the source of the pipeline in hand
 };

@@ -175,3 +175,15 @@ TEST_F(CheckCommand, TheReportListsEveryCheckedFile)
     EXPECT_EQ(wrong.status, 2);
     EXPECT_FALSE(std::filesystem::exists(File("report.log")));
 }
+
+TEST_F(CheckCommand, SeveralJobsGiveTheSameOutputInTheSameOrder)
+{
+    for (int i = 0; i < 6; ++i)
+        std::filesystem::copy_file(File(i % 2 ? "bad.mp3" : "good.mp3"),
+                                   File("copy" + std::to_string(i) + ".mp3"));
+    const Outcome one = Cli({"check", "-v", "--jobs", "1", m_dir.Path().string()});
+    const Outcome four = Cli({"check", "-v", "--jobs=4", m_dir.Path().string()});
+    EXPECT_EQ(four.status, one.status);
+    EXPECT_EQ(four.out, one.out);
+    EXPECT_EQ(Cli({"check", "--jobs", "0", File("good.mp3")}).status, 2);
+}

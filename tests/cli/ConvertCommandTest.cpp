@@ -5,6 +5,7 @@
 #include "support/WaveBuilder.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -81,6 +82,25 @@ TEST_F(ConvertCommand, RefusalsAndUsageErrors)
     EXPECT_EQ(Cli({"convert", "--to", "ogg", "--ogg-managed", "192,160,128", inside}), 2);
     EXPECT_EQ(Cli({"convert", "--to", "mp3"}), 2);
     EXPECT_EQ(Cli({"convert", "--to", "mp3", m_dir.File("missing.wav")}), 1);
+}
+
+TEST_F(ConvertCommand, SeveralJobsGiveTheSameResultsInTheSameOrder)
+{
+    std::vector<std::string> sources;
+    for (int i = 0; i < 5; ++i)
+        sources.push_back(WriteTestWave(m_dir.File("s" + std::to_string(i) + ".wav"), 0.2));
+    std::ofstream(m_dir.File("broken.wav")) << "not audio";
+    sources.insert(sources.begin() + 2, m_dir.File("broken.wav"));
+
+    std::vector<std::string> args = {"convert", "--to", "ogg", "--yes", "--jobs", "1"};
+    args.insert(args.end(), sources.begin(), sources.end());
+    EXPECT_EQ(Cli(args), 1);
+    const std::string one = m_out.str();
+    args[5] = "3";
+    EXPECT_EQ(Cli(args), 1);
+    EXPECT_EQ(m_out.str(), one);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(fs::exists(Out("s" + std::to_string(i) + ".ogg"))) << i;
 }
 
 TEST_F(ConvertCommand, AnInterruptLeavesNoOutputAndFails)
