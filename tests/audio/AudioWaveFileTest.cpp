@@ -396,3 +396,61 @@ TEST_F(WaveFile, DataAfterTheChunksIsNeverOverwrittenNorHidden)
     EXPECT_NE(file.GetError().find("other data after its chunks"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(path), bytes);
 }
+
+// Found by fuzzing: tags went where the chunk walk never looks (behind a
+// stray byte, or inside a last chunk that claims more than the file holds),
+// or into a set whose artist chunk was not the first of its name.
+TEST_F(WaveFile, NewTagsAlwaysReadBackOrTheFileIsLeftAlone)
+{
+    const std::vector<std::uint8_t> audio = AsBytes(TestSignal(100, 2));
+    const std::vector<std::uint8_t> field(64, 'x');
+    const auto plain = [&]
+    { return CWaveBuilder().Format(1, 2, 44100, 16, 4).Chunk("data", audio); };
+    struct Case
+    {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        bool written;
+    };
+    std::vector<std::uint8_t> strayByte = plain().Bytes();
+    strayByte.push_back(0x55);
+    std::vector<std::uint8_t> strayInList = plain().Bytes();
+    strayInList.insert(strayInList.end(), {1, 2, 3});
+    const auto riffSize = static_cast<std::uint32_t>(strayInList.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        strayInList[4 + i] = static_cast<std::uint8_t>(riffSize >> (8 * i));
+    const Case cases[] = {
+        {"stray byte after the list", strayByte, false},
+        {"short chunk header in the list", strayInList, false},
+        {"last chunk claims more",
+         plain().ChunkClaiming("LIST", 1000, {'I', 'N', 'F', 'O'}).Bytes(), true},
+        {"second artist chunk",
+         plain()
+             .Chunk("INTR", field)
+             .Chunk("TITL", field)
+             .Chunk("INTR", field)
+             .Chunk("ALBU", field)
+             .Bytes(),
+         true},
+    };
+    for (const Case& c : cases)
+    {
+        const std::string path = m_dir.File("tags.wav");
+        WriteFileBytes(path, c.bytes);
+        CAudioWaveFile file;
+        file.SetPath(path);
+        file.SetTitle("New");
+        file.SetArtist("Someone");
+        ASSERT_EQ(file.WriteTags(), c.written) << c.name << ": " << file.GetError();
+        if (!c.written)
+        {
+            EXPECT_EQ(ReadFileBytes(path), c.bytes) << c.name;
+            continue;
+        }
+        file.SetPath(path);
+        ASSERT_TRUE(file.IsValid()) << c.name;
+        EXPECT_EQ(file.GetTitle(), "New") << c.name;
+        EXPECT_EQ(file.GetArtist(), "Someone") << c.name;
+        EXPECT_EQ(ReadAll(file), AsSamples(audio)) << c.name;
+    }
+}

@@ -17,7 +17,6 @@ namespace
 constexpr std::size_t kMaxFormatChunk = 4096;
 constexpr std::size_t kTagTextBytes = 63; // a 64-byte field keeps its closing zero
 constexpr std::uint32_t kTagChunkSize = 64;
-constexpr std::uint32_t kTagSetSize = 3 * (8 + kTagChunkSize);
 constexpr std::size_t kMaxReadBlock = 1 << 20;
 const char* const kTagIds[3] = {"TITL", "INTR", "ALBU"};
 
@@ -308,12 +307,18 @@ bool CAudioWaveFile::WriteTags()
     const std::vector<std::uint8_t> fields[3] = {TagField(m_Title), TagField(m_Artist),
                                                  TagField(m_Album)};
 
-    // A complete set in our own layout is overwritten where it stands.
+    // A complete set in our own layout is overwritten where it stands, as
+    // long as each of its chunks is the first of its name, the one read.
     RiffChunk set[3];
     bool inPlace = riff.Find(kTagIds[0], CRiffReader::kFirstChunk, set[0]);
     for (int i = 0; inPlace && i < 3; ++i)
+    {
+        RiffChunk first;
         inPlace = (i == 0 || (riff.ChunkAt(set[i - 1].End(), set[i]) && set[i].Is(kTagIds[i]))) &&
-                  riff.Available(set[i]) >= kTagChunkSize;
+                  riff.Available(set[i]) >= kTagChunkSize &&
+                  riff.Find(kTagIds[i], CRiffReader::kFirstChunk, first) &&
+                  first.dataOffset == set[i].dataOffset;
+    }
     if (inPlace)
     {
         for (int i = 0; i < 3; ++i)
@@ -322,13 +327,28 @@ bool CAudioWaveFile::WriteTags()
         return true;
     }
 
-    // Bytes after the chunk list belong to some other program (an appended
-    // tag, say); new chunks behind them could never be found, and before
-    // them they would overwrite them. Such files keep their tags.
-    if (riff.ListEnd() + 1 < riff.FileSize())
+    // The new chunks go where the chunk walk looks next: after the last
+    // chunk, once that is settled to what the file holds (a streamed data
+    // chunk claims more, and would swallow them as audio). Bytes the walk
+    // does not cover belong to some other program (an appended tag, say);
+    // new chunks behind them could never be found, and before them they
+    // would overwrite them. Such files keep their tags.
+    RiffChunk chunk, last;
+    bool settle = false;
+    std::uint64_t walkEnd = CRiffReader::kFirstChunk;
+    for (; riff.ChunkAt(walkEnd, chunk); walkEnd = chunk.End())
+        last = chunk;
+    if (walkEnd > CRiffReader::kFirstChunk && riff.Available(last) < last.size)
+    {
+        const std::uint32_t held = riff.Available(last);
+        settle = true;
+        walkEnd = last.dataOffset + held + (held & 1u);
+    }
+    const std::uint64_t fileSize = riff.FileSize();
+    if (walkEnd < fileSize)
         return Fail("the file has other data after its chunks; no tags were added");
-    const std::uint64_t start = riff.FileSize();
-    std::vector<std::uint8_t> tail(start % 2, 0); // keeps the new chunks word-aligned
+    // The last chunk's pad byte, when the file lacks it, comes first.
+    std::vector<std::uint8_t> tail(walkEnd - fileSize, 0);
     for (int i = 0; i < 3; ++i)
     {
         std::uint8_t header[8];
@@ -337,31 +357,27 @@ bool CAudioWaveFile::WriteTags()
         tail.insert(tail.end(), header, header + 8);
         tail.insert(tail.end(), fields[i].begin(), fields[i].end());
     }
-    const std::uint64_t end = start + tail.size();
+    const std::uint64_t end = fileSize + tail.size();
     if (end - 8 > 0xFFFFFFFFull)
         return Fail("the file is too large for more chunks");
 
     // Any tag chunks there are become padding where they stand, and a fresh
     // set goes at the end: nothing else in the file is touched.
-    RiffChunk chunk;
     for (std::uint64_t at = CRiffReader::kFirstChunk; riff.ChunkAt(at, chunk); at = chunk.End())
     {
         if (IsTagChunk(chunk) && (!m_file.Seek(chunk.HeaderOffset()) || !m_file.Write("JUNK", 4)))
             return Fail(m_file.ErrorText());
     }
-    // A data chunk that claims more than the file holds would swallow the
-    // new chunks as audio: it is settled to what is there first.
-    RiffChunk data;
-    if (riff.Find("data", CRiffReader::kFirstChunk, data) && riff.Available(data) < data.size)
+    if (settle)
     {
         std::uint8_t size[4];
-        PutLE32(size, riff.Available(data));
-        if (!m_file.Seek(data.dataOffset - 4) || !m_file.Write(size, 4))
+        PutLE32(size, riff.Available(last));
+        if (!m_file.Seek(last.dataOffset - 4) || !m_file.Write(size, 4))
             return Fail(m_file.ErrorText());
     }
     std::uint8_t riffSize[4];
     PutLE32(riffSize, static_cast<std::uint32_t>(end - 8));
-    if (!m_file.Seek(start) || !m_file.Write(tail.data(), tail.size()) || !m_file.Seek(4) ||
+    if (!m_file.Seek(fileSize) || !m_file.Write(tail.data(), tail.size()) || !m_file.Seek(4) ||
         !m_file.Write(riffSize, 4))
         return Fail(m_file.ErrorText());
     return true;
