@@ -1,9 +1,11 @@
 #include "audio/mpeg/AudioMpegFile.h"
 
+#include "audio/mpeg/MpegTags.h"
 #include "check/MP3Check.h"
 #include "io/FileException.h"
 #include "support/AudioFiles.h"
 #include "support/FileSizeLimit.h"
+#include "support/MP3StreamBuilder.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -264,6 +266,28 @@ TEST_F(MpegFile, WriteTagsUpdatesTheTagsThereAreWithoutTouchingTheAudio)
         EXPECT_EQ(check.hasID3v2Tag(), c.v2) << c.name << ": no ID3v2 tag is added";
         EXPECT_EQ(DecodeAll(path), pcm) << c.name;
     }
+}
+
+// Found by fuzzing: TagLib cannot set the text of a frame stored encrypted,
+// so the old title was written back and read again after a save.
+TEST_F(MpegFile, AnEncryptedTitleFrameIsReplacedNotKept)
+{
+    // An ID3v2.4 tag whose TIT2 is flagged encrypted with a data length, and
+    // holds "Old" once the flags are gone.
+    std::vector<std::uint8_t> tag = {'I', 'D', '3', 4, 0, 0,    0, 0, 0, 82, 'T', 'I', 'T', '2',
+                                     0,   0,   0,   8, 0, 0x05, 0, 0, 0, 4,  0,   'O', 'l', 'd'};
+    tag.resize(10 + 82, 0);
+    const std::string path = m_dir.File("encrypted-frame.mp3");
+    CMP3StreamBuilder()
+        .Bytes(tag)
+        .Frames(mp3words::kMpeg1L3, mp3words::kMpeg1L3Length, 4)
+        .WriteTo(path);
+
+    std::string error;
+    ASSERT_TRUE(WriteMpegTags(path, {"New", "Artist", "Album"}, error)) << error;
+    TrackTags tags;
+    ASSERT_TRUE(ReadMpegTags(path, tags, error));
+    EXPECT_EQ(tags.title, "New");
 }
 
 TEST_F(MpegFile, OtherProgramsDecodeOurFiles)

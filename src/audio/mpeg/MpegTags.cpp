@@ -107,6 +107,10 @@ bool SaveTags(TagLib::MPEG::File& file, const TrackTags& tags)
     if (file.hasID3v2Tag())
     {
         TagLib::ID3v2::Tag* v2 = file.ID3v2Tag();
+        // Frames are made afresh: TagLib sets the text of a frame it has in
+        // place, and one stored compressed or encrypted then keeps its old bytes.
+        for (const char* id : {"TIT2", "TPE1", "TALB"})
+            v2->removeFrames(id);
         v2->setTitle(Utf8String(tags.title));
         v2->setArtist(Utf8String(tags.artist));
         v2->setAlbum(Utf8String(tags.album));
