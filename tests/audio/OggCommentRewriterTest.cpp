@@ -221,6 +221,21 @@ TEST_F(OggRewrite, AChainedSecondStreamIsKeptByteForByte)
     EXPECT_EQ(DecodeAll(path).size(), (44100u * 3 + 44100) * 4);
 }
 
+// Found by fuzzing: with the only audio page of the first stream damaged,
+// players show the second stream's comments, so new ones in the first
+// would never be seen.
+TEST_F(OggRewrite, AFirstStreamWithoutAudioIsRefusedUntouched)
+{
+    const std::vector<Packet> packets = Packets(Encoded("Old"));
+    const Bytes headersOnly = Frame({packets[0].bytes, packets[1].bytes, packets[2].bytes}, 7);
+    const Bytes bytes = Concat(headersOnly, Encoded("Second", 1));
+    const std::string path = Put("no-audio.ogg", bytes);
+    std::string error;
+    EXPECT_FALSE(Rewrite(path, error));
+    EXPECT_EQ(error, "The Vorbis stream holds no audio.");
+    ExpectUntouched(path, bytes);
+}
+
 // A stream that starts later than zero counts on from its own positions as
 // soon as its first audio page has told them, also where its pages were laid
 // out otherwise than ours; the positions never run backwards.

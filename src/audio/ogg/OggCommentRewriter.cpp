@@ -17,6 +17,7 @@ constexpr std::size_t kWriteBufferSize = 1 << 16;
 
 const char* const kWriteError =
     "Error writing stream to output. Output stream may be corrupted or truncated.";
+const char* const kNoAudioError = "The Vorbis stream holds no audio.";
 
 int Failed(CommentEditState& state, const char* message)
 {
@@ -188,9 +189,11 @@ bool WriteAudio(CommentEditState& state, COggStream& out)
     ogg_int64_t granule = 0;
     bool flushPending = false;
     bool pageOutPending = false;
+    bool anyAudio = false;
     ogg_packet packet;
     while (FetchPacket(state, packet))
     {
+        anyAudio = true;
         granule += BlockSize(state, packet);
         if ((flushPending || pageOutPending) && !WritePages(state, out, flushPending))
             return false;
@@ -215,6 +218,13 @@ bool WriteAudio(CommentEditState& state, COggStream& out)
     }
     if (state.inputBroken)
         return false;
+    // Players pass over a stream without audio and show the comments of the
+    // next one: new comments here would never be seen.
+    if (!anyAudio)
+    {
+        state.lastError = kNoAudioError;
+        return false;
+    }
     out.Get()->e_o_s = 1;
     return WritePages(state, out, true);
 }
@@ -449,7 +459,8 @@ int WriteStream(CommentEditState& state, OggWriteFunction write)
     state.otherPage = {};
     if (!ok || !state.eosIn)
     {
-        state.lastError = kWriteError;
+        if (state.lastError != kNoAudioError)
+            state.lastError = kWriteError;
         return -1;
     }
     return 0;
