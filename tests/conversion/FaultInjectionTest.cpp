@@ -1,0 +1,163 @@
+// What a full disk, a failed rename or a killed process leave behind: the
+// user's files as they were, no temporary file, and a failure that says
+// which file and why.
+
+#include "conversion/ConversionRun.h"
+#include "conversion/WaveNormalizer.h"
+#include "support/AudioFiles.h"
+#include "support/FileSizeLimit.h"
+#include "support/RecordingHost.h"
+#include "support/TempDir.h"
+#include "support/WaveBuilder.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace
+{
+class FaultInjection : public testing::TestWithParam<ConversionTarget>
+{
+protected:
+    FaultInjection()
+    {
+        fs::create_directory(m_dir.Path() / "out");
+        m_settings.trackDir = (m_dir.Path() / "out").string();
+        m_settings.normalize = false;
+        m_track.path = WriteTestWave(m_dir.File("source.wav"), 2.0);
+        m_source = ReadFileBytes(m_track.path);
+    }
+
+    std::string Output() const
+    {
+        return CConversionRun::OutputPath(m_settings.trackDir, m_track.path, GetParam());
+    }
+
+    void Run()
+    {
+        CConversionRun run(GetParam(), {&m_track}, m_settings);
+        ASSERT_TRUE(run.CanStart(m_host));
+        run.Run(m_host);
+    }
+
+    // Every file in the output folder, hidden ones included.
+    std::vector<std::string> OutputFolder() const
+    {
+        std::vector<std::string> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(m_dir.Path() / "out"))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    void ExpectFailureNamingTheOutput(const std::string& reason)
+    {
+        EXPECT_EQ(m_track.convertStatus, kConvertFailed);
+        EXPECT_EQ(m_track.checkStatus, kCheckNone);
+        ASSERT_FALSE(m_host.lines.empty());
+        const auto& [text, colour] = m_host.lines.back();
+        EXPECT_EQ(colour, kLineRed);
+        EXPECT_NE(text.find(Output()), std::string::npos) << text;
+        EXPECT_NE(text.find(reason), std::string::npos) << text;
+        EXPECT_EQ(ReadFileBytes(m_track.path), m_source) << "the source is untouched";
+    }
+
+    CTempDir m_dir;
+    ConversionSettings m_settings;
+    TrackInfo m_track;
+    std::vector<std::uint8_t> m_source;
+    CRecordingHost m_host;
+};
+
+std::string TargetName(const testing::TestParamInfo<ConversionTarget>& param)
+{
+    static const char* const kNames[] = {"Mp3", "Ogg", "Wav"};
+    return kNames[static_cast<int>(param.param)];
+}
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Targets, FaultInjection,
+                         testing::Values(ConversionTarget::Mp3, ConversionTarget::Ogg,
+                                         ConversionTarget::Wav),
+                         TargetName);
+
+TEST_P(FaultInjection, AFullDiskKeepsTheOldOutputAndLeavesNoTemporaryFile)
+{
+    std::ofstream(Output()) << "the old output";
+    m_host.answer = HostAnswer::Yes;
+    {
+        CFileSizeLimit limit(20000);
+        if (!limit.Active())
+            GTEST_SKIP() << "no file size limits here";
+        Run();
+    }
+    ExpectFailureNamingTheOutput("write error");
+    EXPECT_EQ(ReadFileBytes(Output()).size(), 14u) << "the old output is as it was";
+    EXPECT_EQ(OutputFolder().size(), 1u);
+}
+
+TEST_P(FaultInjection, AFailedRenameLeavesNoTemporaryFile)
+{
+    // A folder where the output would go cannot be replaced by a file.
+    fs::create_directories(fs::path(Output()) / "in the way");
+    m_host.answer = HostAnswer::Yes;
+    Run();
+    ExpectFailureNamingTheOutput("");
+    EXPECT_TRUE(fs::is_directory(Output()));
+    EXPECT_EQ(OutputFolder().size(), 1u);
+}
+
+TEST(FaultInjectionNormalize, AFullDiskLeavesTheConvertedFileComplete)
+{
+    CTempDir dir;
+    const std::string output = WriteTestWave(dir.File("song.wav"), 1.0);
+    const std::vector<std::uint8_t> before = ReadFileBytes(output);
+    CRecordingHost host;
+    {
+        CFileSizeLimit limit(before.size() / 2);
+        if (!limit.Active())
+            GTEST_SKIP() << "no file size limits here";
+        EXPECT_FALSE(NormalizeWaveFile(output, dir.Path().string(), false, host));
+    }
+    EXPECT_EQ(ReadFileBytes(output), before);
+    EXPECT_FALSE(fs::exists(dir.File("~song.wav")));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find(output), std::string::npos);
+}
+
+#ifndef _WIN32
+TEST(FaultInjectionKill, AKilledConversionLeavesNothingUnderTheOutputName)
+{
+    CTempDir dir;
+    fs::create_directory(dir.Path() / "out");
+    const std::string source = WriteTestWave(dir.File("long.wav"), 120.0);
+    const std::vector<std::uint8_t> before = ReadFileBytes(source);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+    {
+        const std::string out = (dir.Path() / "out").string();
+        setenv("TUNEWRIGHT_SETTINGS", dir.File("settings.ini").c_str(), 1);
+        execl(TW_CLI_PATH, TW_CLI_PATH, "convert", "--to", "ogg", "--out", out.c_str(),
+              source.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Kill it while it is writing.
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the conversion was over before the kill";
+    EXPECT_EQ(ReadFileBytes(source), before);
+    EXPECT_FALSE(fs::exists(dir.File("out/long.ogg")));
+}
+#endif
