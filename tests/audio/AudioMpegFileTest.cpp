@@ -290,6 +290,27 @@ TEST_F(MpegFile, AnEncryptedTitleFrameIsReplacedNotKept)
     EXPECT_EQ(tags.title, "New");
 }
 
+// Found by fuzzing: an APE tag inside the room an ID3v2 tag claims, and no
+// audio to check against, had the save write one tag over the other.
+TEST_F(MpegFile, TagsOfAFileWithoutAudioAreLeftAlone)
+{
+    // An ID3v2.4 header claiming 132 bytes, then an empty APE tag's footer
+    // (version 2000, 32 bytes, no items) within them.
+    std::vector<std::uint8_t> bytes = {'I', 'D', '3', 4, 0, 0, 0, 0, 1, 4};
+    bytes.resize(20, 0);
+    const std::vector<std::uint8_t> footer = {'A',  'P', 'E', 'T', 'A', 'G', 'E', 'X',
+                                              0xD0, 7,   0,   0,   32,  0,   0,   0};
+    bytes.insert(bytes.end(), footer.begin(), footer.end());
+    bytes.resize(52, 0);
+    const std::string path = m_dir.File("overlapping-tags.mp3");
+    WriteFileBytes(path, bytes);
+
+    std::string error;
+    EXPECT_FALSE(WriteMpegTags(path, {"New", "Artist", "Album"}, error));
+    EXPECT_NE(error.find("no MPEG audio"), std::string::npos) << error;
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+}
+
 TEST_F(MpegFile, OtherProgramsDecodeOurFiles)
 {
     if (std::system("command -v lame >/dev/null 2>&1") != 0)

@@ -177,6 +177,14 @@ bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& 
         }
         before = AudioSpanOf(original);
     }
+    // Without audio frames the check below proves nothing, and the tags of
+    // such a file may overlap (an APE tag inside the room an ID3v2 tag
+    // claims), which TagLib then writes over each other.
+    if (before < 0)
+    {
+        error = "the file holds no MPEG audio frames; its tags were not changed";
+        return false;
+    }
     CTemporaryFile copy;
     std::error_code failure;
     if (!copy.Create(path, error))
