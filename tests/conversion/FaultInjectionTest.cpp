@@ -2,6 +2,7 @@
 // user's files as they were, no temporary file, and a failure that says
 // which file and why.
 
+#include "audio/AudioFileFactory.h"
 #include "conversion/ConversionRun.h"
 #include "conversion/WaveNormalizer.h"
 #include "support/AudioFiles.h"
@@ -161,3 +162,29 @@ TEST(FaultInjectionKill, AKilledConversionLeavesNothingUnderTheOutputName)
     EXPECT_FALSE(fs::exists(dir.File("out/long.ogg")));
 }
 #endif
+
+TEST(FaultInjectionTags, AFullDiskLeavesEveryFormatByteForByte)
+{
+    CTempDir dir;
+    const std::string paths[] = {WriteTestWave(dir.File("a.wav"), 0.5),
+                                 WriteTestMp3(dir.File("a.mp3"), 0.5),
+                                 WriteTestOgg(dir.File("a.ogg"), 0.5)};
+    for (const std::string& path : paths)
+    {
+        const std::vector<std::uint8_t> before = ReadFileBytes(path);
+        std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
+        file->SetPath(path);
+        ASSERT_TRUE(file->IsValid()) << path;
+        file->SetTitle(std::string(200, 't'));
+        {
+            CFileSizeLimit limit(before.size() / 4);
+            if (!limit.Active())
+                GTEST_SKIP() << "no file size limits here";
+            EXPECT_FALSE(file->WriteTags()) << path;
+        }
+        EXPECT_FALSE(file->GetError().empty()) << path;
+        EXPECT_EQ(ReadFileBytes(path), before) << path;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3)
+        << "no copy or temporary file is left";
+}

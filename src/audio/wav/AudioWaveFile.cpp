@@ -1,11 +1,14 @@
 #include "audio/wav/AudioWaveFile.h"
 
 #include "io/FileException.h"
+#include "io/Paths.h"
+#include "io/TemporaryFile.h"
 #include "io/Text.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <stdexcept>
 
@@ -361,26 +364,49 @@ bool CAudioWaveFile::WriteTags()
     if (end - 8 > 0xFFFFFFFFull)
         return Fail("the file is too large for more chunks");
 
-    // Any tag chunks there are become padding where they stand, and a fresh
-    // set goes at the end: nothing else in the file is touched.
+    // Every change is made to a copy beside the file, which replaces it only
+    // once complete: a full disk or a crash while the file grows can then
+    // never leave it half changed. Any tag chunks there are become padding
+    // where they stand, and a fresh set goes after the last chunk; nothing
+    // else in the file is touched.
+    std::vector<std::uint64_t> retired;
     for (std::uint64_t at = CRiffReader::kFirstChunk; riff.ChunkAt(at, chunk); at = chunk.End())
-    {
-        if (IsTagChunk(chunk) && (!m_file.Seek(chunk.HeaderOffset()) || !m_file.Write("JUNK", 4)))
-            return Fail(m_file.ErrorText());
-    }
+        if (IsTagChunk(chunk))
+            retired.push_back(chunk.HeaderOffset());
+    m_file.Close();
+
+    namespace fs = std::filesystem;
+    CTemporaryFile temporary;
+    std::error_code copied;
+    if (!temporary.Create(m_Path, error))
+        return Fail(error);
+    fs::copy_file(PathFromUtf8(m_Path), PathFromUtf8(temporary.Path()),
+                  fs::copy_options::overwrite_existing, copied);
+    if (!copied)
+        fs::permissions(PathFromUtf8(temporary.Path()),
+                        fs::status(PathFromUtf8(m_Path)).permissions(), copied);
+    if (copied)
+        return Fail("cannot copy the file: " + copied.message());
+    CDiskFile copy;
+    if (!copy.Open(temporary.Path(), CDiskFile::Mode::ReadWrite))
+        return Fail(copy.ErrorText());
+    for (std::uint64_t at : retired)
+        if (!copy.Seek(at) || !copy.Write("JUNK", 4))
+            return Fail(copy.ErrorText());
     if (settle)
     {
         std::uint8_t size[4];
         PutLE32(size, riff.Available(last));
-        if (!m_file.Seek(last.dataOffset - 4) || !m_file.Write(size, 4))
-            return Fail(m_file.ErrorText());
+        if (!copy.Seek(last.dataOffset - 4) || !copy.Write(size, 4))
+            return Fail(copy.ErrorText());
     }
     std::uint8_t riffSize[4];
     PutLE32(riffSize, static_cast<std::uint32_t>(end - 8));
-    if (!m_file.Seek(fileSize) || !m_file.Write(tail.data(), tail.size()) || !m_file.Seek(4) ||
-        !m_file.Write(riffSize, 4))
-        return Fail(m_file.ErrorText());
-    return true;
+    if (!copy.Seek(fileSize) || !copy.Write(tail.data(), tail.size()) || !copy.Seek(4) ||
+        !copy.Write(riffSize, 4))
+        return Fail(copy.ErrorText());
+    copy.Close();
+    return temporary.Commit(error) || Fail(error);
 }
 
 void CAudioWaveFile::CreateForWriting(const std::string& path, const CWaveFormat& format)
