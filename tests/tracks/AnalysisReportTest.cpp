@@ -1,5 +1,6 @@
 #include "tracks/AnalysisReport.h"
 
+#include "support/FileSizeLimit.h"
 #include "support/MemorySettingsStorage.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -158,6 +159,19 @@ TEST_F(MoveCorrupt, AcrossFileSystemsTheFileIsCopiedThenRemoved)
     MoveCorruptFiles(m_document, target.string(), m_host);
     EXPECT_TRUE(fs::exists(target / "0.wav"));
     EXPECT_FALSE(fs::exists(m_paths[0]));
+    EXPECT_EQ(m_document.GetTrackCount(), 4);
+
+    // A full disk there: the copy fails, and the file stays where it was.
+    Corrupt({0});
+    const std::vector<std::uint8_t> second = ReadFileBytes(m_paths[1]);
+    fs::create_directory(target / "full");
+    {
+        CFileSizeLimit limit(1000);
+        if (limit.Active())
+            MoveCorruptFiles(m_document, (target / "full").string(), m_host);
+    }
+    EXPECT_EQ(ReadFileBytes(m_paths[1]), second);
+    EXPECT_TRUE(fs::is_empty(target / "full"));
     EXPECT_EQ(m_document.GetTrackCount(), 4);
     fs::remove_all(target);
 }
