@@ -6,6 +6,17 @@
 #include <istream>
 #include <ostream>
 
+namespace
+{
+// A dialog's text on one terminal line: its line breaks become blanks, and
+// the file names in it cannot drive the terminal.
+std::string OneLine(std::string text)
+{
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return Printable(text);
+}
+} // namespace
+
 CCliRunHost::CCliRunHost(CliContext& context, OverwritePolicy policy, std::size_t files)
     : m_context(context), m_policy(policy),
       m_progress(context.err, context.errIsTerminal, context.terminalWidth), m_files(files)
@@ -38,11 +49,7 @@ HostAnswer CCliRunHost::Ask(const std::string& question)
     if (m_policy == OverwritePolicy::No || !m_context.in || !m_context.inIsTerminal)
         return HostAnswer::No;
     m_progress.Clear();
-    std::string flat = question;
-    for (char& c : flat)
-        if (c == '\n')
-            c = ' ';
-    m_context.err << flat << " [y/N] " << std::flush;
+    m_context.err << OneLine(question) << " [y/N] " << std::flush;
     std::string answer;
     if (!std::getline(*m_context.in, answer))
         return HostAnswer::No;
@@ -55,9 +62,5 @@ void CCliRunHost::ShowMessage(const std::string& text, MessageIcon icon)
     if (icon == MessageIcon::Error)
         ++m_errors;
     m_progress.Clear();
-    std::string flat = text;
-    for (char& c : flat)
-        if (c == '\n')
-            c = ' ';
-    m_context.err << kProgramName << ": " << Printable(flat) << "\n";
+    m_context.err << kProgramName << ": " << OneLine(text) << "\n";
 }

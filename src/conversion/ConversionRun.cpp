@@ -1,5 +1,6 @@
 #include "conversion/ConversionRun.h"
 
+#include "check/MP3CheckTask.h"
 #include "conversion/Pipelines.h"
 #include "conversion/WaveNormalizer.h"
 #include "io/FileException.h"

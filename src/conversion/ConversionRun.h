@@ -1,6 +1,5 @@
 #pragma once
 
-#include "check/MP3CheckTask.h"
 #include "settings/SettingsStore.h"
 #include "tracks/Document.h"
 

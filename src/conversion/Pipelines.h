@@ -33,10 +33,7 @@ public:
     const std::string& OutputPath() const { return m_outputPath; }
 
 protected:
-    CConversionPipeline(std::size_t inputBytes, const std::string& output)
-        : m_input(inputBytes), m_outputPath(output)
-    {
-    }
+    explicit CConversionPipeline(std::size_t inputBytes) : m_input(inputBytes) {}
 
     // Takes `reader` as the source and opens it for decoding; raises
     // CFileException when it cannot.
@@ -68,7 +65,7 @@ private:
 class CConvertToMP3 : public CConversionPipeline
 {
 public:
-    CConvertToMP3() : CConversionPipeline(32768, {}) {}
+    CConvertToMP3() : CConversionPipeline(32768) {}
 
     virtual void Open(const std::string& source, const std::string& output, int bitRateIndex,
                       int qualityIndex, bool vbr);
@@ -93,7 +90,7 @@ public:
 class CConvertToOGG final : public CConversionPipeline
 {
 public:
-    CConvertToOGG() : CConversionPipeline(32812, {}) {}
+    CConvertToOGG() : CConversionPipeline(32812) {}
 
     void Open(const std::string& source, const std::string& output, OggEncodeContext context);
 
@@ -109,7 +106,7 @@ private:
 class CConvertToWAV final : public CConversionPipeline
 {
 public:
-    CConvertToWAV() : CConversionPipeline(32768, {}) {}
+    CConvertToWAV() : CConversionPipeline(32768) {}
 
     // `format` 1 writes IMA ADPCM, anything else 16-bit PCM.
     void Open(const std::string& source, const std::string& output, int format);

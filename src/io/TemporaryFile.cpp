@@ -78,6 +78,26 @@ bool CTemporaryFile::Create(const std::string& target, std::string& error)
     return false;
 }
 
+bool CTemporaryFile::CreateCopy(const std::string& target, const std::string& source,
+                                std::string& error)
+{
+    if (!Create(target, error))
+        return false;
+    std::error_code failure;
+    fs::copy_file(PathFromUtf8(source), PathFromUtf8(m_path), fs::copy_options::overwrite_existing,
+                  failure);
+    if (!failure)
+        fs::permissions(PathFromUtf8(m_path), fs::status(PathFromUtf8(source)).permissions(),
+                        failure);
+    if (failure)
+    {
+        error = "cannot copy the file: " + failure.message();
+        Discard();
+        return false;
+    }
+    return true;
+}
+
 bool CTemporaryFile::Commit(std::string& error)
 {
     std::error_code renamed;

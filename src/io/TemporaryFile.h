@@ -17,6 +17,9 @@ public:
 
     // Creates the file in the target's folder. False with `error` on failure.
     bool Create(const std::string& target, std::string& error);
+    // Creates the file beside `target` as a copy of `source`, content and
+    // permissions. False with `error` on failure.
+    bool CreateCopy(const std::string& target, const std::string& source, std::string& error);
     const std::string& Path() const { return m_path; }
     // Renames the file over the target (replacing it, or a link there).
     bool Commit(std::string& error);

@@ -81,25 +81,20 @@ namespace
 // copied beside the target first and renamed into place, so that a failed
 // copy never leaves a partial file under the target's name, and the source
 // is removed only once the copy is complete.
-std::error_code MoveFile(const fs::path& source, const fs::path& target)
+// Returns why the move failed, or nothing.
+std::string MoveFile(const fs::path& source, const fs::path& target)
 {
     std::error_code error;
     fs::rename(source, target, error);
     if (error != std::errc::cross_device_link)
-        return error;
+        return error ? error.message() : std::string();
     CTemporaryFile temporary;
     std::string reason;
-    if (!temporary.Create(Utf8FromPath(target), reason))
-        return std::make_error_code(std::errc::io_error);
-    error.clear();
-    fs::copy_file(source, PathFromUtf8(temporary.Path()), fs::copy_options::overwrite_existing,
-                  error);
-    if (!error && !temporary.Commit(reason))
-        error = std::make_error_code(std::errc::io_error);
-    if (error)
-        return error;
+    if (!temporary.CreateCopy(Utf8FromPath(target), Utf8FromPath(source), reason) ||
+        !temporary.Commit(reason))
+        return reason;
     fs::remove(source, error);
-    return error;
+    return error ? error.message() : std::string();
 }
 
 enum class MoveOutcome
@@ -125,10 +120,10 @@ MoveOutcome MoveOne(const std::string& path, const fs::path& folder, IRunHost& h
             HostAnswer::Yes)
             return MoveOutcome::Kept;
     }
-    error = MoveFile(source, target);
-    if (error)
+    const std::string failure = MoveFile(source, target);
+    if (!failure.empty())
     {
-        host.ShowMessage("Cannot move " + path + ": " + error.message(), MessageIcon::Information);
+        host.ShowMessage("Cannot move " + path + ": " + failure, MessageIcon::Information);
         return MoveOutcome::Kept;
     }
     return MoveOutcome::Moved;

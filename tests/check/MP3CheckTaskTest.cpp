@@ -2,23 +2,13 @@
 
 #include "check/IProgressSink.h"
 #include "support/MP3StreamBuilder.h"
+#include "support/RecordingSink.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace mp3words;
-
-namespace
-{
-class CRecordingSink final : public IProgressSink
-{
-public:
-    bool IsCancelled() const override { return false; }
-    void SetProgress(int percent) override { values.push_back(percent); }
-    std::vector<int> values;
-};
-} // namespace
 
 TEST(MP3CheckTask, ChecksEachPathWithProgressBackAtZeroAfterwards)
 {

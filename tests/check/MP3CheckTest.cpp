@@ -3,6 +3,7 @@
 #include "check/IProgressSink.h"
 #include "support/MP3StreamBuilder.h"
 #include "support/MemorySource.h"
+#include "support/RecordingSink.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,22 +14,6 @@ using namespace mp3words;
 
 namespace
 {
-class CRecordingSink final : public IProgressSink
-{
-public:
-    bool IsCancelled() const override { return false; }
-    void SetProgress(int percent) override
-    {
-        if (keepAll)
-            values.push_back(percent);
-        maximum = std::max(maximum, percent);
-        last = percent;
-    }
-    bool keepAll = true;
-    std::vector<int> values;
-    int maximum = 0, last = 0;
-};
-
 // Every walk runs with the source delivering its bytes in pieces of the
 // parameter's size, so that headers and frame bodies straddle buffer refills.
 class MP3Walk : public testing::TestWithParam<std::size_t>

@@ -1,12 +1,10 @@
 #include "audio/mpeg/MpegTags.h"
 
 #include "io/DiskFile.h"
-#include "io/Paths.h"
 #include "io/TemporaryFile.h"
 #include "io/Text.h"
 
 #include <apetag.h>
-#include <filesystem>
 #include <id3v1tag.h>
 #include <id3v2frame.h>
 #include <id3v2header.h>
@@ -156,7 +154,6 @@ bool ReadMpegTags(const std::string& path, TrackTags& tags, std::string& error)
 // while a grown tag shifts the audio can then never cut the file short.
 bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& error)
 {
-    namespace fs = std::filesystem;
     if (!IsRegularFile(path, error))
         return false;
     CDiskFile writable;
@@ -186,19 +183,8 @@ bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& 
         return false;
     }
     CTemporaryFile copy;
-    std::error_code failure;
-    if (!copy.Create(path, error))
+    if (!copy.CreateCopy(path, path, error))
         return false;
-    fs::copy_file(PathFromUtf8(path), PathFromUtf8(copy.Path()),
-                  fs::copy_options::overwrite_existing, failure);
-    if (!failure)
-        fs::permissions(PathFromUtf8(copy.Path()), fs::status(PathFromUtf8(path)).permissions(),
-                        failure);
-    if (failure)
-    {
-        error = "cannot copy the file: " + failure.message();
-        return false;
-    }
     {
         TagLib::MPEG::File file(copy.Path().c_str(), false);
         if (!file.isOpen() || !SaveTags(file, tags))

@@ -1,14 +1,12 @@
 #include "audio/wav/AudioWaveFile.h"
 
 #include "io/FileException.h"
-#include "io/Paths.h"
 #include "io/TemporaryFile.h"
 #include "io/Text.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <stdexcept>
 
@@ -375,18 +373,9 @@ bool CAudioWaveFile::WriteTags()
             retired.push_back(chunk.HeaderOffset());
     m_file.Close();
 
-    namespace fs = std::filesystem;
     CTemporaryFile temporary;
-    std::error_code copied;
-    if (!temporary.Create(m_Path, error))
+    if (!temporary.CreateCopy(m_Path, m_Path, error))
         return Fail(error);
-    fs::copy_file(PathFromUtf8(m_Path), PathFromUtf8(temporary.Path()),
-                  fs::copy_options::overwrite_existing, copied);
-    if (!copied)
-        fs::permissions(PathFromUtf8(temporary.Path()),
-                        fs::status(PathFromUtf8(m_Path)).permissions(), copied);
-    if (copied)
-        return Fail("cannot copy the file: " + copied.message());
     CDiskFile copy;
     if (!copy.Open(temporary.Path(), CDiskFile::Mode::ReadWrite))
         return Fail(copy.ErrorText());
