@@ -1,0 +1,49 @@
+#include "ui/common/DragData.h"
+
+#include "support/TempDir.h"
+#include "support/WaveBuilder.h"
+
+#include <QMimeData>
+#include <QUrl>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+TEST(DragData, FolderDragGivesItsTrackFiles)
+{
+    CTempDir dir;
+    WriteFileBytes(dir.File("b.mp3"), {1});
+    WriteFileBytes(dir.File("a.ogg"), {1});
+    WriteFileBytes(dir.File("c.txt"), {1});
+    const auto data = MakeFolderDrag(QString::fromStdString(dir.Path().string()));
+    ASSERT_TRUE(IsTrackDrop(*data));
+    EXPECT_EQ(PathsFromDrop(*data),
+              (std::vector<std::string>{dir.File("a.ogg"), dir.File("b.mp3")}));
+}
+
+TEST(DragData, TracksDragGivesThePathsInOrder)
+{
+    const auto data = MakeTracksDrag({QStringLiteral("/m/z.mp3"), QString::fromUtf8("/m/é.wav")});
+    EXPECT_EQ(PathsFromDrop(*data), (std::vector<std::string>{"/m/z.mp3", "/m/é.wav"}));
+}
+
+TEST(DragData, DesktopDropGivesFilesAndTheTracksOfFolders)
+{
+    CTempDir dir;
+    std::filesystem::create_directory(dir.Path() / "album");
+    WriteFileBytes(dir.File("album/1.wav"), {1});
+    WriteFileBytes(dir.File("single.mp3"), {1});
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.File("single.mp3"))),
+                  QUrl::fromLocalFile(QString::fromStdString(dir.File("album"))),
+                  QUrl(QStringLiteral("https://example.org/x.mp3"))});
+    ASSERT_TRUE(IsTrackDrop(data));
+    EXPECT_EQ(PathsFromDrop(data),
+              (std::vector<std::string>{dir.File("single.mp3"), dir.File("album/1.wav")}));
+}
+
+TEST(DragData, PlainTextIsNoTrackDrop)
+{
+    QMimeData data;
+    data.setText(QStringLiteral("/m/a.mp3"));
+    EXPECT_FALSE(IsTrackDrop(data));
+}
