@@ -1,0 +1,89 @@
+#pragma once
+
+#include "conversion/ConversionRun.h"
+#include "tracks/Document.h"
+#include "ui/common/Commands.h"
+#include "ui/sortlist/MultiColumnSortListView.h"
+#include "ui/views/FileIcons.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QMenu;
+class QMimeData;
+
+// What the working list hands on: additions, the runs and the tag sheet
+// for its selection, and its counts for the status bar.
+struct WorkingListActions
+{
+    std::function<void(const std::vector<std::string>&)> addTracks;
+    std::function<void(const TrackRefs&)> analyze;
+    std::function<void(ConversionTarget, const TrackRefs&)> convert;
+    std::function<void(const std::vector<std::size_t>&)> editTags;
+    // Pane 1 tracks, 2 WAVs, 3 MP3s, 4 OGGs.
+    std::function<void(int pane, const QString& text)> setStatusText;
+};
+
+// The right pane: the document's working list with the checks' and
+// conversions' results and the tags, sortable by its columns. The commands
+// on single tracks act on its selection.
+class CListSelectedTracksListView : public CMultiColumnSortListView,
+                                    public IDocumentObserver,
+                                    public ICommandTarget
+{
+    Q_OBJECT
+
+public:
+    enum Column
+    {
+        kColFile,
+        kColCheck,
+        kColConvert,
+        kColTitle,
+        kColArtist,
+        kColAlbum,
+        kColLength,
+        kColPath,
+        kColumnCount
+    };
+
+    CListSelectedTracksListView(CTunewright20Doc& doc, ISettingsStorage& storage,
+                                WorkingListActions actions, QWidget* parent = nullptr);
+    ~CListSelectedTracksListView() override;
+
+    void SetContextMenu(QMenu* menu) { m_contextMenu = menu; }
+    // Rebuilds the rows from the document.
+    void Refill();
+    // The selected rows, ascending.
+    std::vector<std::size_t> SelectedRows() const;
+    // Adds what a drop of `data` carries; false when it carries nothing for us.
+    bool DropData(const QMimeData& mime);
+    // Playback must end before anything works on the tracks' files.
+    void ReleasePlayback();
+
+    void OnDocumentChanged(ViewScope scope) override;
+    bool QueryCommand(int id, bool& enabled) const override;
+    void RunCommand(int id) override;
+
+protected:
+    void OnSorted() override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void InsertColumns();
+    void WriteCounts();
+    void RemoveSelected();
+    void EditSelectedTags();
+    void RunOnSelection(int id);
+
+    CTunewright20Doc& m_doc;
+    WorkingListActions m_actions;
+    CFileIcons m_icons;
+    QMenu* m_contextMenu = nullptr;
+};

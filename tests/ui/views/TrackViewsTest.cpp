@@ -1,0 +1,207 @@
+#include "support/MemorySettingsStorage.h"
+#include "support/RecordingHost.h"
+#include "support/TempDir.h"
+#include "support/WaveBuilder.h"
+#include "ui/common/DragData.h"
+#include "ui/common/UiText.h"
+#include "ui/views/ListSelectedTracksListView.h"
+#include "ui/views/ListTracksView.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace
+{
+// A document with a working list and a folder list over a temporary folder
+// of silent WAV files of different lengths.
+class TrackViews : public ::testing::Test
+{
+protected:
+    TrackViews()
+    {
+        WriteSilentWave(dir.File("b.wav"), 61500);
+        WriteSilentWave(dir.File("A.WAV"), 599000);
+        WriteSilentWave(dir.File("c.wav"), 605000);
+        doc.SetCurrentFolder(dir.Path().string());
+    }
+
+    WorkingListActions Actions()
+    {
+        WorkingListActions actions;
+        actions.addTracks = [this](const std::vector<std::string>& paths)
+        {
+            added.push_back(paths);
+            CRecordingHost host;
+            doc.AddTracks(paths, host);
+        };
+        actions.setStatusText = [this](int pane, const QString& text) { status[pane] = text; };
+        actions.editTags = [this](const std::vector<std::size_t>& rows) { edited = rows; };
+        return actions;
+    }
+
+    std::vector<std::string> DocumentOrder() const
+    {
+        std::vector<std::string> names;
+        for (const TrackInfo* track : doc.GetTracks())
+            names.push_back(std::filesystem::path(track->path).filename().string());
+        return names;
+    }
+
+    static QStringList Column(const QTreeWidget& list, int column)
+    {
+        QStringList texts;
+        for (int row = 0; row < list.topLevelItemCount(); ++row)
+            texts.append(list.topLevelItem(row)->text(column));
+        return texts;
+    }
+
+    CTempDir dir;
+    CMemorySettingsStorage storage;
+    CSettingsStore settings{storage};
+    CTunewright20Doc doc{settings};
+    std::vector<std::vector<std::string>> added;
+    std::map<int, QString> status;
+    std::vector<std::size_t> edited;
+};
+
+void ReleaseKey(QWidget& widget, int key)
+{
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &release);
+}
+} // namespace
+
+TEST_F(TrackViews, FolderListShowsTheFolderSortedAndAddsTheSelection)
+{
+    WriteFileBytes(dir.File("d.mp3.bak"), {1});
+    std::filesystem::create_directory(dir.Path() / "x.mp3");
+    CListTracksView folder(doc, [this](const std::vector<std::string>& paths)
+                           { added.push_back(paths); });
+    EXPECT_EQ(Column(folder.List(), 0), QStringList({"A.WAV", "b.wav", "c.wav"}));
+
+    bool enabled = true;
+    ASSERT_TRUE(folder.QueryCommand(kCmdAddTracks, enabled));
+    EXPECT_FALSE(enabled);
+    folder.List().topLevelItem(2)->setSelected(true);
+    folder.List().topLevelItem(0)->setSelected(true);
+    ASSERT_TRUE(folder.QueryCommand(kCmdAddTracks, enabled));
+    EXPECT_TRUE(enabled);
+    folder.RunCommand(kCmdAddTracks);
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(added[0], (std::vector<std::string>{dir.File("A.WAV"), dir.File("c.wav")}));
+
+    ReleaseKey(folder.List(), Qt::Key_A);
+    EXPECT_EQ(folder.List().selectedItems().size(), 3);
+
+    // Choosing another folder refills; the working list's changes do not.
+    std::filesystem::create_directory(dir.Path() / "other");
+    doc.SetCurrentFolder(dir.File("other"));
+    EXPECT_EQ(folder.List().topLevelItemCount(), 0);
+}
+
+TEST_F(TrackViews, WorkingListShowsTheRecordsAndCounts)
+{
+    CListSelectedTracksListView list(doc, storage, Actions());
+    EXPECT_EQ(status[1], "Tracks: 0");
+    ASSERT_TRUE(list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string()))));
+    ASSERT_EQ(list.topLevelItemCount(), 3);
+    QStringList headers;
+    for (int column = 0; column < list.columnCount(); ++column)
+        headers.append(list.headerItem()->text(column));
+    EXPECT_EQ(headers, QStringList({"File", "Check", "Convert", "Title", "Artist", "Album",
+                                    "Length", "Path"}));
+    const QTreeWidgetItem* first = list.topLevelItem(0);
+    EXPECT_EQ(first->text(0), "A.WAV");
+    EXPECT_EQ(first->text(1), "no");
+    EXPECT_EQ(first->text(2), "no");
+    EXPECT_EQ(first->text(6), "9:59");
+    EXPECT_EQ(first->text(7), QString::fromStdString(dir.File("A.WAV")));
+    EXPECT_EQ(status[1], "Tracks: 3");
+    EXPECT_EQ(status[2], "WAVs: 3");
+    EXPECT_EQ(status[3], "MP3s: 0");
+    EXPECT_EQ(status[4], "OGGs: 0");
+
+    // A run's results show after the document's update.
+    doc.GetTracks()[1]->checkStatus = kCheckCorrupt;
+    doc.GetTracks()[1]->convertStatus = kConvertOggToWav;
+    doc.FinishChange();
+    EXPECT_EQ(list.topLevelItem(1)->text(1), "Corrupt");
+    EXPECT_EQ(list.topLevelItem(1)->text(2), "OGG -> WAV");
+}
+
+TEST_F(TrackViews, RefillSelectsOnlyTheFirstPreviouslySelectedRow)
+{
+    CListSelectedTracksListView list(doc, storage, Actions());
+    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    list.topLevelItem(1)->setSelected(true);
+    list.topLevelItem(2)->setSelected(true);
+    doc.FinishChange();
+    EXPECT_EQ(list.SelectedRows(), (std::vector<std::size_t>{1}));
+
+    // Removing rows 1 and 2 leaves one: nothing to select again.
+    list.topLevelItem(2)->setSelected(true);
+    ReleaseKey(list, Qt::Key_Delete);
+    EXPECT_EQ(DocumentOrder(), (std::vector<std::string>{"A.WAV"}));
+    EXPECT_TRUE(list.SelectedRows().empty());
+}
+
+TEST_F(TrackViews, SortingReordersTheDocument)
+{
+    CListSelectedTracksListView list(doc, storage, Actions());
+    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    // Length: 1:01, 9:59, 10:05. The first click sorts descending.
+    list.OnHeaderClick(CListSelectedTracksListView::kColLength, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_EQ(DocumentOrder(), (std::vector<std::string>{"c.wav", "A.WAV", "b.wav"}));
+    EXPECT_EQ(Column(list, 6), QStringList({"10:05", "9:59", "1:01"}));
+    list.OnHeaderClick(CListSelectedTracksListView::kColLength, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_EQ(DocumentOrder(), (std::vector<std::string>{"b.wav", "A.WAV", "c.wav"}));
+    list.OnHeaderClick(CListSelectedTracksListView::kColFile, Qt::RightButton, Qt::NoModifier);
+    EXPECT_EQ(DocumentOrder(), (std::vector<std::string>{"b.wav", "A.WAV", "c.wav"}));
+}
+
+TEST_F(TrackViews, SelectionCommandsFollowTheSelection)
+{
+    CListSelectedTracksListView list(doc, storage, Actions());
+    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    bool enabled = true;
+    for (int id : {kCmdEditTags, kCmdRemoveTracks, kCmdAnalyzeSelected, kCmdConvertSelectedToWav,
+                   kCmdConvertSelectedToMp3, kCmdConvertSelectedToOgg})
+    {
+        ASSERT_TRUE(list.QueryCommand(id, enabled));
+        EXPECT_FALSE(enabled) << id;
+    }
+    for (int id : {kCmdPlayTrack, kCmdStopPlaying})
+    {
+        ASSERT_TRUE(list.QueryCommand(id, enabled));
+        EXPECT_TRUE(enabled) << id;
+    }
+    EXPECT_FALSE(list.QueryCommand(kCmdAnalyze, enabled));
+
+    ReleaseKey(list, Qt::Key_A);
+    ASSERT_TRUE(list.QueryCommand(kCmdEditTags, enabled));
+    EXPECT_TRUE(enabled);
+    list.RunCommand(kCmdEditTags);
+    EXPECT_EQ(edited, (std::vector<std::size_t>{0, 1, 2}));
+}
+
+TEST_F(TrackViews, DropsFromTheDesktopAddFilesAndFolders)
+{
+    CTempDir other;
+    WriteSilentWave(other.File("z.wav"), 1000);
+    CListSelectedTracksListView list(doc, storage, Actions());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(other.File("z.wav"))),
+                  QUrl::fromLocalFile(QString::fromStdString(dir.Path().string()))});
+    ASSERT_TRUE(list.DropData(data));
+    EXPECT_EQ(DocumentOrder(), (std::vector<std::string>{"z.wav", "A.WAV", "b.wav", "c.wav"}));
+
+    QMimeData text;
+    text.setText(QStringLiteral("x"));
+    EXPECT_FALSE(list.DropData(text));
+}
