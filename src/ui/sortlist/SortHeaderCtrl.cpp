@@ -102,9 +102,12 @@ void CSortHeaderCtrl::PaintWithArrow(QPainter* painter, const QRect& rect, int l
     const QRect titleArea = label.adjusted(0, 0, -(kArrowWidth + kArrowGap), 0);
     QStyleOptionHeaderV2 title = option;
     title.rect = titleArea;
+    if (textElideMode() != Qt::ElideNone)
+        title.text = option.fontMetrics.elidedText(option.text, textElideMode(),
+                                                   std::max(titleArea.width(), 0));
     style()->drawControl(QStyle::CE_HeaderLabel, &title, painter, this);
 
-    const int textWidth = std::clamp(option.fontMetrics.horizontalAdvance(option.text), 0,
+    const int textWidth = std::clamp(option.fontMetrics.horizontalAdvance(title.text), 0,
                                      std::max(titleArea.width(), 0));
     const QRect text = QStyle::alignedRect(layoutDirection(), option.textAlignment,
                                            QSize(textWidth, titleArea.height()), titleArea);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
@@ -226,6 +227,19 @@ TEST_F(MultiColumnSortListViewTest, SortingKeepsItemsWithTheirDataAndSelection)
     EXPECT_FALSE(m_List->topLevelItem(1)->isSelected());
     EXPECT_EQ(m_List->currentItem(), c);
     EXPECT_EQ(selectionSignals, 0);
+}
+
+TEST_F(MultiColumnSortListViewTest, SortingKeepsTheScrollPosition)
+{
+    for (int row = 0; row < 100; ++row)
+        AddRow(QString::number(row), "");
+    m_List->resize(200, 150);
+    m_List->show();
+    QApplication::processEvents();
+    m_List->verticalScrollBar()->setValue(40);
+    Click(kName);
+    QApplication::processEvents();
+    EXPECT_EQ(m_List->verticalScrollBar()->value(), 40);
 }
 
 TEST_F(MultiColumnSortListViewTest, LoadedWidthsBelowTheMinimumOrMissingBecomeTheMinimum)
