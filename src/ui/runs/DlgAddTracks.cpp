@@ -1,0 +1,44 @@
+#include "ui/runs/DlgAddTracks.h"
+
+#include "tracks/Document.h"
+#include "tracks/Strings.h"
+#include "ui/common/UiText.h"
+#include "ui/runs/RunLayout.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace
+{
+// The pause between the end of the work and the dialog's closing.
+constexpr int kCloseDelayMs = 100;
+constexpr int kWidth = 420;
+} // namespace
+
+CDlgAddTracks::CDlgAddTracks(CTunewright20Doc& doc, std::vector<std::string> paths, QWidget* parent,
+                             CMessagePresenter presenter)
+    : CProgressDlg(std::move(presenter), parent)
+{
+    setWindowTitle(Tr(strings::kReadFilesInformation));
+    auto* layout = new QVBoxLayout(this);
+    Controls controls;
+    controls.currentFile = AddCurrentFile(*layout, *this);
+    controls.progress = AddProgressBar(*layout, *this);
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* cancel = buttons->addButton(Tr("Cancel"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    connect(cancel, &QPushButton::clicked, this, [this] { RequestCancel(); });
+    layout->addWidget(buttons);
+    SetControls(controls);
+    setMinimumWidth(kWidth);
+
+    StartWhenShown([&doc, paths = std::move(paths)](IRunHost& host)
+                   { doc.AddTracksWork(paths, host); });
+}
+
+void CDlgAddTracks::WorkEnded()
+{
+    QTimer::singleShot(kCloseDelayMs, this, [this] { EndDialog(); });
+}
