@@ -19,6 +19,8 @@ CConfigSheet::CConfigSheet(CSettingsStore& store, CHelpContext& help, QWidget* p
       m_ogg(new CEncoderOGGVorbisPropPage(store))
 {
     setWindowTitle(Tr("Brelvind Tunewright 2.1 Configuration"));
+    // All three tabs stay in sight rather than behind scroll arrows.
+    m_tabs->setUsesScrollButtons(false);
     m_tabs->addTab(m_general, Tr("General"));
     m_tabs->addTab(m_encoder, Tr("MP3 Encoder"));
     m_tabs->addTab(m_ogg, Tr("OGG Vorbis Encoder"));

@@ -40,7 +40,9 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
     m_id3Check->setObjectName(QStringLiteral("id3Check"));
     m_normalize->setObjectName(QStringLiteral("normalize"));
     m_convertCorrupt->setObjectName(QStringLiteral("convertCorrupt"));
-    m_browse->setFixedWidth(m_browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) * 3);
+    // Room for a typical folder path without scrolling.
+    m_trackDir->setMinimumWidth(m_trackDir->fontMetrics().averageCharWidth() * 36);
+    m_browse->setFixedWidth(m_browse->sizeHint().height() * 2);
 
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(new QLabel(Tr("Track Directory:"), this));
