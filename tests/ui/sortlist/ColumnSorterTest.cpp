@@ -2,26 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <limits>
-#include <ostream>
-
-// Readable failures.
-void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
-namespace
-{
-
-std::vector<QString> Sorted(const std::vector<QString>& texts, bool numeric, bool ascending)
-{
-    std::vector<QString> sorted;
-    for (const std::size_t index : CColumnSorter(numeric, ascending).Order(texts))
-        sorted.push_back(texts[index]);
-    return sorted;
-}
-
-} // namespace
 
 TEST(ColumnSorter, NumericValueOfMinutesAndSecondsAndPlainNumbers)
 {
@@ -47,21 +27,6 @@ TEST(ColumnSorter, LeadingNumberReadsLikeTheCLibraryAndSaturates)
     EXPECT_EQ(LeadingNumber(u"-99999999999"), std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(CColumnSorter::NumericValue(u"99999999:59"),
               std::numeric_limits<std::int32_t>::max());
-}
-
-TEST(ColumnSorter, NumericColumnsSortByValue)
-{
-    const std::vector<QString> texts{QStringLiteral("10:05"), QStringLiteral("9:59"),
-                                     QStringLiteral(""), QStringLiteral("42"),
-                                     QStringLiteral("1:00")};
-    EXPECT_EQ(
-        Sorted(texts, true, true),
-        (std::vector<QString>{QStringLiteral(""), QStringLiteral("42"), QStringLiteral("1:00"),
-                              QStringLiteral("9:59"), QStringLiteral("10:05")}));
-    EXPECT_EQ(
-        Sorted(texts, true, false),
-        (std::vector<QString>{QStringLiteral("10:05"), QStringLiteral("9:59"),
-                              QStringLiteral("1:00"), QStringLiteral("42"), QStringLiteral("")}));
 }
 
 TEST(ColumnSorter, TextColumnsIgnoreCaseAndKeepTheOrderOfEqualTexts)

@@ -70,16 +70,6 @@ protected:
 
 } // namespace
 
-TEST_F(MultiColumnSortListViewTest, StartsAsAReportList)
-{
-    EXPECT_FALSE(m_List->rootIsDecorated());
-    EXPECT_FALSE(m_List->isSortingEnabled());
-    EXPECT_EQ(m_List->selectionMode(), QAbstractItemView::ExtendedSelection);
-    EXPECT_EQ(m_List->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_TRUE(m_List->header()->sectionsMovable());
-    EXPECT_EQ(m_List->header(), &m_List->SortHeader());
-}
-
 TEST_F(MultiColumnSortListViewTest, PlainClicksAlternateStartingDescending)
 {
     AddRow("b", "x");
@@ -94,18 +84,6 @@ TEST_F(MultiColumnSortListViewTest, PlainClicksAlternateStartingDescending)
     EXPECT_EQ(Arrow(kName), ESortArrow::Up);
     EXPECT_EQ(m_List->m_Sorted, 2);
     EXPECT_FALSE(m_List->IsSorting());
-}
-
-TEST_F(MultiColumnSortListViewTest, EqualKeysKeepTheirOrder)
-{
-    AddRow("3", "x");
-    AddRow("1", "y");
-    AddRow("2", "X");
-    AddRow("4", "y");
-    Click(kGroup);
-    EXPECT_EQ(Column(kName), "1 4 3 2");
-    Click(kGroup);
-    EXPECT_EQ(Column(kName), "3 2 1 4");
 }
 
 TEST_F(MultiColumnSortListViewTest, CtrlClicksSortBySeveralColumns)

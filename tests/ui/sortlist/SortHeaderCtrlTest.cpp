@@ -85,4 +85,6 @@ TEST_F(SortHeaderCtrlTest, DrawsArrowsWithoutChangingTheTitles)
     EXPECT_EQ(plain.copy(0, 0, 100, 24), marked.copy(0, 0, 100, 24));
     EXPECT_NE(plain.copy(100, 0, 100, 24), marked.copy(100, 0, 100, 24));
     EXPECT_EQ(plain.copy(200, 0, 100, 24), marked.copy(200, 0, 100, 24));
+    m_Header.SetSortArrow(1, false);
+    EXPECT_NE(m_Header.grab().toImage(), marked);
 }
