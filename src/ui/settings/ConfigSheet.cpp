@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <initializer_list>
 #include <utility>
 
 CConfigSheet::CConfigSheet(CSettingsStore& store, CHelpContext& help, QWidget* parent)
@@ -28,9 +29,8 @@ CConfigSheet::CConfigSheet(CSettingsStore& store, CHelpContext& help, QWidget* p
 
     QPushButton* apply = m_buttons->button(QDialogButtonBox::Apply);
     apply->setEnabled(false);
-    for (CSettingsPage* page :
-         {static_cast<CSettingsPage*>(m_general), static_cast<CSettingsPage*>(m_encoder),
-          static_cast<CSettingsPage*>(m_ogg)})
+    const std::initializer_list<CSettingsPage*> pages = {m_general, m_encoder, m_ogg};
+    for (CSettingsPage* page : pages)
         connect(page, &CSettingsPage::Changed, apply, [apply] { apply->setEnabled(true); });
     connect(m_buttons, &QDialogButtonBox::clicked, this, &CConfigSheet::OnButton);
 

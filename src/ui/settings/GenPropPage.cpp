@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <initializer_list>
 #include <utility>
 
 namespace
@@ -64,11 +65,9 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
 
     connect(m_trackDir, &QLineEdit::textChanged, this, &CGenPropPage::MarkChanged);
     connect(m_browse, &QPushButton::clicked, this, &CGenPropPage::Browse);
-    for (QAbstractButton* button :
-         {static_cast<QAbstractButton*>(m_uncompressed),
-          static_cast<QAbstractButton*>(m_compressed), static_cast<QAbstractButton*>(m_id3Check),
-          static_cast<QAbstractButton*>(m_normalize),
-          static_cast<QAbstractButton*>(m_convertCorrupt)})
+    const std::initializer_list<QAbstractButton*> buttons = {
+        m_uncompressed, m_compressed, m_id3Check, m_normalize, m_convertCorrupt};
+    for (QAbstractButton* button : buttons)
         connect(button, &QAbstractButton::clicked, this, &CGenPropPage::MarkChanged);
 }
 
