@@ -1,0 +1,177 @@
+#include "ui/play/QtWaveOutDevice.h"
+
+#include "audio/AudioFileFactory.h"
+#include "audio/play/NullWaveOutDevice.h"
+#include "audio/play/WavePlayer.h"
+#include "support/AudioFiles.h"
+#include "support/TempDir.h"
+#include "ui/play/BlockQueueReader.h"
+
+#include <QAudioDevice>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMediaDevices>
+#include <gtest/gtest.h>
+#include <numeric>
+
+namespace
+{
+bool HasOutput()
+{
+    return !QMediaDevices::defaultAudioOutput().isNull();
+}
+
+// Runs the event loop until `done` holds or `ms` have passed.
+template <typename Condition>
+bool WaitFor(Condition done, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+class COwner final : public IWaveOutListener
+{
+public:
+    void OnWaveOutBlockDone() override
+    {
+        ++notices;
+        if (player)
+            DeliverBlockDone(*player);
+    }
+    CWavePlayer* player = nullptr;
+    int notices = 0;
+};
+
+std::string ReadAll(CBlockQueueReader& reader, qint64 chunk)
+{
+    std::string all;
+    std::string piece(static_cast<std::size_t>(chunk), '\0');
+    qint64 got;
+    while ((got = reader.read(piece.data(), chunk)) > 0)
+        all.append(piece.data(), static_cast<std::size_t>(got));
+    return all;
+}
+} // namespace
+
+TEST(BlockQueueReader, HandsOutTheBlocksInOrderAndReportsEachOnceReadToItsEnd)
+{
+    std::vector<unsigned> done;
+    CBlockQueueReader reader([&](unsigned generation) { done.push_back(generation); }, 7);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    const std::string a = "abcdefgh", b = "ijk";
+    reader.Push(reinterpret_cast<const std::uint8_t*>(a.data()), a.size());
+    reader.Push(reinterpret_cast<const std::uint8_t*>(b.data()), b.size());
+    EXPECT_EQ(reader.bytesAvailable(), 11);
+
+    char buffer[5];
+    ASSERT_EQ(reader.read(buffer, 5), 5);
+    EXPECT_TRUE(done.empty()) << "the first block is not read to its end yet";
+    EXPECT_EQ(ReadAll(reader, 5), "fghijk");
+    EXPECT_EQ(done, (std::vector<unsigned>{7, 7}));
+    EXPECT_TRUE(reader.atEnd());
+
+    // An empty block is done as soon as it is at the front, not before.
+    reader.Push(reinterpret_cast<const std::uint8_t*>(a.data()), 2);
+    reader.Push(nullptr, 0);
+    EXPECT_EQ(done.size(), 2u);
+    EXPECT_EQ(ReadAll(reader, 64), "ab");
+    EXPECT_EQ(done.size(), 4u);
+    reader.Push(nullptr, 0);
+    EXPECT_EQ(done.size(), 5u);
+}
+
+TEST(BlockQueueReader, ClearDropsTheBlocksAndDetachEndsTheReports)
+{
+    std::vector<unsigned> done;
+    CBlockQueueReader reader([&](unsigned generation) { done.push_back(generation); }, 1);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    const std::string a = "abcd";
+    reader.Push(reinterpret_cast<const std::uint8_t*>(a.data()), a.size());
+    reader.Clear(2);
+    EXPECT_EQ(reader.bytesAvailable(), 0);
+    EXPECT_TRUE(done.empty()) << "a dropped block is not reported";
+    reader.Push(reinterpret_cast<const std::uint8_t*>(a.data()), a.size());
+    EXPECT_EQ(ReadAll(reader, 3), "abcd");
+    EXPECT_EQ(done, (std::vector<unsigned>{2}));
+
+    reader.Push(nullptr, 0);
+    reader.Detach();
+    reader.Push(nullptr, 0);
+    EXPECT_EQ(done.size(), 2u);
+}
+
+TEST(QtWaveOutDevice, TheFactoryFallsBackToTheSilentOutputWithoutSoundHardware)
+{
+    const auto device = CreateWaveOutDevice();
+    ASSERT_NE(device, nullptr);
+    if (HasOutput())
+        EXPECT_NE(dynamic_cast<CQtWaveOutDevice*>(device.get()), nullptr);
+    else
+        EXPECT_NE(dynamic_cast<CNullWaveOutDevice*>(device.get()), nullptr);
+}
+
+TEST(QtWaveOutDevice, OpensOnTheDefaultOutputOrRefusesQuietly)
+{
+    COwner owner;
+    CQtWaveOutDevice device;
+    const bool opened = device.Open(PcmFormat{44100, 2, 16}, owner);
+    EXPECT_EQ(opened, HasOutput());
+    EXPECT_EQ(device.IsOpen(), opened);
+    EXPECT_FALSE(device.Open(PcmFormat{44100, 2, 12}, owner)) << "no such sample format";
+    EXPECT_FALSE(device.IsOpen());
+    const std::uint8_t silence[64] = {};
+    device.Queue(silence, sizeof silence);
+    device.Pause();
+    device.Restart();
+    device.Reset();
+    device.Close();
+    WaitFor([] { return false; }, 50);
+    EXPECT_EQ(owner.notices, 0);
+}
+
+TEST(QtWaveOutDevice, BlocksAreDoneInTurnAndNoneAfterReset)
+{
+    if (!HasOutput())
+        GTEST_SKIP() << "no audio output on this machine";
+    COwner owner;
+    CQtWaveOutDevice device;
+    ASSERT_TRUE(device.Open(PcmFormat{44100, 2, 16}, owner));
+    std::vector<std::uint8_t> silence(4410 * 4, 0); // 100 ms
+    device.Queue(silence.data(), silence.size());
+    device.Queue(silence.data(), 0);
+    EXPECT_TRUE(WaitFor([&] { return owner.notices == 2; }, 5000));
+
+    for (int i = 0; i < 20; ++i)
+        device.Queue(silence.data(), silence.size());
+    device.Reset();
+    WaitFor([] { return false; }, 300);
+    EXPECT_EQ(owner.notices, 2);
+    device.Queue(silence.data(), silence.size());
+    EXPECT_TRUE(WaitFor([&] { return owner.notices == 3; }, 5000));
+}
+
+TEST(QtWaveOutDevice, APlayerOnTheMachinesOutputPlaysToTheEndAndRewinds)
+{
+    CTempDir dir;
+    const std::string path = WriteTestWave(dir.File("a.wav"), 0.3);
+    auto file = CreateAudioFileFor(path);
+    file->SetPath(path);
+    ASSERT_TRUE(file->IsValid());
+    CWavePlayer player(CreateWaveOutDevice());
+    COwner owner;
+    owner.player = &player;
+    ASSERT_TRUE(player.Open(*file, owner));
+
+    player.Start();
+    EXPECT_TRUE(player.IsPlaying());
+    // 52920 bytes: six full blocks, one part block, nine empty ones and the
+    // empty one that ends the audio.
+    EXPECT_TRUE(WaitFor([&] { return owner.notices >= 16 && !player.IsPlaying(); }, 10000));
+    EXPECT_TRUE(player.IsActive());
+    EXPECT_EQ(player.GetPosition(), 0);
+    player.Pause();
+    player.Stop();
+}
