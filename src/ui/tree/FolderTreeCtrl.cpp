@@ -217,9 +217,9 @@ QString CFolderTreeCtrl::ItemPath(const QTreeWidgetItem* item) const
 
 void CFolderTreeCtrl::ReadFolder(QTreeWidgetItem* item)
 {
-    const std::vector<std::string> folders = ListSubfolders(ToUtf8(ItemPath(item)));
     const CWaitCursor wait;
     const CRedrawOff redrawOff(*this);
+    const std::vector<std::string> folders = ListSubfolders(ToUtf8(ItemPath(item)));
     for (const std::string& folder : folders)
     {
         if (QTreeWidgetItem* child = InsertFolder(item, ToQString(folder)))
