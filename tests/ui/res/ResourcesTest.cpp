@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <gtest/gtest.h>
 
@@ -64,6 +65,17 @@ QStringList LinksOf(const QString& html)
     for (const QRegularExpressionMatch& match : link.globalMatch(html))
         links << match.captured(1);
     return links;
+}
+
+// The text colour of the first main heading, which only the stylesheet sets.
+QColor HeadingColour(const QTextDocument& document)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+    {
+        if (block.blockFormat().headingLevel() == 1)
+            return block.begin().fragment().charFormat().foreground().color();
+    }
+    return {};
 }
 
 // The resource file a link of `page` leads to (":/help/x.html"), with its fragment.
@@ -238,6 +250,8 @@ TEST(HelpPages, ShowInATextBrowserWithTitleAndPictures)
         browser.setSource(HelpPageUrl(page));
         EXPECT_FALSE(browser.documentTitle().isEmpty());
         EXPECT_TRUE(browser.toPlainText().size() > 500);
+        EXPECT_EQ(HeadingColour(*browser.document()), QColor(0x1b, 0x5f, 0xb8))
+            << "the shared stylesheet was not applied";
         // The browser hands image data to QImage, which must understand SVG.
         for (const QString& link : LinksOf(ReadText(QStringLiteral(":/help/") + page)))
         {
