@@ -21,8 +21,9 @@ public:
     CDlgAddTracks(CTunewright20Doc& doc, std::vector<std::string> paths, QWidget* parent = nullptr,
                   CMessagePresenter presenter = CMessagePresenter::MessageBoxes());
 
-protected:
     void reject() override { RequestCancel(); }
+
+protected:
     void OnCloseBox() override { RequestCancel(); }
     void WorkEnded() override;
 };

@@ -37,6 +37,8 @@ public:
     void ShowMessage(const std::string& text, MessageIcon icon) override;
 
     bool IsRunning() const { return m_bRunning; }
+    // Esc.
+    void reject() override { OnCancel(); }
 
 protected:
     CProgressDlg(CMessagePresenter presenter, QWidget* parent);
@@ -69,7 +71,6 @@ protected:
 
     const CMessagePresenter& Presenter() const { return m_presenter; }
 
-    void reject() override { OnCancel(); }
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

@@ -1,0 +1,261 @@
+#include "ui/runs/ProgressDlg.h"
+
+#include "RunTestSupport.h"
+#include "ui/runs/ColorListBox.h"
+#include "ui/runs/PathLabel.h"
+#include "ui/runs/RunLayout.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QImage>
+#include <QProgressBar>
+#include <QVBoxLayout>
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace
+{
+// A progress dialog with every control, whose work the test gives.
+class CTestProgressDlg final : public CProgressDlg
+{
+public:
+    explicit CTestProgressDlg(CMessagePresenter presenter = {}) : CProgressDlg(presenter, nullptr)
+    {
+        auto* layout = new QVBoxLayout(this);
+        Controls controls;
+        controls.results = results = AddResultsList(*layout, *this);
+        controls.currentFile = currentFile = AddCurrentFile(*layout, *this);
+        controls.caption = caption = AddCaptionedProgress(*layout, *this, controls.progress);
+        progress = controls.progress;
+        SetControls(controls);
+    }
+
+    using CProgressDlg::StartWork;
+
+    CColorListBox* results;
+    CPathLabel* currentFile;
+    QGroupBox* caption;
+    QProgressBar* progress;
+};
+
+// Counts the queued calls that reach an object.
+class CQueuedCallCounter final : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MetaCall)
+            ++calls;
+        return false;
+    }
+    int calls = 0;
+};
+
+std::vector<std::string> Texts(const CColorListBox& list)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < list.count(); ++i)
+        texts.push_back(list.item(i)->text().toStdString());
+    return texts;
+}
+} // namespace
+
+TEST(ProgressDlg, WorkerCallsArriveInOrderAndTheDialogClosesAfterTheLast)
+{
+    CTestProgressDlg dialog;
+    std::vector<int> shown;
+    QObject::connect(dialog.progress, &QProgressBar::valueChanged,
+                     [&](int value) { shown.push_back(value); });
+    dialog.show();
+    dialog.StartWork(
+        [](IRunHost& host)
+        {
+            host.SetCaption("Analyzing");
+            for (int i = 1; i <= 100; ++i)
+            {
+                host.SetCurrentFile("/music/" + std::to_string(i) + ".mp3");
+                host.AddResultLine("line " + std::to_string(i), i % 2 ? kLineRed : kLineBlack);
+                host.SetProgress(i);
+            }
+        });
+    ASSERT_TRUE(SpinUntil([&] { return !dialog.isVisible(); }));
+
+    EXPECT_FALSE(dialog.IsRunning());
+    ASSERT_EQ(dialog.results->count(), 100);
+    for (int i = 0; i < 100; ++i)
+    {
+        EXPECT_EQ(dialog.results->item(i)->text(), QStringLiteral("line %1").arg(i + 1));
+        EXPECT_EQ(dialog.results->LineColour(i), (i + 1) % 2 ? kLineRed : kLineBlack);
+    }
+    std::vector<int> expected;
+    for (int i = 1; i <= 100; ++i)
+        expected.push_back(i);
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(dialog.currentFile->Path(), QStringLiteral("/music/100.mp3"));
+    EXPECT_EQ(dialog.caption->title(), QStringLiteral("Analyzing"));
+}
+
+TEST(ProgressDlg, AProgressEqualToTheShownOneCostsNothing)
+{
+    CTestProgressDlg dialog;
+    CQueuedCallCounter counter;
+    dialog.installEventFilter(&counter);
+    dialog.show();
+    dialog.StartWork(
+        [](IRunHost& host)
+        {
+            for (int i = 0; i < 10000; ++i)
+                host.SetProgress(i < 5000 ? 0 : 7);
+        });
+    ASSERT_TRUE(SpinUntil([&] { return !dialog.isVisible(); }));
+    EXPECT_EQ(counter.calls, 2) << "the change to 7 and the end of the work";
+    EXPECT_EQ(dialog.progress->value(), 7);
+}
+
+TEST(ProgressDlg, CancelButtonEscAndCloseBoxOnlyAskARunningWorkerToStop)
+{
+    CTestProgressDlg dialog;
+    std::atomic<int> linesAfterCancel = 0;
+    dialog.show();
+    dialog.StartWork(
+        [&](IRunHost& host)
+        {
+            while (!host.IsCancelled())
+                std::this_thread::sleep_for(1ms);
+            host.AddResultLine("stopped", kLineRed);
+            ++linesAfterCancel;
+        });
+    SpinUntil([] { return false; }, 50);
+    EXPECT_FALSE(dialog.close()) << "the close box leaves a running dialog open";
+    ASSERT_TRUE(SpinUntil([&] { return !dialog.isVisible(); }));
+    EXPECT_EQ(Texts(*dialog.results), std::vector<std::string>{"stopped"});
+
+    // Esc while running: the same.
+    CTestProgressDlg second;
+    second.show();
+    second.StartWork(
+        [](IRunHost& host)
+        {
+            while (!host.IsCancelled())
+                std::this_thread::sleep_for(1ms);
+        });
+    second.reject();
+    EXPECT_TRUE(second.isVisible());
+    EXPECT_TRUE(second.IsCancelled());
+    ASSERT_TRUE(SpinUntil([&] { return !second.isVisible(); }));
+}
+
+TEST(ProgressDlg, TheDialogIsNeverDestroyedBeforeTheWorkersLastCall)
+{
+    std::atomic<bool> lastCallMade = false;
+    auto dialog = std::make_unique<CTestProgressDlg>();
+    dialog->show();
+    dialog->StartWork(
+        [&](IRunHost& host)
+        {
+            while (!host.IsCancelled())
+                host.SetProgress(1);
+            // Calls after the dialog has begun to go are dropped, not delivered to freed memory.
+            std::this_thread::sleep_for(100ms);
+            for (int i = 0; i < 100; ++i)
+            {
+                host.AddResultLine("late", kLineBlack);
+                host.SetProgress(i);
+            }
+            lastCallMade = true;
+        });
+    SpinUntil([] { return false; }, 20);
+    dialog.reset();
+    EXPECT_TRUE(lastCallMade);
+}
+
+TEST(ProgressDlg, QuestionsAndMessagesBlockTheWorkerUntilAnswered)
+{
+    CRecordingPresenter presenter;
+    presenter.answer = HostAnswer::No;
+    CTestProgressDlg dialog(presenter.Presenter());
+    std::atomic<int> answer = -1;
+    dialog.show();
+    dialog.StartWork(
+        [&](IRunHost& host)
+        {
+            answer = static_cast<int>(host.Ask("Replace?"));
+            host.ShowMessage("Not enough disk free space", MessageIcon::Error);
+            host.AddResultLine("after", kLineBlack);
+        });
+    ASSERT_TRUE(SpinUntil([&] { return !dialog.isVisible(); }));
+    EXPECT_EQ(answer, static_cast<int>(HostAnswer::No));
+    EXPECT_EQ(presenter.questions, std::vector<std::string>{"Replace?"});
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].second, MessageIcon::Error);
+    EXPECT_EQ(Texts(*dialog.results), std::vector<std::string>{"after"});
+}
+
+TEST(ProgressDlg, AQuestionPendingWhileTheDialogGoesIsAnsweredCancel)
+{
+    CRecordingPresenter presenter;
+    std::atomic<int> answer = -1;
+    std::atomic<bool> asking = false;
+    auto dialog = std::make_unique<CTestProgressDlg>(presenter.Presenter());
+    dialog->StartWork(
+        [&](IRunHost& host)
+        {
+            asking = true;
+            answer = static_cast<int>(host.Ask("Replace?"));
+            host.ShowMessage("gone", MessageIcon::Information);
+        });
+    while (!asking)
+        std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(20ms);
+    // The question was never delivered: no event loop ran. Dropping the
+    // dialog must neither wait forever nor show it.
+    dialog.reset();
+    EXPECT_EQ(answer, static_cast<int>(HostAnswer::Cancel));
+    EXPECT_TRUE(presenter.questions.empty());
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST(ColorListBox, BlackLinesFollowThePaletteColouredLinesTheirColourOrItsInverse)
+{
+    QPalette palette;
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, QColor(10, 20, 30));
+    palette.setColor(QPalette::Highlight, Qt::blue);
+    palette.setColor(QPalette::HighlightedText, Qt::yellow);
+    palette.setColor(QPalette::Disabled, QPalette::Text, Qt::gray);
+
+    EXPECT_EQ(CColorListBox::TextColour(kLineBlack, false, true, palette), QColor(10, 20, 30));
+    EXPECT_EQ(CColorListBox::TextColour(kLineBlack, true, true, palette), QColor(Qt::yellow));
+    EXPECT_EQ(CColorListBox::FillColour(kLineBlack, true, palette), QColor(Qt::blue));
+    EXPECT_EQ(CColorListBox::TextColour(kLineRed, false, true, palette), QColor(255, 0, 0));
+    EXPECT_EQ(CColorListBox::TextColour(kLineRed, true, true, palette), QColor(0, 255, 255));
+    EXPECT_EQ(CColorListBox::FillColour(kLineRed, true, palette), QColor(255, 0, 0));
+    EXPECT_EQ(CColorListBox::FillColour(0x123456, false, palette), QColor(Qt::white));
+    EXPECT_EQ(CColorListBox::TextColour(0x123456, false, false, palette), QColor(Qt::gray));
+    EXPECT_EQ(CColorListBox::TextColour(kLineBlack, false, false, palette), QColor(Qt::gray));
+}
+
+TEST(ColorListBox, DrawsASelectedLineFilledWithItsColourAndKeepsTheLastLineInView)
+{
+    CColorListBox list;
+    list.resize(300, 120);
+    list.show();
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(list.AddLine(QStringLiteral("line %1").arg(i), i == 39 ? kLineRed : kLineBlack),
+                  i);
+    EXPECT_TRUE(list.viewport()->rect().contains(list.visualItemRect(list.item(39))))
+        << "the last line is scrolled into view";
+
+    list.setCurrentRow(39);
+    const QRect red = list.visualItemRect(list.item(39));
+    const QImage image = list.viewport()->grab().toImage();
+    const QPoint rightEdge(red.right() - 2, red.center().y());
+    EXPECT_EQ(QColor(image.pixel(rightEdge)), QColor(255, 0, 0));
+    const QRect black = list.visualItemRect(list.item(38));
+    EXPECT_EQ(QColor(image.pixel(black.right() - 2, black.center().y())),
+              list.palette().color(QPalette::Base));
+}

@@ -1,0 +1,200 @@
+#include "RunTestSupport.h"
+#include "settings/SettingsStore.h"
+#include "support/AudioFiles.h"
+#include "support/MP3StreamBuilder.h"
+#include "support/MemorySettingsStorage.h"
+#include "support/RecordingHost.h"
+#include "support/TempDir.h"
+#include "support/WaveBuilder.h"
+#include "tracks/Document.h"
+#include "ui/common/HelpContext.h"
+#include "ui/runs/ColorListBox.h"
+#include "ui/runs/DlgAddTracks.h"
+#include "ui/runs/DlgMP3Analyzing.h"
+#include "ui/runs/PathLabel.h"
+
+#include <QGroupBox>
+#include <QProgressBar>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace mp3words;
+
+namespace
+{
+class RunDialogs : public testing::Test
+{
+protected:
+    std::string SoundMp3(const std::string& name, std::size_t frames = 40)
+    {
+        CMP3StreamBuilder().Frames(kMpeg1L3, kMpeg1L3Length, frames).WriteTo(m_dir.File(name));
+        return m_dir.File(name);
+    }
+
+    std::string CorruptMp3(const std::string& name)
+    {
+        CMP3StreamBuilder()
+            .Frames(kMpeg1L3, kMpeg1L3Length, 20)
+            .Zeros(3)
+            .Frames(kMpeg1L3, kMpeg1L3Length, 5)
+            .WriteTo(m_dir.File(name));
+        return m_dir.File(name);
+    }
+
+    std::vector<std::string> TrackPaths() const
+    {
+        std::vector<std::string> paths;
+        for (const TrackInfo* track : m_doc.GetTracks())
+            paths.push_back(track->path);
+        return paths;
+    }
+
+    static std::vector<std::pair<std::string, std::uint32_t>> Lines(const QDialog& dialog)
+    {
+        const auto* list = dialog.findChild<CColorListBox*>(QStringLiteral("results"));
+        std::vector<std::pair<std::string, std::uint32_t>> lines;
+        for (int i = 0; i < list->count(); ++i)
+            lines.emplace_back(list->item(i)->text().toStdString(), list->LineColour(i));
+        return lines;
+    }
+
+    CTempDir m_dir;
+    CMemorySettingsStorage m_storage;
+    CSettingsStore m_settings{m_storage};
+    CTunewright20Doc m_doc{m_settings};
+    CHelpContext m_help;
+};
+
+const std::string kOk = "        ===> File OK! ";
+const std::string kCorrupt = "        ===> FILE CORRUPT!!!  Please convert.";
+} // namespace
+
+TEST_F(RunDialogs, AddTracksReadsTheFilesAndClosesByItself)
+{
+    const std::vector<std::string> paths = {
+        WriteTestWave(m_dir.File("a.wav"), 0.2), WriteTestMp3(m_dir.File("b.mp3"), 0.3, "Bee"),
+        WriteTestOgg(m_dir.File("c.ogg"), 0.3), m_dir.File("missing.wav")};
+    CDlgAddTracks dialog(m_doc, paths);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Read Files Information"));
+    dialog.exec();
+    m_doc.FinishChange();
+
+    EXPECT_EQ(TrackPaths(), (std::vector<std::string>{paths[0], paths[1], paths[2]}));
+    EXPECT_EQ(m_doc.GetTracks()[1]->title, std::string("Bee"));
+    EXPECT_EQ(m_doc.GetMp3Count(), 1);
+    EXPECT_FALSE(dialog.IsRunning());
+}
+
+TEST_F(RunDialogs, CancellingAddTracksKeepsWhatWasAdded)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 1000; ++i)
+        paths.push_back(WriteSilentWave(m_dir.File(std::to_string(i) + ".wav"), 500));
+    CDlgAddTracks dialog(m_doc, paths);
+    auto* current = dialog.findChild<CPathLabel*>(QStringLiteral("currentFile"));
+    // Esc and the close box only ask to stop, once the second file is in hand.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout,
+                     [&]
+                     {
+                         if (current->Path().isEmpty() ||
+                             current->Path() == QString::fromStdString(paths[0]))
+                             return;
+                         poll.stop();
+                         dialog.reject();
+                         dialog.close();
+                         EXPECT_TRUE(dialog.isVisible());
+                     });
+    poll.start(0);
+    dialog.exec();
+
+    const std::vector<std::string> added = TrackPaths();
+    ASSERT_GE(added.size(), 1u);
+    EXPECT_LT(added.size(), paths.size());
+    EXPECT_EQ(added, std::vector<std::string>(paths.begin(), paths.begin() + added.size()))
+        << "what was read before the cancel stays, in order";
+}
+
+TEST_F(RunDialogs, AnalysisShowsEachMp3AndItsVerdictThenClosesByItself)
+{
+    const std::string good = SoundMp3("good.mp3"), bad = CorruptMp3("bad.mp3");
+    const std::string wave = WriteSilentWave(m_dir.File("w.wav"), 500);
+    CRecordingHost adding;
+    m_doc.AddTracks({good, wave, bad}, adding);
+    ASSERT_EQ(m_doc.GetTrackCount(), 3);
+    {
+        CDlgMP3Analyzing dialog(m_doc.GetTracks(), m_help);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Analyze MP3 Files"));
+        EXPECT_EQ(m_help.Get(), CHelpContext::kAnalyzing);
+        dialog.exec();
+
+        EXPECT_EQ(dialog.findChild<QGroupBox*>(QStringLiteral("caption"))->title(),
+                  QStringLiteral("Analyzing"));
+        using Line = std::pair<std::string, std::uint32_t>;
+        EXPECT_EQ(
+            Lines(dialog),
+            (std::vector<Line>{
+                {good, kLineBlack}, {kOk, kLineBlack}, {bad, kLineRed}, {kCorrupt, kLineRed}}));
+        EXPECT_TRUE(dialog.findChild<CPathLabel*>(QStringLiteral("currentFile"))->Path().isEmpty());
+    }
+    EXPECT_EQ(m_help.Get(), CHelpContext::kMain);
+    const TrackRefs tracks = m_doc.GetTracks();
+    EXPECT_EQ(tracks[0]->checkStatus, kCheckSound);
+    EXPECT_EQ(tracks[1]->checkStatus, kCheckNone);
+    EXPECT_EQ(tracks[2]->checkStatus, kCheckCorrupt);
+}
+
+TEST_F(RunDialogs, CancelDuringTheThirdOfFiveFilesFinishesItAndStops)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 5; ++i)
+        paths.push_back(SoundMp3(std::to_string(i) + ".mp3"));
+    // The third file takes long to walk: megabytes of noise after its frames.
+    std::vector<std::uint8_t> noise(48u << 20);
+    std::mt19937 random(7);
+    std::generate(noise.begin(), noise.end(), [&] { return static_cast<std::uint8_t>(random()); });
+    CMP3StreamBuilder().Frames(kMpeg1L3, kMpeg1L3Length, 20).Bytes(noise).WriteTo(paths[2]);
+    std::vector<std::unique_ptr<TrackInfo>> records;
+    TrackRefs tracks;
+    for (const std::string& path : paths)
+    {
+        records.push_back(std::make_unique<TrackInfo>());
+        records.back()->path = path;
+        tracks.push_back(records.back().get());
+    }
+
+    CDlgMP3Analyzing dialog(tracks, m_help);
+    auto* current = dialog.findChild<CPathLabel*>(QStringLiteral("currentFile"));
+    // Cancel once the third file has been in hand for a while (its walk
+    // takes several times as long).
+    QElapsedTimer inThird;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout,
+                     [&]
+                     {
+                         if (current->Path() != QString::fromStdString(paths[2]))
+                             return;
+                         if (!inThird.isValid())
+                             inThird.start();
+                         if (inThird.elapsed() < 40)
+                             return;
+                         poll.stop();
+                         dialog.close(); // only asks to stop
+                         EXPECT_TRUE(dialog.isVisible());
+                         dialog.reject();
+                     });
+    poll.start(0);
+    dialog.exec();
+
+    EXPECT_EQ(tracks[0]->checkStatus, kCheckSound);
+    EXPECT_EQ(tracks[1]->checkStatus, kCheckSound);
+    EXPECT_EQ(tracks[2]->checkStatus, kCheckCorrupt) << "the file in hand is checked to its end";
+    EXPECT_EQ(tracks[3]->checkStatus, kCheckNone);
+    EXPECT_EQ(tracks[4]->checkStatus, kCheckNone);
+    const auto lines = Lines(dialog);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[4], (std::pair<std::string, std::uint32_t>{paths[2], kLineRed}));
+    EXPECT_EQ(lines[6],
+              (std::pair<std::string, std::uint32_t>{"Aborted at user request!", kLineRed}));
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "ui/runs/MessagePresenter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Runs the event loop until `done` holds or `timeoutMs` has passed; true
+// when it holds.
+inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 20000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done())
+    {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// Once a modal dialog is up, clicks its button named `button`.
+inline void ClickInModalDialog(const QString& button)
+{
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll,
+                     [poll, button]
+                     {
+                         QWidget* modal = QApplication::activeModalWidget();
+                         auto* target = modal ? modal->findChild<QPushButton*>(button) : nullptr;
+                         if (!target)
+                             return;
+                         poll->deleteLater();
+                         poll->stop();
+                         target->click();
+                     });
+    poll->start(1);
+}
+
+// Answers questions with `answer` and notes what was asked and shown.
+struct CRecordingPresenter
+{
+    HostAnswer answer = HostAnswer::Yes;
+    std::function<void()> onAsk;
+    std::vector<std::string> questions;
+    std::vector<std::pair<std::string, MessageIcon>> messages;
+
+    CMessagePresenter Presenter()
+    {
+        return {[this](QWidget*, const QString& question)
+                {
+                    questions.push_back(question.toStdString());
+                    if (onAsk)
+                        onAsk();
+                    return answer;
+                },
+                [this](QWidget*, const QString& text, MessageIcon icon)
+                { messages.emplace_back(text.toStdString(), icon); }};
+    }
+};
