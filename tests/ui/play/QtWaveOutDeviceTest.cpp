@@ -12,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QMediaDevices>
 #include <gtest/gtest.h>
-#include <numeric>
 
 namespace
 {
@@ -132,7 +131,7 @@ TEST(QtWaveOutDevice, OpensOnTheDefaultOutputOrRefusesQuietly)
     EXPECT_EQ(owner.notices, 0);
 }
 
-TEST(QtWaveOutDevice, BlocksAreDoneInTurnAndNoneAfterReset)
+TEST(QtWaveOutDevice, BlocksAreDoneInTurnNoneAfterResetNoneWhilePaused)
 {
     if (!HasOutput())
         GTEST_SKIP() << "no audio output on this machine";
@@ -151,6 +150,13 @@ TEST(QtWaveOutDevice, BlocksAreDoneInTurnAndNoneAfterReset)
     EXPECT_EQ(owner.notices, 2);
     device.Queue(silence.data(), silence.size());
     EXPECT_TRUE(WaitFor([&] { return owner.notices == 3; }, 5000));
+
+    device.Pause();
+    device.Queue(silence.data(), silence.size());
+    WaitFor([] { return false; }, 300);
+    EXPECT_EQ(owner.notices, 3) << "held while paused";
+    device.Restart();
+    EXPECT_TRUE(WaitFor([&] { return owner.notices == 4; }, 5000));
 }
 
 TEST(QtWaveOutDevice, APlayerOnTheMachinesOutputPlaysToTheEndAndRewinds)
