@@ -1,0 +1,220 @@
+#include "ui/frame/MainFrame.h"
+
+#include "settings/SettingsStore.h"
+#include "support/MemorySettingsStorage.h"
+#include "support/RecordingHost.h"
+#include "support/TempDir.h"
+#include "support/WaveBuilder.h"
+#include "tracks/Document.h"
+#include "ui/common/HelpContext.h"
+#include "ui/frame/HelpWindow.h"
+#include "ui/tree/TreeView1.h"
+#include "ui/views/ListSelectedTracksListView.h"
+#include "ui/views/ListTracksView.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QToolBar>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace
+{
+class MainFrame : public ::testing::Test
+{
+protected:
+    MainFrame() { storage.PutString("LastPath", "Path", dir.Path().string()); }
+
+    CMainFrame& Frame()
+    {
+        if (!frame)
+            frame = std::make_unique<CMainFrame>(doc, settings, storage, help);
+        return *frame;
+    }
+
+    std::map<int, bool> Enabled(CMainFrame::Pane pane)
+    {
+        Frame().ActivatePane(pane);
+        std::map<int, bool> enabled;
+        for (int id : {kCmdSaveAnalysisResults, kCmdMoveCorruptFiles, kCmdAnalyze,
+                       kCmdConvertMp3ToMp3, kCmdConvertToWav, kCmdConvertToMp3, kCmdConvertToOgg,
+                       kCmdEditTags, kCmdRemoveTracks, kCmdAnalyzeSelected, kCmdPlayTrack,
+                       kCmdStopPlaying, kCmdAddTracks, kCmdSettings, kCmdViewToolbar})
+            enabled[id] = Frame().Action(id)->isEnabled();
+        return enabled;
+    }
+
+    void AddFiles(const std::vector<std::string>& names)
+    {
+        std::vector<std::string> paths;
+        for (const std::string& name : names)
+            paths.push_back(WriteSilentWave(dir.File(name), 2000));
+        CRecordingHost host;
+        doc.AddTracks(paths, host);
+    }
+
+    CTempDir dir;
+    CMemorySettingsStorage storage;
+    CSettingsStore settings{storage};
+    CHelpContext help;
+    CTunewright20Doc doc{settings};
+    std::unique_ptr<CMainFrame> frame;
+};
+
+QStringList Texts(const QList<QAction*>& actions)
+{
+    QStringList texts;
+    for (const QAction* action : actions)
+        texts.append(action->isSeparator() ? QStringLiteral("|") : action->text());
+    return texts;
+}
+} // namespace
+
+TEST_F(MainFrame, MenusAndToolbarCarryTheCommands)
+{
+    QStringList menus;
+    for (const QAction* menu : Frame().menuBar()->actions())
+        menus.append(menu->text());
+    EXPECT_EQ(menus,
+              QStringList({"&File", "Check&Convert", "&Edit", "&Options", "&View", "&Help"}));
+    const QList<QAction*> file = Frame().menuBar()->actions()[0]->menu()->actions();
+    EXPECT_EQ(Texts(file), QStringList({"&Save Analysis Results...",
+                                        "&Move && Save Corrupt Files...", "|", "E&xit"}));
+    EXPECT_EQ(Frame().Action(kCmdSaveAnalysisResults)->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(Frame().Action(kCmdConvertToOgg)->shortcut(), QKeySequence());
+    EXPECT_EQ(Frame().Action(kCmdConvertMp3ToMp3)->shortcut(), QKeySequence("Ctrl+P"));
+    EXPECT_EQ(Frame().Action(kCmdAnalyze)->statusTip(), "Analyze MP3 files");
+
+    QStringList tips;
+    for (const QAction* action : Frame().ToolBar()->actions())
+    {
+        tips.append(action->isSeparator() ? QStringLiteral("|") : action->toolTip());
+        if (!action->isSeparator())
+        {
+            EXPECT_FALSE(action->icon().pixmap(48, 48).isNull()) << action->toolTip().toStdString();
+        }
+    }
+    EXPECT_EQ(tips, QStringList({"Save Analysis Results", "Move & Save Corrupt Files", "|",
+                                 "Analyze", "Convert", "Convert", "Convert", "|", "Edit ID3-Tags",
+                                 "|", "Add Audio Track", "Remove Audio Track", "|", "Play Track",
+                                 "Stop Playing"}));
+}
+
+TEST_F(MainFrame, EnablingFollowsTheActivePaneAndTheList)
+{
+    auto working = Enabled(CMainFrame::kPaneWorkingList);
+    for (int id : {kCmdSaveAnalysisResults, kCmdMoveCorruptFiles, kCmdAnalyze, kCmdConvertToWav,
+                   kCmdEditTags, kCmdRemoveTracks, kCmdAnalyzeSelected, kCmdAddTracks})
+        EXPECT_FALSE(working[id]) << id;
+    for (int id : {kCmdPlayTrack, kCmdStopPlaying, kCmdSettings, kCmdViewToolbar})
+        EXPECT_TRUE(working[id]) << id;
+
+    auto tree = Enabled(CMainFrame::kPaneTree);
+    EXPECT_TRUE(tree[kCmdAddTracks]);
+    EXPECT_FALSE(tree[kCmdPlayTrack]);
+    EXPECT_FALSE(tree[kCmdEditTags]);
+
+    AddFiles({"a.wav", "b.wav"});
+    doc.SetCurrentFolder(dir.Path().string());
+    EXPECT_FALSE(Enabled(CMainFrame::kPaneFolderList)[kCmdAddTracks]);
+    ASSERT_EQ(Frame().FolderList().List().topLevelItemCount(), 2);
+    Frame().FolderList().List().topLevelItem(0)->setSelected(true);
+    EXPECT_TRUE(Enabled(CMainFrame::kPaneFolderList)[kCmdAddTracks]);
+
+    // Only WAV tracks: no analysis, no MP3 re-encoding, conversions open.
+    working = Enabled(CMainFrame::kPaneWorkingList);
+    EXPECT_TRUE(working[kCmdSaveAnalysisResults]);
+    EXPECT_FALSE(working[kCmdAnalyze]);
+    EXPECT_FALSE(working[kCmdConvertMp3ToMp3]);
+    EXPECT_TRUE(working[kCmdConvertToWav]);
+    EXPECT_TRUE(working[kCmdConvertToMp3]);
+    EXPECT_TRUE(working[kCmdConvertToOgg]);
+    EXPECT_FALSE(working[kCmdMoveCorruptFiles]);
+
+    doc.GetTracks()[0]->checkStatus = kCheckCorrupt;
+    Frame().WorkingList().topLevelItem(1)->setSelected(true);
+    working = Enabled(CMainFrame::kPaneWorkingList);
+    EXPECT_TRUE(working[kCmdMoveCorruptFiles]);
+    EXPECT_TRUE(working[kCmdEditTags]);
+    EXPECT_TRUE(working[kCmdRemoveTracks]);
+    EXPECT_FALSE(Enabled(CMainFrame::kPaneFolderList)[kCmdEditTags]);
+}
+
+TEST_F(MainFrame, NextPaneKeysCycleThroughThePanes)
+{
+    EXPECT_EQ(Frame().ActivePane(), CMainFrame::kPaneWorkingList);
+    Frame().ActivateNextPane(true);
+    EXPECT_EQ(Frame().ActivePane(), CMainFrame::kPaneTree);
+    Frame().ActivateNextPane(false);
+    Frame().ActivateNextPane(false);
+    EXPECT_EQ(Frame().ActivePane(), CMainFrame::kPaneFolderList);
+}
+
+TEST_F(MainFrame, StatusBarShowsReadyAndTheCounts)
+{
+    EXPECT_EQ(Frame().StatusPaneText(0), "Ready");
+    EXPECT_EQ(Frame().StatusPaneText(1), "Tracks: 0");
+    AddFiles({"a.wav", "b.ogg.wav"});
+    EXPECT_EQ(Frame().StatusPaneText(1), "Tracks: 2");
+    EXPECT_EQ(Frame().StatusPaneText(2), "WAVs: 2");
+    EXPECT_EQ(Frame().StatusPaneText(3), "MP3s: 0");
+    EXPECT_EQ(Frame().StatusPaneText(4), "OGGs: 0");
+}
+
+TEST_F(MainFrame, PaneSizesComeBackAsTheTreesOuterSize)
+{
+    storage.PutInt("Splitter", "LeftWidth", 230);
+    storage.PutInt("Splitter", "LeftHeight", 190);
+    storage.PutString("Main Frame", "Rectangle", "0040 0030 1040 0730");
+    Frame().ShowAtStoredPlacement();
+    EXPECT_EQ(Frame().geometry(), QRect(40, 30, 1000, 700));
+    EXPECT_EQ(Frame().TreeView().width(), 230);
+    EXPECT_EQ(Frame().TreeView().height(), 190);
+
+    // Later resizing keeps the bars where they are.
+    Frame().resize(1200, 800);
+    EXPECT_EQ(Frame().TreeView().width(), 230);
+    Frame().close();
+    EXPECT_EQ(storage.ReadInt("Splitter", "LeftWidth"), 230);
+    EXPECT_EQ(storage.ReadInt("Splitter", "LeftHeight"), 190);
+    EXPECT_EQ(storage.ReadString("Main Frame", "Rectangle"), "0040 0030 1240 0830");
+    EXPECT_EQ(storage.ReadInt("Main Frame", "Maximized"), 0);
+}
+
+TEST_F(MainFrame, PaneSizesKeepTheirMinimums)
+{
+    storage.PutInt("Splitter", "LeftWidth", 20);
+    storage.PutInt("Splitter", "LeftHeight", 5000);
+    Frame().resize(800, 600);
+    Frame().ShowAtStoredPlacement();
+    EXPECT_GE(Frame().TreeView().width(), 100);
+    EXPECT_GE(Frame().FolderList().height(), 100);
+    EXPECT_GE(Frame().WorkingList().width(), 200);
+}
+
+TEST_F(MainFrame, HiddenBarsStayHidden)
+{
+    Frame().ShowAtStoredPlacement();
+    Frame().Execute(kCmdViewToolbar);
+    Frame().Execute(kCmdViewStatusBar);
+    EXPECT_FALSE(Frame().Action(kCmdViewToolbar)->isChecked());
+    Frame().close();
+    frame.reset();
+    Frame().ShowAtStoredPlacement();
+    EXPECT_TRUE(Frame().ToolBar()->isHidden());
+    EXPECT_FALSE(Frame().Action(kCmdViewStatusBar)->isChecked());
+}
+
+TEST_F(MainFrame, HelpOpensTheTopicOfTheHelpContext)
+{
+    Frame().Execute(kCmdHelpContents);
+    ASSERT_NE(Frame().HelpWindow(), nullptr);
+    EXPECT_EQ(Frame().HelpWindow()->CurrentPage(), "index.html");
+    {
+        CHelpContextScope analysing(help, CHelpContext::kAnalyzing);
+        Frame().Execute(kCmdHelpContents);
+        EXPECT_EQ(Frame().HelpWindow()->CurrentPage(), "Analyzingtracks.html");
+    }
+    EXPECT_EQ(help.Get(), CHelpContext::kMain);
+}
