@@ -116,13 +116,10 @@ void CProgressDlg::RequestCancel()
 
 void CProgressDlg::closeEvent(QCloseEvent* event)
 {
-    if (m_bEnding)
-    {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    OnCloseBox();
+    if (!m_bEnding)
+        OnCloseBox();
+    // Accepted only when the dialog has ended; a running dialog stays.
+    event->setAccepted(m_bEnding || !isVisible());
 }
 
 void CProgressDlg::OnCloseBox()
