@@ -9,6 +9,7 @@
 #include "ui/frame/CommandTable.h"
 #include "ui/frame/HelpWindow.h"
 #include "ui/frame/MinSizeSplitter.h"
+#include "ui/play/QtWaveOutDevice.h"
 #include "ui/runs/DocumentCommands.h"
 #include "ui/settings/ConfigSheet.h"
 #include "ui/tree/TreeView1.h"

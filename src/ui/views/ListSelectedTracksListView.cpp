@@ -1,5 +1,7 @@
 #include "ui/views/ListSelectedTracksListView.h"
 
+#include "audio/play/WavePlayer.h"
+#include "tracks/AudioTrack.h"
 #include "tracks/Strings.h"
 #include "ui/common/DragData.h"
 #include "ui/common/UiText.h"
@@ -66,12 +68,15 @@ CListSelectedTracksListView::CListSelectedTracksListView(CTunewright20Doc& doc,
     InsertColumns();
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { EditSelectedTags(); });
     m_doc.AddObserver(this);
+    m_doc.SetStopPlayback([this] { ReleasePlayback(); });
     Refill();
 }
 
 CListSelectedTracksListView::~CListSelectedTracksListView()
 {
+    m_doc.SetStopPlayback({});
     m_doc.RemoveObserver(this);
+    ReleasePlayback();
 }
 
 void CListSelectedTracksListView::InsertColumns()
@@ -145,7 +150,54 @@ bool CListSelectedTracksListView::DropData(const QMimeData& mime)
     return true;
 }
 
-void CListSelectedTracksListView::ReleasePlayback() {}
+void CListSelectedTracksListView::ReleasePlayback()
+{
+    if (m_player)
+    {
+        m_player->Pause();
+        m_player->Stop();
+        m_player.reset();
+    }
+    m_playingTrack.reset();
+}
+
+void CListSelectedTracksListView::Play()
+{
+    const std::vector<std::size_t> rows = SelectedRows();
+    if (rows.empty())
+        return;
+    const TrackRefs tracks = m_doc.GetTracksAt({rows.front()});
+    if (tracks.empty())
+        return;
+    const std::string& path = tracks.front()->path;
+    if (m_player && m_playingTrack && m_playingTrack->GetPathText() == path)
+    {
+        m_player->Start();
+        return;
+    }
+    ReleasePlayback();
+    auto track = std::make_unique<CAudioTrack>(path);
+    if (!track->GetAudioFile() || !m_actions.createDevice)
+        return;
+    auto player = std::make_unique<CWavePlayer>(m_actions.createDevice());
+    if (!player->Open(*track->GetAudioFile(), *this))
+        return;
+    m_playingTrack = std::move(track);
+    m_player = std::move(player);
+    m_player->Start();
+}
+
+void CListSelectedTracksListView::StopPlaying()
+{
+    if (m_player)
+        m_player->Pause();
+}
+
+void CListSelectedTracksListView::OnWaveOutBlockDone()
+{
+    if (m_player)
+        DeliverBlockDone(*m_player);
+}
 
 void CListSelectedTracksListView::OnDocumentChanged(ViewScope scope)
 {
@@ -183,6 +235,12 @@ void CListSelectedTracksListView::RunCommand(int id)
         break;
     case kCmdRemoveTracks:
         RemoveSelected();
+        break;
+    case kCmdPlayTrack:
+        Play();
+        break;
+    case kCmdStopPlaying:
+        StopPlaying();
         break;
     case kCmdAnalyzeSelected:
     case kCmdConvertSelectedToWav:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/play/WaveOutDevice.h"
 #include "conversion/ConversionRun.h"
 #include "tracks/Document.h"
 #include "ui/common/Commands.h"
@@ -8,9 +9,12 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+class CAudioTrack;
+class CWavePlayer;
 class QMenu;
 class QMimeData;
 
@@ -24,6 +28,8 @@ struct WorkingListActions
     std::function<void(const std::vector<std::size_t>&)> editTags;
     // Pane 1 tracks, 2 WAVs, 3 MP3s, 4 OGGs.
     std::function<void(int pane, const QString& text)> setStatusText;
+    // The output a new player plays through.
+    std::function<std::unique_ptr<IWaveOutDevice>()> createDevice;
 };
 
 // The right pane: the document's working list with the checks' and
@@ -31,7 +37,8 @@ struct WorkingListActions
 // on single tracks act on its selection.
 class CListSelectedTracksListView : public CMultiColumnSortListView,
                                     public IDocumentObserver,
-                                    public ICommandTarget
+                                    public ICommandTarget,
+                                    public IWaveOutListener
 {
     Q_OBJECT
 
@@ -62,6 +69,14 @@ public:
     bool DropData(const QMimeData& mime);
     // Playback must end before anything works on the tracks' files.
     void ReleasePlayback();
+    // Plays the first selected track, resuming it when it is the one held.
+    void Play();
+    // Holds the player; Play on the same track resumes.
+    void StopPlaying();
+    const CWavePlayer* Player() const { return m_player.get(); }
+    const CAudioTrack* PlayingTrack() const { return m_playingTrack.get(); }
+
+    void OnWaveOutBlockDone() override;
 
     void OnDocumentChanged(ViewScope scope) override;
     bool QueryCommand(int id, bool& enabled) const override;
@@ -86,4 +101,7 @@ private:
     WorkingListActions m_actions;
     CFileIcons m_icons;
     QMenu* m_contextMenu = nullptr;
+    // The player decodes the track's file: it goes first.
+    std::unique_ptr<CAudioTrack> m_playingTrack;
+    std::unique_ptr<CWavePlayer> m_player;
 };

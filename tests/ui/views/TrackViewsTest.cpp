@@ -1,7 +1,10 @@
+#include "audio/play/WavePlayer.h"
+#include "support/FakeAudioDevice.h"
 #include "support/MemorySettingsStorage.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
+#include "tracks/AudioTrack.h"
 #include "ui/common/DragData.h"
 #include "ui/common/UiText.h"
 #include "ui/views/ListSelectedTracksListView.h"
@@ -42,6 +45,12 @@ protected:
         };
         actions.setStatusText = [this](int pane, const QString& text) { status[pane] = text; };
         actions.editTags = [this](const std::vector<std::size_t>& rows) { edited = rows; };
+        actions.createDevice = [this]
+        {
+            auto device = std::make_unique<CFakeAudioDevice>();
+            devices.push_back(device.get());
+            return device;
+        };
         return actions;
     }
 
@@ -68,6 +77,7 @@ protected:
     std::vector<std::vector<std::string>> added;
     std::map<int, QString> status;
     std::vector<std::size_t> edited;
+    std::vector<CFakeAudioDevice*> devices; // owned by the players
 };
 
 void ReleaseKey(QWidget& widget, int key)
@@ -204,4 +214,55 @@ TEST_F(TrackViews, DropsFromTheDesktopAddFilesAndFolders)
     QMimeData text;
     text.setText(QStringLiteral("x"));
     EXPECT_FALSE(list.DropData(text));
+}
+
+TEST_F(TrackViews, PlayResumesTheSameTrackAndStartsAnotherAfresh)
+{
+    CListSelectedTracksListView list(doc, storage, Actions());
+    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    list.RunCommand(kCmdPlayTrack);
+    EXPECT_EQ(list.Player(), nullptr) << "nothing selected, nothing played";
+
+    list.topLevelItem(1)->setSelected(true);
+    list.RunCommand(kCmdPlayTrack);
+    ASSERT_NE(list.Player(), nullptr);
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_TRUE(list.Player()->IsPlaying());
+    devices[0]->Complete(3);
+    const std::int32_t position = list.Player()->GetPosition();
+    EXPECT_GT(position, 0);
+
+    list.RunCommand(kCmdStopPlaying);
+    EXPECT_FALSE(list.Player()->IsPlaying());
+    list.RunCommand(kCmdPlayTrack);
+    EXPECT_TRUE(list.Player()->IsPlaying());
+    EXPECT_EQ(devices.size(), 1u) << "the same track resumes on its player";
+    EXPECT_EQ(list.Player()->GetPosition(), position);
+
+    // Removing the playing track leaves it playing; another track starts anew.
+    ReleaseKey(list, Qt::Key_Delete);
+    ASSERT_NE(list.Player(), nullptr);
+    EXPECT_TRUE(list.Player()->IsPlaying());
+    list.topLevelItem(0)->setSelected(true);
+    list.RunCommand(kCmdPlayTrack);
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(list.PlayingTrack()->GetPathText(), dir.File("A.WAV"));
+    EXPECT_EQ(list.Player()->GetPosition(), 0);
+}
+
+TEST_F(TrackViews, RunsAndAdditionsReleasePlayback)
+{
+    CListSelectedTracksListView list(doc, storage, Actions());
+    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    list.topLevelItem(0)->setSelected(true);
+    list.RunCommand(kCmdPlayTrack);
+    ASSERT_NE(list.Player(), nullptr);
+    list.RunCommand(kCmdEditTags);
+    EXPECT_EQ(list.Player(), nullptr);
+    EXPECT_EQ(list.PlayingTrack(), nullptr);
+
+    list.RunCommand(kCmdPlayTrack);
+    ASSERT_NE(list.Player(), nullptr);
+    doc.StopPlayback();
+    EXPECT_EQ(list.Player(), nullptr);
 }
