@@ -69,8 +69,6 @@ protected:
     // The close box: while the worker runs, only asks it to stop.
     virtual void OnCloseBox();
 
-    const CMessagePresenter& Presenter() const { return m_presenter; }
-
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
