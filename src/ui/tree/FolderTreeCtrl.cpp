@@ -128,6 +128,9 @@ CFolderTreeCtrl::CFolderTreeCtrl(CSettingsStore& settings, QWidget* parent)
 {
     setColumnCount(1);
     header()->hide();
+    // Deep folders scroll sideways rather than lose their names to "...".
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(kIconSize, kIconSize));

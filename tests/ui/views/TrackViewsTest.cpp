@@ -108,6 +108,9 @@ TEST_F(TrackViews, FolderListShowsTheFolderSortedAndAddsTheSelection)
 
     ReleaseKey(folder.List(), Qt::Key_A);
     EXPECT_EQ(folder.List().selectedItems().size(), 3);
+    emit folder.List().itemDoubleClicked(folder.List().topLevelItem(1), 0);
+    ASSERT_EQ(added.size(), 2u);
+    EXPECT_EQ(added[1].size(), 3u);
 
     // Choosing another folder refills; the working list's changes do not.
     std::filesystem::create_directory(dir.Path() / "other");
