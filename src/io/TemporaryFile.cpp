@@ -6,10 +6,12 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
+#include <signal.h>
 #include <system_error>
 
 #ifdef _WIN32
 #include <io.h>
+#include <process.h>
 #else
 #include <unistd.h>
 #endif
@@ -40,7 +42,70 @@ bool CreateExclusive(const fs::path& path, int& error)
 #endif
     return true;
 }
+
+long CurrentProcessId()
+{
+#ifdef _WIN32
+    return _getpid();
+#else
+    return static_cast<long>(getpid());
+#endif
+}
+
+bool IsProcessAlive(long pid)
+{
+#ifdef _WIN32
+    (void)pid;
+    return true; // never sweeps there: no cheap, safe test
+#else
+    return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+#endif
+}
+
+// The process id in a temporary file name ".<name>.tw-<pid>-<number>", or
+// -1 when the name is not one of ours.
+long OwnerOfTemporaryName(const std::string& name)
+{
+    if (name.size() < 2 || name.front() != '.')
+        return -1;
+    const std::size_t tag = name.rfind(".tw-");
+    if (tag == std::string::npos || tag == 0)
+        return -1;
+    const std::size_t dash = name.find('-', tag + 4);
+    if (dash == std::string::npos || dash == tag + 4 || dash + 1 == name.size())
+        return -1;
+    long pid = 0;
+    for (std::size_t i = tag + 4; i < dash; ++i)
+    {
+        if (name[i] < '0' || name[i] > '9' || pid > 100000000)
+            return -1;
+        pid = pid * 10 + (name[i] - '0');
+    }
+    for (std::size_t i = dash + 1; i < name.size(); ++i)
+    {
+        if (name[i] < '0' || name[i] > '9')
+            return -1;
+    }
+    return pid;
+}
 } // namespace
+
+void SweepAbandonedTemporaryFiles(const std::string& folder)
+{
+    const long self = CurrentProcessId();
+    std::error_code error;
+    fs::directory_iterator it(PathFromUtf8(folder), error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error))
+    {
+        const long owner = OwnerOfTemporaryName(Utf8FromPath(it->path().filename()));
+        if (owner <= 0 || owner == self || IsProcessAlive(owner))
+            continue;
+        // Only plain files: a link or folder of that name is somebody else's.
+        std::error_code ignored;
+        if (it->symlink_status(ignored).type() == fs::file_type::regular)
+            fs::remove(it->path(), ignored);
+    }
+}
 
 CTemporaryFile::~CTemporaryFile()
 {
@@ -54,6 +119,8 @@ bool CTemporaryFile::Create(const std::string& target, std::string& error)
     fs::path folder = targetPath.parent_path();
     if (folder.empty())
         folder = ".";
+    // Whatever a killed run of ours left here goes now.
+    SweepAbandonedTemporaryFiles(Utf8FromPath(folder));
     std::random_device seed;
     std::mt19937 random(seed());
     int lastError = 0;
@@ -63,6 +130,7 @@ bool CTemporaryFile::Create(const std::string& target, std::string& error)
         // folder meanwhile does not offer it as a track.
         const fs::path candidate =
             folder / PathFromUtf8("." + Utf8FromPath(targetPath.filename()) + ".tw-" +
+                                  std::to_string(CurrentProcessId()) + "-" +
                                   std::to_string(random() % 1000000));
         if (CreateExclusive(candidate, lastError))
         {

@@ -30,3 +30,8 @@ private:
     std::string m_path;
     std::string m_target;
 };
+
+// Removes the temporary files in `folder` that runs of this program left
+// when they were killed: those whose process is gone. Create does this for
+// its target's folder.
+void SweepAbandonedTemporaryFiles(const std::string& folder);

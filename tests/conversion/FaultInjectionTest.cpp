@@ -161,6 +161,50 @@ TEST(FaultInjectionKill, AKilledConversionLeavesNothingUnderTheOutputName)
     EXPECT_EQ(ReadFileBytes(source), before);
     EXPECT_FALSE(fs::exists(dir.File("out/long.ogg")));
 }
+
+namespace
+{
+int RunCliTags(const std::string& path, bool killSoon)
+{
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        execl(TW_CLI_PATH, TW_CLI_PATH, "tags", "--title", "Killed or not", path.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (killSoon)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        kill(child, SIGKILL);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
+} // namespace
+
+TEST(FaultInjectionKill, AKilledTagRewriteLeavesTheFileWholeAndTheNextRunSweeps)
+{
+    CTempDir dir;
+    // Large enough that the copy holding the new tags is still being written.
+    const std::string path = WriteTestWave(dir.File("big.wav"), 600.0);
+    const std::vector<std::uint8_t> before = ReadFileBytes(path);
+    RunCliTags(path, true);
+    const std::vector<std::uint8_t> after = ReadFileBytes(path);
+    if (after != before)
+    {
+        // The kill came after the switch: then the file is whole, tags and all.
+        std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
+        file->SetPath(path);
+        ASSERT_TRUE(file->IsValid());
+        EXPECT_EQ(file->GetTitle(), "Killed or not");
+    }
+    const int status = RunCliTags(path, false);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1)
+        << "nothing but the file is left";
+}
 #endif
 
 TEST(FaultInjectionTags, AFullDiskLeavesEveryFormatByteForByte)
