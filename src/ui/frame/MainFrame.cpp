@@ -10,6 +10,7 @@
 #include "ui/frame/HelpWindow.h"
 #include "ui/frame/MinSizeSplitter.h"
 #include "ui/play/QtWaveOutDevice.h"
+#include "ui/properties/TagEditing.h"
 #include "ui/runs/DocumentCommands.h"
 #include "ui/settings/ConfigSheet.h"
 #include "ui/tree/TreeView1.h"
@@ -22,7 +23,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
@@ -469,9 +469,7 @@ void CMainFrame::ShowHelp()
 
 void CMainFrame::EditTags(const std::vector<std::size_t>& rows)
 {
-    (void)rows;
-    QMessageBox::information(this, Tr("Brelvind Tunewright 2.1"),
-                             Tr("Editing tags is not available yet."));
+    EditTracksTags(m_doc, rows, m_help, this);
 }
 
 void CMainFrame::OpenSettings()
