@@ -2,6 +2,7 @@
 
 #include "tracks/Document.h"
 #include "tracks/FolderListing.h"
+#include "ui/common/ContextMenu.h"
 #include "ui/common/DragData.h"
 #include "ui/common/UiText.h"
 #include "ui/tree/FolderTreeCtrl.h"
@@ -18,7 +19,6 @@ namespace
 constexpr int kCaptionHeight = 17;
 constexpr int kCaptionPixelSize = 12;
 const QPoint kDragHotSpot(8, 8);
-const QPoint kKeyboardMenuOffset(5, 5);
 
 QLabel* MakeCaption(QWidget* parent)
 {
@@ -81,10 +81,7 @@ void CTreeView1::contextMenuEvent(QContextMenuEvent* event)
         event->ignore();
         return;
     }
-    const QPoint at = event->reason() == QContextMenuEvent::Keyboard
-                          ? mapToGlobal(kKeyboardMenuOffset)
-                          : event->globalPos();
-    m_ContextMenu->popup(at);
+    PopupContextMenu(*m_ContextMenu, *this, *event);
     event->accept();
 }
 

@@ -3,6 +3,7 @@
 #include "audio/play/WavePlayer.h"
 #include "tracks/AudioTrack.h"
 #include "tracks/Strings.h"
+#include "ui/common/ContextMenu.h"
 #include "ui/common/DragData.h"
 #include "ui/common/UiText.h"
 
@@ -311,9 +312,7 @@ void CListSelectedTracksListView::contextMenuEvent(QContextMenuEvent* event)
 {
     if (!m_contextMenu)
         return;
-    const QPoint at = event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
-                                                                  : mapToGlobal(QPoint(5, 5));
-    m_contextMenu->popup(at);
+    PopupContextMenu(*m_contextMenu, *this, *event);
 }
 
 void CListSelectedTracksListView::dragEnterEvent(QDragEnterEvent* event)

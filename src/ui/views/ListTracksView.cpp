@@ -1,6 +1,7 @@
 #include "ui/views/ListTracksView.h"
 
 #include "tracks/FolderListing.h"
+#include "ui/common/ContextMenu.h"
 #include "ui/common/DragData.h"
 #include "ui/common/UiText.h"
 
@@ -140,7 +141,5 @@ void CListTracksView::contextMenuEvent(QContextMenuEvent* event)
 {
     if (!m_contextMenu)
         return;
-    const QPoint at = event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
-                                                                  : mapToGlobal(QPoint(5, 5));
-    m_contextMenu->popup(at);
+    PopupContextMenu(*m_contextMenu, *this, *event);
 }

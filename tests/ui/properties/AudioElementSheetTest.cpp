@@ -3,6 +3,7 @@
 #include "settings/SettingsStore.h"
 #include "support/AudioFiles.h"
 #include "support/FakeAudioDevice.h"
+#include "support/FindChild.h"
 #include "support/MemorySettingsStorage.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -134,9 +135,7 @@ protected:
     template <typename T>
     T* Find(const char* name) const
     {
-        T* widget = m_sheet->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return FindChild<T>(*m_sheet, name);
     }
     QString Text(const char* name) const
     {

@@ -73,15 +73,6 @@ protected:
             {m_settings, m_help, [this] { ++m_settingsOpened; }, m_presenter.Presenter()}, nullptr);
     }
 
-    static std::vector<std::pair<std::string, std::uint32_t>> Lines(const QDialog& dialog)
-    {
-        const auto* list = dialog.findChild<CColorListBox*>(QStringLiteral("results"));
-        std::vector<std::pair<std::string, std::uint32_t>> lines;
-        for (int i = 0; i < list->count(); ++i)
-            lines.emplace_back(list->item(i)->text().toStdString(), list->LineColour(i));
-        return lines;
-    }
-
     static QPushButton* Button(const QDialog& dialog, const char* name)
     {
         return dialog.findChild<QPushButton*>(QString::fromLatin1(name));
@@ -142,7 +133,7 @@ TEST_P(ConvertingDlg, ConvertsTheBatchThenClosesByItself)
             lines.emplace_back(kOk, kLineBlack);
             EXPECT_TRUE(fs::exists(output)) << output;
         }
-        EXPECT_EQ(Lines(*dialog), lines);
+        EXPECT_EQ(ResultLines(*dialog), lines);
     }
     EXPECT_EQ(m_help.Get(), CHelpContext::kMain);
     const std::int32_t converted[] = {expected.fromWav, expected.fromMp3, expected.fromOgg};
@@ -175,7 +166,7 @@ TEST_P(ConvertingDlg, DecliningTheOverwriteKeepsTheFileAndSkipsTheTrack)
     EXPECT_EQ(ReadFileBytes(existing), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
     EXPECT_EQ(m_tracks[1]->checkStatus, kCheckNone);
     EXPECT_EQ(m_tracks[1]->convertStatus, kConvertNone);
-    for (const auto& [text, colour] : Lines(*dialog))
+    for (const auto& [text, colour] : ResultLines(*dialog))
         EXPECT_EQ(text.find("b."), std::string::npos) << text;
 }
 

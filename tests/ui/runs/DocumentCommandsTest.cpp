@@ -53,14 +53,6 @@ protected:
         return m_dir.File(name);
     }
 
-    std::vector<std::string> TrackPaths() const
-    {
-        std::vector<std::string> paths;
-        for (const TrackInfo* track : m_doc.GetTracks())
-            paths.push_back(track->path);
-        return paths;
-    }
-
     CTempDir m_dir;
     CMemorySettingsStorage m_storage;
     CSettingsStore m_settings{m_storage};
@@ -80,7 +72,7 @@ TEST_F(DocumentCommands, AddAnalyseAndMoveTheCorruptFilesAway)
     const std::string good = Mp3("good.mp3", true), bad = Mp3("bad.mp3", false);
     const std::string wave = WriteSilentWave(m_dir.File("w.wav"), 500);
     m_commands.AddTracks({good, bad, wave, good});
-    EXPECT_EQ(TrackPaths(), (std::vector<std::string>{good, bad, wave}));
+    EXPECT_EQ(TrackPaths(m_doc), (std::vector<std::string>{good, bad, wave}));
     EXPECT_EQ(m_doc.GetMp3Count(), 2);
     EXPECT_EQ(m_stops, 1);
     EXPECT_EQ(m_observer.scopes, std::vector<ViewScope>{ViewScope::AllButFolderList});
@@ -102,7 +94,7 @@ TEST_F(DocumentCommands, AddAnalyseAndMoveTheCorruptFilesAway)
     m_chosen = QString::fromStdString(m_dir.File("corrupt"));
     m_commands.MoveCorruptFiles();
     EXPECT_EQ(m_stops, 4);
-    EXPECT_EQ(TrackPaths(), (std::vector<std::string>{good, wave}));
+    EXPECT_EQ(TrackPaths(m_doc), (std::vector<std::string>{good, wave}));
     EXPECT_FALSE(fs::exists(bad));
     EXPECT_TRUE(fs::exists(m_dir.Path() / "corrupt" / "bad.mp3"));
     EXPECT_TRUE(m_presenter.messages.empty());

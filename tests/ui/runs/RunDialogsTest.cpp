@@ -42,23 +42,6 @@ protected:
         return m_dir.File(name);
     }
 
-    std::vector<std::string> TrackPaths() const
-    {
-        std::vector<std::string> paths;
-        for (const TrackInfo* track : m_doc.GetTracks())
-            paths.push_back(track->path);
-        return paths;
-    }
-
-    static std::vector<std::pair<std::string, std::uint32_t>> Lines(const QDialog& dialog)
-    {
-        const auto* list = dialog.findChild<CColorListBox*>(QStringLiteral("results"));
-        std::vector<std::pair<std::string, std::uint32_t>> lines;
-        for (int i = 0; i < list->count(); ++i)
-            lines.emplace_back(list->item(i)->text().toStdString(), list->LineColour(i));
-        return lines;
-    }
-
     CTempDir m_dir;
     CMemorySettingsStorage m_storage;
     CSettingsStore m_settings{m_storage};
@@ -80,7 +63,7 @@ TEST_F(RunDialogs, AddTracksReadsTheFilesAndClosesByItself)
     dialog.exec();
     m_doc.FinishChange();
 
-    EXPECT_EQ(TrackPaths(), (std::vector<std::string>{paths[0], paths[1], paths[2]}));
+    EXPECT_EQ(TrackPaths(m_doc), (std::vector<std::string>{paths[0], paths[1], paths[2]}));
     EXPECT_EQ(m_doc.GetTracks()[1]->title, std::string("Bee"));
     EXPECT_EQ(m_doc.GetMp3Count(), 1);
     EXPECT_FALSE(dialog.IsRunning());
@@ -109,7 +92,7 @@ TEST_F(RunDialogs, CancellingAddTracksKeepsWhatWasAdded)
     poll.start(0);
     dialog.exec();
 
-    const std::vector<std::string> added = TrackPaths();
+    const std::vector<std::string> added = TrackPaths(m_doc);
     ASSERT_GE(added.size(), 1u);
     EXPECT_LT(added.size(), paths.size());
     EXPECT_EQ(added, std::vector<std::string>(paths.begin(), paths.begin() + added.size()))
@@ -133,7 +116,7 @@ TEST_F(RunDialogs, AnalysisShowsEachMp3AndItsVerdictThenClosesByItself)
                   QStringLiteral("Analyzing"));
         using Line = std::pair<std::string, std::uint32_t>;
         EXPECT_EQ(
-            Lines(dialog),
+            ResultLines(dialog),
             (std::vector<Line>{
                 {good, kLineBlack}, {kOk, kLineBlack}, {bad, kLineRed}, {kCorrupt, kLineRed}}));
         EXPECT_TRUE(dialog.findChild<CPathLabel*>(QStringLiteral("currentFile"))->Path().isEmpty());
@@ -192,7 +175,7 @@ TEST_F(RunDialogs, CancelDuringTheThirdOfFiveFilesFinishesItAndStops)
     EXPECT_EQ(tracks[2]->checkStatus, kCheckCorrupt) << "the file in hand is checked to its end";
     EXPECT_EQ(tracks[3]->checkStatus, kCheckNone);
     EXPECT_EQ(tracks[4]->checkStatus, kCheckNone);
-    const auto lines = Lines(dialog);
+    const auto lines = ResultLines(dialog);
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[4], (std::pair<std::string, std::uint32_t>{paths[2], kLineRed}));
     EXPECT_EQ(lines[6],

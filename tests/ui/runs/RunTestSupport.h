@@ -1,8 +1,11 @@
 #pragma once
 
+#include "tracks/Document.h"
+#include "ui/runs/ColorListBox.h"
 #include "ui/runs/MessagePresenter.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
@@ -25,6 +28,25 @@ inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 20000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
+}
+
+// The paths of the document's tracks, in list order.
+inline std::vector<std::string> TrackPaths(const CTunewright20Doc& doc)
+{
+    std::vector<std::string> paths;
+    for (const TrackInfo* track : doc.GetTracks())
+        paths.push_back(track->path);
+    return paths;
+}
+
+// The lines of a run dialog's results list with their colours.
+inline std::vector<std::pair<std::string, std::uint32_t>> ResultLines(const QDialog& dialog)
+{
+    const auto* list = dialog.findChild<CColorListBox*>(QStringLiteral("results"));
+    std::vector<std::pair<std::string, std::uint32_t>> lines;
+    for (int i = 0; list && i < list->count(); ++i)
+        lines.emplace_back(list->item(i)->text().toStdString(), list->LineColour(i));
+    return lines;
 }
 
 // Once a modal dialog is up, clicks its button named `button`.

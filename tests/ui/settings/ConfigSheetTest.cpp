@@ -1,6 +1,7 @@
 #include "ui/settings/ConfigSheet.h"
 
 #include "settings/SettingsStore.h"
+#include "support/FindChild.h"
 #include "support/MemorySettingsStorage.h"
 #include "ui/settings/EncoderOGGVorbisPropPage.h"
 
@@ -36,9 +37,7 @@ protected:
     template <typename T>
     T* Find(const char* name) const
     {
-        T* widget = m_sheet->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return FindChild<T>(*m_sheet, name);
     }
     void ShowPage(int index) { m_sheet->findChild<QTabWidget*>()->setCurrentIndex(index); }
     QPushButton* Button(QDialogButtonBox::StandardButton which) const
