@@ -19,6 +19,8 @@ bool CWavePlayer::Open(CAudioFile& file, IWaveOutListener& listener)
 {
     CloseDevice();
     m_bPlaying = false;
+    if (m_bDecoding)
+        m_AudioFile->EndDecoding();
     m_AudioFile = &file;
     m_Position = 0;
     // Decoding first, so the format is that of the opened file.

@@ -114,8 +114,9 @@ private:
 };
 
 CMainFrame::CMainFrame(CTunewright20Doc& doc, CSettingsStore& settings, ISettingsStorage& storage,
-                       CHelpContext& help, QWidget* parent)
-    : QMainWindow(parent), m_doc(doc), m_settings(settings), m_storage(storage), m_help(help)
+                       CHelpContext& help, DeviceFactory createDevice, QWidget* parent)
+    : QMainWindow(parent), m_doc(doc), m_settings(settings), m_storage(storage), m_help(help),
+      m_createDevice(createDevice ? std::move(createDevice) : DeviceFactory(CreateWaveOutDevice))
 {
     setWindowTitle(Tr("Brelvind Tunewright 2.1"));
     setWindowIcon(ApplicationIcon());
@@ -158,6 +159,11 @@ void CMainFrame::CreateActions()
     m_actions[kCmdViewStatusBar]->setCheckable(true);
     // A key without a menu entry.
     addAction(m_actions[kCmdConvertMp3ToMp3]);
+
+    // F1 opens the help at the topic of whatever dialog is open.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::ApplicationShortcut);
+    connect(help, &QShortcut::activated, this, [this] { ShowHelp(); });
 
     auto* next = new QShortcut(QKeySequence(Qt::Key_F6), this);
     connect(next, &QShortcut::activated, this, [this] { ActivateNextPane(true); });
@@ -233,6 +239,7 @@ void CMainFrame::CreatePanes()
     actions.editTags = [this](const std::vector<std::size_t>& rows) { EditTags(rows); };
     actions.setStatusText = [this](int pane, const QString& text)
     { SetStatusPaneText(pane, text); };
+    actions.createDevice = m_createDevice;
     m_workingList = new CListSelectedTracksListView(m_doc, m_storage, std::move(actions));
 
     QMenu* addMenu = CreateContextMenu({kCmdAddTracks});
@@ -458,13 +465,25 @@ void CMainFrame::ShowHelp()
     const QString page = CHelpContext::TopicPage(m_help.Get());
     if (page.isEmpty())
         return;
+    CHelpWindow* window = HelpWindowOver(QApplication::activeModalWidget());
+    if (window->ShowPage(page))
+    {
+        window->show();
+        window->raise();
+    }
+}
+
+CHelpWindow* CMainFrame::HelpWindowOver(QWidget* modal)
+{
+    // A modal dialog blocks the frame's windows, but not its own.
+    if (modal && modal != this)
+    {
+        auto* window = modal->findChild<CHelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+        return window ? window : new CHelpWindow(modal);
+    }
     if (!m_helpWindow)
         m_helpWindow = new CHelpWindow(this);
-    if (m_helpWindow->ShowPage(page))
-    {
-        m_helpWindow->show();
-        m_helpWindow->raise();
-    }
+    return m_helpWindow;
 }
 
 void CMainFrame::EditTags(const std::vector<std::size_t>& rows)

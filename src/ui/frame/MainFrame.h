@@ -4,12 +4,14 @@
 #include "ui/frame/FramePlacement.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
 class CDocumentCommands;
+class IWaveOutDevice;
 class CHelpContext;
 class CHelpWindow;
 class CListSelectedTracksListView;
@@ -40,8 +42,11 @@ public:
         kPaneCount
     };
 
+    // The wave output of the players; the machine's own when not given.
+    using DeviceFactory = std::function<std::unique_ptr<IWaveOutDevice>()>;
+
     CMainFrame(CTunewright20Doc& doc, CSettingsStore& settings, ISettingsStorage& storage,
-               CHelpContext& help, QWidget* parent = nullptr);
+               CHelpContext& help, DeviceFactory createDevice = {}, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // Puts the window where it was last time and shows it so.
@@ -67,6 +72,9 @@ public:
     CListTracksView& FolderList() const { return *m_folderList; }
     CListSelectedTracksListView& WorkingList() const { return *m_workingList; }
     CHelpWindow* HelpWindow() const { return m_helpWindow; }
+    // Opens the help at the current help context's topic, also over a
+    // dialog that has the keyboard.
+    void ShowHelp();
     CDocumentCommands& DocumentCommands() const { return *m_commands; }
 
     bool QueryCommand(int id, bool& enabled) const override;
@@ -88,7 +96,7 @@ private:
     QMenu* CreateWorkingListMenu();
     void OnFocusChanged(QWidget* now);
     void SetStatusPaneText(int pane, const QString& text);
-    void ShowHelp();
+    CHelpWindow* HelpWindowOver(QWidget* modal);
     void OpenSettings();
     void EditTags(const std::vector<std::size_t>& rows);
     void StoreState();
@@ -97,6 +105,7 @@ private:
     CSettingsStore& m_settings;
     ISettingsStorage& m_storage;
     CHelpContext& m_help;
+    DeviceFactory m_createDevice;
     std::unique_ptr<CDocumentCommands> m_commands;
     std::unique_ptr<CDocumentTarget> m_documentTarget;
     std::map<int, QAction*> m_actions;

@@ -1,6 +1,8 @@
 #include "ui/frame/MainFrame.h"
 
+#include "audio/play/WavePlayer.h"
 #include "settings/SettingsStore.h"
+#include "support/FakeAudioDevice.h"
 #include "support/MemorySettingsStorage.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -13,6 +15,7 @@
 #include "ui/views/ListTracksView.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QMenuBar>
 #include <QToolBar>
 #include <filesystem>
@@ -29,7 +32,8 @@ protected:
     CMainFrame& Frame()
     {
         if (!frame)
-            frame = std::make_unique<CMainFrame>(doc, settings, storage, help);
+            frame = std::make_unique<CMainFrame>(
+                doc, settings, storage, help, [] { return std::make_unique<CFakeAudioDevice>(); });
         return *frame;
     }
 
@@ -217,4 +221,29 @@ TEST_F(MainFrame, HelpOpensTheTopicOfTheHelpContext)
         EXPECT_EQ(Frame().HelpWindow()->CurrentPage(), "Analyzingtracks.html");
     }
     EXPECT_EQ(help.Get(), CHelpContext::kMain);
+}
+
+TEST_F(MainFrame, HelpOverAModalDialogBelongsToTheDialog)
+{
+    QDialog dialog(&Frame());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    CHelpContextScope tags(help, CHelpContext::kEditTags);
+    Frame().ShowHelp();
+    const auto* window = dialog.findChild<CHelpWindow*>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->CurrentPage(), "Editid3tags.html");
+    EXPECT_EQ(Frame().HelpWindow(), nullptr);
+}
+
+TEST_F(MainFrame, PlayTrackPlaysTheSelectedTrack)
+{
+    AddFiles({"a.wav"});
+    Frame().ActivatePane(CMainFrame::kPaneWorkingList);
+    Frame().WorkingList().topLevelItem(0)->setSelected(true);
+    Frame().Execute(kCmdPlayTrack);
+    ASSERT_NE(Frame().WorkingList().Player(), nullptr);
+    EXPECT_TRUE(Frame().WorkingList().Player()->IsPlaying());
+    Frame().Execute(kCmdStopPlaying);
+    EXPECT_FALSE(Frame().WorkingList().Player()->IsPlaying());
 }
