@@ -183,6 +183,7 @@ void CConversionRun::Run(IRunHost& host, unsigned jobs)
         {
             track->convertStatus = kConvertFailed;
             AddLines(host, track->path, kIndent + refusal, kLineRed);
+            host.ReportFailure(track->path, refusal);
             continue;
         }
         std::error_code error;
@@ -235,31 +236,50 @@ public:
     void SetCaption(const std::string&) override {}
     void AddResultLine(const std::string& text, std::uint32_t colour) override
     {
-        m_events.push_back({text, colour, false, MessageIcon::Information});
+        m_events.push_back({Kind::Line, text, {}, colour, MessageIcon::Information});
     }
     HostAnswer Ask(const std::string&) override { return HostAnswer::No; }
     void ShowMessage(const std::string& text, MessageIcon icon) override
     {
-        m_events.push_back({text, 0, true, icon});
+        m_events.push_back({Kind::Message, text, {}, 0, icon});
+    }
+    void ReportFailure(const std::string& path, const std::string& reason) override
+    {
+        m_events.push_back({Kind::Failure, path, reason, 0, MessageIcon::Information});
     }
 
     void PlayBack(IRunHost& host) const
     {
         for (const Event& event : m_events)
         {
-            if (event.message)
-                host.ShowMessage(event.text, event.icon);
-            else
+            switch (event.kind)
+            {
+            case Kind::Line:
                 host.AddResultLine(event.text, event.colour);
+                break;
+            case Kind::Message:
+                host.ShowMessage(event.text, event.icon);
+                break;
+            case Kind::Failure:
+                host.ReportFailure(event.text, event.reason);
+                break;
+            }
         }
     }
 
 private:
+    enum class Kind
+    {
+        Line,
+        Message,
+        Failure,
+    };
     struct Event
     {
+        Kind kind;
         std::string text;
+        std::string reason;
         std::uint32_t colour;
-        bool message;
         MessageIcon icon;
     };
 
@@ -348,6 +368,7 @@ bool CConversionRun::ConvertTrack(TrackInfo& track, IRunHost& host) const
     case Outcome::Failed:
         track.convertStatus = kConvertFailed;
         host.AddResultLine(kIndent + step.failure, kLineRed);
+        host.ReportFailure(track.path, step.failure);
         return true;
     case Outcome::Cancelled:
     case Outcome::Stopped:
@@ -460,6 +481,7 @@ bool CConversionRun::ConvertTrackToWave(TrackInfo& track, IRunHost& host) const
         return true;
     case Outcome::Failed:
         AddLines(host, track.path, kIndent + step.failure, kLineRed);
+        host.ReportFailure(track.path, step.failure);
         return true;
     case Outcome::Stopped:
         if (!isMp3)
@@ -497,6 +519,7 @@ CConversionRun::Step CConversionRun::ConvertToWave(TrackInfo& track, IRunHost& h
         !NormalizeWaveFile(output, Utf8FromPath(FolderOf(output)), m_settings.compressedWav, host))
     {
         AddLines(host, track.path, kIndent + "converted, but not normalised", kLineRed);
+        host.ReportFailure(track.path, "converted, but not normalised");
         return {Outcome::Stopped, {}};
     }
     return {Outcome::Converted, {}};

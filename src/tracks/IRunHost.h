@@ -39,4 +39,11 @@ public:
     // A question with Yes, No and Cancel.
     virtual HostAnswer Ask(const std::string& question) = 0;
     virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
+    // A file the run could not do, and why, besides its result lines: a
+    // window whose results go when the run ends tells them once more then.
+    virtual void ReportFailure(const std::string& path, const std::string& reason)
+    {
+        (void)path;
+        (void)reason;
+    }
 };

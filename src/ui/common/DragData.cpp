@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
 
 namespace
 {
@@ -50,7 +51,10 @@ std::unique_ptr<QMimeData> MakeTracksDrag(const QStringList& paths)
 
 bool IsTrackDrop(const QMimeData& data)
 {
-    return data.hasFormat(kFolderFormat) || data.hasFormat(kTracksFormat) || data.hasUrls();
+    if (data.hasFormat(kFolderFormat) || data.hasFormat(kTracksFormat))
+        return true;
+    const QList<QUrl> urls = data.urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
 }
 
 std::vector<std::string> PathsFromDrop(const QMimeData& data)

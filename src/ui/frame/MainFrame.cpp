@@ -131,11 +131,31 @@ CMainFrame::CMainFrame(CTunewright20Doc& doc, CSettingsStore& settings, ISetting
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
     resize(1000, 650);
+    m_doc.AddObserver(this);
     ActivatePane(kPaneWorkingList);
     UpdateCommandUI();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    m_doc.RemoveObserver(this);
+}
+
+void CMainFrame::OnDocumentChanged(ViewScope)
+{
+    // Once the change is over and the views have refilled, not in between.
+    if (m_commandUIPending)
+        return;
+    m_commandUIPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this]
+        {
+            m_commandUIPending = false;
+            UpdateCommandUI();
+        },
+        Qt::QueuedConnection);
+}
 
 void CMainFrame::CreateActions()
 {
@@ -493,7 +513,9 @@ void CMainFrame::EditTags(const std::vector<std::size_t>& rows)
 
 void CMainFrame::OpenSettings()
 {
-    CConfigSheet sheet(m_settings, m_help, this);
+    // Over the conversion dialog that asked for it, if one did.
+    QWidget* modal = QApplication::activeModalWidget();
+    CConfigSheet sheet(m_settings, m_help, modal ? modal : this);
     sheet.exec();
 }
 

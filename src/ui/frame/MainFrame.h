@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tracks/Document.h"
 #include "ui/common/Commands.h"
 #include "ui/frame/FramePlacement.h"
 
@@ -29,7 +30,7 @@ class QToolBar;
 // The main window: menus, toolbar, status bar and the three panes (folder
 // tree, folder list, working list). Commands go to the active pane first,
 // then to the document, then to the window itself.
-class CMainFrame : public QMainWindow, public ICommandTarget
+class CMainFrame : public QMainWindow, public ICommandTarget, public IDocumentObserver
 {
     Q_OBJECT
 
@@ -79,6 +80,7 @@ public:
 
     bool QueryCommand(int id, bool& enabled) const override;
     void RunCommand(int id) override;
+    void OnDocumentChanged(ViewScope scope) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -122,4 +124,5 @@ private:
     Pane m_activePane = kPaneWorkingList;
     CFramePlacement m_placement{*this};
     bool m_stateStored = false;
+    bool m_commandUIPending = false;
 };

@@ -13,10 +13,15 @@ QColor FromRgb(std::uint32_t colour)
     return QColor::fromRgb(static_cast<QRgb>(colour & 0xFFFFFFu));
 }
 
+// Every line is as wide as the widest so far: with one size for all, the
+// list need not measure every line again for each one added.
 class CColorLineDelegate final : public QStyledItemDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit CColorLineDelegate(const int& widest, QObject* parent)
+        : QStyledItemDelegate(parent), m_widest(widest)
+    {
+    }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override
@@ -43,18 +48,20 @@ public:
         }
     }
 
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
     {
-        const QFontMetrics metrics(option.font);
-        const QString text = index.data(Qt::DisplayRole).toString();
-        return {metrics.horizontalAdvance(text) + 2 * kTextMargin, metrics.height() + 2};
+        return {m_widest, QFontMetrics(option.font).height() + 2};
     }
+
+private:
+    const int& m_widest;
 };
 } // namespace
 
 CColorListBox::CColorListBox(QWidget* parent) : QListWidget(parent)
 {
-    setItemDelegate(new CColorLineDelegate(this));
+    setItemDelegate(new CColorLineDelegate(m_widest, this));
+    setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 }
@@ -63,6 +70,12 @@ int CColorListBox::AddLine(const QString& text, std::uint32_t colour)
 {
     auto* item = new QListWidgetItem(text, this);
     item->setData(kColourRole, static_cast<uint>(colour));
+    const int width = fontMetrics().horizontalAdvance(text) + 2 * kTextMargin;
+    if (width > m_widest)
+    {
+        m_widest = width;
+        scheduleDelayedItemsLayout();
+    }
     scrollToItem(item);
     return row(item);
 }

@@ -23,4 +23,7 @@ public:
     static QColor FillColour(std::uint32_t colour, bool selected, const QPalette& palette);
     static QColor TextColour(std::uint32_t colour, bool selected, bool enabled,
                              const QPalette& palette);
+
+private:
+    int m_widest = 0;
 };

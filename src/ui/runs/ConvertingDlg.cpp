@@ -108,6 +108,9 @@ void CConvertingDlg::WorkEnded()
 {
     m_Start->setEnabled(true);
     m_Settings->setEnabled(true);
+    // The dialog closes now, and its red lines with it: the reasons must
+    // not go unread.
+    ShowFailures(Tr("%1 file(s) could not be converted:"));
     OnCancel();
 }
 

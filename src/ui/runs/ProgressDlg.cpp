@@ -9,7 +9,9 @@
 #include <QGroupBox>
 #include <QProgressBar>
 #include <chrono>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -67,6 +69,11 @@ HostAnswer CProgressDlg::Ask(const std::string& question)
 void CProgressDlg::ShowMessage(const std::string& text, MessageIcon icon)
 {
     m_channel->ShowMessage(text, icon);
+}
+
+void CProgressDlg::ReportFailure(const std::string& path, const std::string& reason)
+{
+    m_channel->ReportFailure(path, reason);
 }
 
 void CProgressDlg::StartWork(std::function<void(IRunHost&)> work)
@@ -163,6 +170,26 @@ void CProgressDlg::ShowUserMessage(const std::string& text, MessageIcon icon)
 {
     if (m_presenter.show)
         m_presenter.show(this, CoreText(text), icon);
+}
+
+void CProgressDlg::NoteFailure(const std::string& path, const std::string& reason)
+{
+    m_failures.emplace_back(path, reason);
+}
+
+void CProgressDlg::ShowFailures(const QString& heading)
+{
+    if (m_failures.empty() || !m_presenter.show)
+        return;
+    constexpr std::size_t kListed = 15;
+    QString text = heading.arg(m_failures.size());
+    for (std::size_t i = 0; i < m_failures.size() && i < kListed; ++i)
+        text += QStringLiteral("\n%1: %2")
+                    .arg(ToQString(m_failures[i].first), CoreText(m_failures[i].second));
+    if (m_failures.size() > kListed)
+        text += QStringLiteral("\n") + Tr("and %1 more").arg(m_failures.size() - kListed);
+    m_failures.clear();
+    m_presenter.show(this, text, MessageIcon::Information);
 }
 
 void CProgressDlg::OnWorkEnded()

@@ -7,6 +7,9 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 class CColorListBox;
 class CPathLabel;
@@ -35,6 +38,7 @@ public:
     void AddResultLine(const std::string& text, std::uint32_t colour) override;
     HostAnswer Ask(const std::string& question) override;
     void ShowMessage(const std::string& text, MessageIcon icon) override;
+    void ReportFailure(const std::string& path, const std::string& reason) override;
 
     bool IsRunning() const { return m_bRunning; }
     // Esc.
@@ -69,6 +73,11 @@ protected:
     // The close box: while the worker runs, only asks it to stop.
     virtual void OnCloseBox();
 
+    // Tells the files of the last run that failed, in one message, once its
+    // result lines are about to go with the dialog; then forgets them.
+    void ShowFailures(const QString& heading);
+    const CMessagePresenter& Presenter() const { return m_presenter; }
+
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -79,6 +88,7 @@ private:
     void ShowProgress(int percent) override;
     HostAnswer AskUser(const std::string& question) override;
     void ShowUserMessage(const std::string& text, MessageIcon icon) override;
+    void NoteFailure(const std::string& path, const std::string& reason) override;
     void OnWorkEnded() override;
 
     CMessagePresenter m_presenter;
@@ -86,6 +96,7 @@ private:
     std::shared_ptr<CRunHostChannel> m_channel;
     std::unique_ptr<CRunThread> m_pThread;
     std::function<void(IRunHost&)> m_workOnShow;
+    std::vector<std::pair<std::string, std::string>> m_failures;
     bool m_bRunning = false;
     bool m_bEnding = false;
 };

@@ -44,6 +44,11 @@ void CRunHostChannel::ShowMessage(const std::string& text, MessageIcon icon)
         false);
 }
 
+void CRunHostChannel::ReportFailure(const std::string& path, const std::string& reason)
+{
+    Post([path, reason](IProgressView& view) { view.NoteFailure(path, reason); });
+}
+
 void CRunHostChannel::ReportEnd()
 {
     Post([](IProgressView& view) { view.OnWorkEnded(); });

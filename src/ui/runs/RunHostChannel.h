@@ -22,6 +22,7 @@ public:
     virtual void ShowProgress(int percent) = 0;
     virtual HostAnswer AskUser(const std::string& question) = 0;
     virtual void ShowUserMessage(const std::string& text, MessageIcon icon) = 0;
+    virtual void NoteFailure(const std::string& path, const std::string& reason) = 0;
     // The work has made its last call.
     virtual void OnWorkEnded() = 0;
 };
@@ -48,6 +49,7 @@ public:
     void AddResultLine(const std::string& text, std::uint32_t colour) override;
     HostAnswer Ask(const std::string& question) override;
     void ShowMessage(const std::string& text, MessageIcon icon) override;
+    void ReportFailure(const std::string& path, const std::string& reason) override;
 
     void RequestCancel() { m_bCancel = true; }
     void ClearCancel() { m_bCancel = false; }

@@ -49,8 +49,22 @@ CTreeView1::CTreeView1(CTunewright20Doc& doc, CSettingsStore& settings, AddTrack
     layout->addWidget(m_Caption);
     layout->addWidget(m_Tree, 1);
 
+    setFocusProxy(m_Tree);
     connect(m_Tree, &CFolderTreeCtrl::FolderSelected, this,
-            [this](const QString& path) { m_doc.SetCurrentFolder(ToUtf8(path)); });
+            [this](const QString& path)
+            {
+                m_selectedSinceClick = true;
+                m_doc.SetCurrentFolder(ToUtf8(path));
+            });
+    // Clicking the folder already chosen shows it afresh; a click that chose
+    // it has just done so.
+    connect(m_Tree, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item)
+            {
+                if (!m_selectedSinceClick && item)
+                    m_doc.SetCurrentFolder(ToUtf8(m_Tree->ItemPath(item)));
+                m_selectedSinceClick = false;
+            });
     connect(m_Tree, &CFolderTreeCtrl::ItemDragStarted, this, &CTreeView1::DragFolder);
     m_Tree->Initialise(true);
 }

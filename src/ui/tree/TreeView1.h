@@ -48,4 +48,5 @@ private:
     QLabel* m_Caption = nullptr;
     CFolderTreeCtrl* m_Tree = nullptr;
     QPointer<QMenu> m_ContextMenu;
+    bool m_selectedSinceClick = false;
 };

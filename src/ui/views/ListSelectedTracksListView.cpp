@@ -317,24 +317,40 @@ void CListSelectedTracksListView::contextMenuEvent(QContextMenuEvent* event)
 
 void CListSelectedTracksListView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData() && IsTrackDrop(*event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    AcceptAsCopy(*event);
 }
 
 void CListSelectedTracksListView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (event->mimeData() && IsTrackDrop(*event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    AcceptAsCopy(*event);
 }
 
 void CListSelectedTracksListView::dropEvent(QDropEvent* event)
 {
-    if (event->mimeData() && DropData(*event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    if (!AcceptAsCopy(*event))
+        return;
+    // Reading the files takes a while: the drag's source must not wait for it.
+    std::vector<std::string> paths = PathsFromDrop(*event->mimeData());
+    QMetaObject::invokeMethod(
+        this,
+        [this, paths = std::move(paths)]
+        {
+            if (!paths.empty() && m_actions.addTracks)
+                m_actions.addTracks(paths);
+        },
+        Qt::QueuedConnection);
+}
+
+bool CListSelectedTracksListView::AcceptAsCopy(QDropEvent& event)
+{
+    // A copy, never a move: a file manager would delete what it moved.
+    if (!event.mimeData() || !IsTrackDrop(*event.mimeData()) ||
+        !event.possibleActions().testFlag(Qt::CopyAction))
+    {
+        event.ignore();
+        return false;
+    }
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+    return true;
 }

@@ -91,6 +91,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    bool AcceptAsCopy(QDropEvent& event);
     void InsertColumns();
     void WriteCounts();
     void RemoveSelected();

@@ -41,9 +41,11 @@ TEST(DragData, DesktopDropGivesFilesAndTheTracksOfFolders)
               (std::vector<std::string>{dir.File("single.mp3"), dir.File("album/1.wav")}));
 }
 
-TEST(DragData, PlainTextIsNoTrackDrop)
+TEST(DragData, TextAndWebLinksAreNoTrackDrop)
 {
     QMimeData data;
     data.setText(QStringLiteral("/m/a.mp3"));
+    EXPECT_FALSE(IsTrackDrop(data));
+    data.setUrls({QUrl(QStringLiteral("https://example.org/a.mp3"))});
     EXPECT_FALSE(IsTrackDrop(data));
 }

@@ -10,11 +10,13 @@
 #include "tracks/Document.h"
 #include "ui/common/HelpContext.h"
 #include "ui/frame/HelpWindow.h"
+#include "ui/tree/FolderTreeCtrl.h"
 #include "ui/tree/TreeView1.h"
 #include "ui/views/ListSelectedTracksListView.h"
 #include "ui/views/ListTracksView.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QMenuBar>
 #include <QToolBar>
@@ -246,4 +248,21 @@ TEST_F(MainFrame, PlayTrackPlaysTheSelectedTrack)
     EXPECT_TRUE(Frame().WorkingList().Player()->IsPlaying());
     Frame().Execute(kCmdStopPlaying);
     EXPECT_FALSE(Frame().WorkingList().Player()->IsPlaying());
+}
+
+TEST_F(MainFrame, CommandsFollowTheListOnceAChangeIsOver)
+{
+    Frame().ActivatePane(CMainFrame::kPaneWorkingList);
+    EXPECT_FALSE(Frame().Action(kCmdConvertToWav)->isEnabled());
+    AddFiles({"a.wav"});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Frame().Action(kCmdConvertToWav)->isEnabled());
+    EXPECT_TRUE(Frame().Action(kCmdSaveAnalysisResults)->isEnabled());
+}
+
+TEST_F(MainFrame, NextPaneGivesTheTreeTheKeyboard)
+{
+    Frame().ShowAtStoredPlacement();
+    Frame().ActivatePane(CMainFrame::kPaneTree);
+    EXPECT_EQ(Frame().TreeView().focusProxy(), static_cast<QWidget*>(&Frame().TreeView().Tree()));
 }

@@ -134,6 +134,7 @@ TEST_P(ConvertingDlg, ConvertsTheBatchThenClosesByItself)
             EXPECT_TRUE(fs::exists(output)) << output;
         }
         EXPECT_EQ(ResultLines(*dialog), lines);
+        EXPECT_TRUE(m_presenter.messages.empty()) << "nothing failed, nothing to tell";
     }
     EXPECT_EQ(m_help.Get(), CHelpContext::kMain);
     const std::int32_t converted[] = {expected.fromWav, expected.fromMp3, expected.fromOgg};
@@ -143,6 +144,29 @@ TEST_P(ConvertingDlg, ConvertsTheBatchThenClosesByItself)
         EXPECT_EQ(m_tracks[i]->checkStatus, converted[i] ? kCheckSound : kCheckNone)
             << m_tracks[i]->path;
     }
+}
+
+TEST_P(ConvertingDlg, FailedFilesAreToldOnceTheRunEnds)
+{
+    if (GetParam().target != ConversionTarget::Mp3)
+        GTEST_SKIP() << "only MP3 output may sit beside its sources";
+    // A source in the output folder would be replaced by its own output.
+    m_records.clear();
+    m_tracks.clear();
+    Track(WriteTestMp3(Out("d.mp3"), 0.3));
+    Track(WriteTestWave(In("a.wav"), 0.3));
+    const auto dialog = Dialog();
+    ClickInModalDialog(QStringLiteral("start"));
+    dialog->exec();
+    ASSERT_EQ(m_presenter.messages.size(), 1u);
+    const auto& [text, icon] = m_presenter.messages.front();
+    EXPECT_EQ(icon, MessageIcon::Information);
+    EXPECT_NE(text.find("1 file(s) could not be converted:"), std::string::npos) << text;
+    EXPECT_NE(text.find(Out("d.mp3") + ": not converted: the output would replace a source file"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(m_tracks[0]->convertStatus, kConvertFailed);
+    EXPECT_EQ(m_tracks[1]->convertStatus, kConvertWavToMp3);
 }
 
 TEST_P(ConvertingDlg, DecliningTheOverwriteKeepsTheFileAndSkipsTheTrack)
