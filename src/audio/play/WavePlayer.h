@@ -53,6 +53,9 @@ public:
     // owner then rewinds with SeekPercent(0).
     bool IsActive() const { return m_bPlaying || m_Queued >= 0; }
     bool IsPlaying() const { return m_bPlaying; }
+    // Whether its output is open; an output lost on the way leaves a player
+    // that can no longer play.
+    bool HasDevice() const { return m_Device->IsOpen(); }
     // Decoding position in milliseconds, taken at each block done and seek.
     std::int32_t GetPosition() const { return m_Position; }
 

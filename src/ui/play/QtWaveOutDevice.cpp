@@ -63,6 +63,25 @@ bool CQtWaveOutDevice::Open(const PcmFormat& format, IWaveOutListener& listener)
     };
     m_reader = new CBlockQueueReader(post, ++m_generation, m_sink);
     m_reader->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    // An output that goes away (headphones unplugged, sound server gone)
+    // stops the sink for good: the device closes, so that its owner can tell
+    // and open another instead of waiting for blocks that never finish.
+    QObject::connect(m_sink, &QAudioSink::stateChanged, &m_context,
+                     [this, generation = m_generation](QAudio::State state)
+                     {
+                         if (state == QAudio::StoppedState && generation == m_generation &&
+                             m_sink && m_sink->error() != QAudio::NoError)
+                         {
+                             QMetaObject::invokeMethod(
+                                 &m_context,
+                                 [this, generation]
+                                 {
+                                     if (generation == m_generation)
+                                         Close();
+                                 },
+                                 Qt::QueuedConnection);
+                         }
+                     });
     m_sink->start(m_reader);
     if (m_sink->error() != QAudio::NoError || m_sink->state() == QAudio::StoppedState)
     {

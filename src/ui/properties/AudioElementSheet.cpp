@@ -232,6 +232,9 @@ void CAudioElementSheet::ChangeAndMove(int step)
 
 void CAudioElementSheet::Play()
 {
+    // An output lost since the player opened gives way to a new one.
+    if (m_player && !m_player->HasDevice())
+        OpenPlayer();
     if (!m_player)
         return;
     m_player->Start();

@@ -171,7 +171,8 @@ void CListSelectedTracksListView::Play()
     if (tracks.empty())
         return;
     const std::string& path = tracks.front()->path;
-    if (m_player && m_playingTrack && m_playingTrack->GetPathText() == path)
+    if (m_player && m_player->HasDevice() && m_playingTrack &&
+        m_playingTrack->GetPathText() == path)
     {
         m_player->Start();
         return;

@@ -253,6 +253,19 @@ TEST_F(TrackViews, PlayResumesTheSameTrackAndStartsAnotherAfresh)
     EXPECT_EQ(list.Player()->GetPosition(), 0);
 }
 
+TEST_F(TrackViews, PlayAfterTheOutputWasLostOpensAnother)
+{
+    CListSelectedTracksListView list(doc, storage, Actions());
+    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    list.topLevelItem(0)->setSelected(true);
+    list.RunCommand(kCmdPlayTrack);
+    ASSERT_EQ(devices.size(), 1u);
+    devices[0]->Close();
+    list.RunCommand(kCmdPlayTrack);
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_TRUE(list.Player()->IsPlaying());
+}
+
 TEST_F(TrackViews, RunsAndAdditionsReleasePlayback)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
