@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -141,6 +142,21 @@ CMainFrame::~CMainFrame()
     m_doc.RemoveObserver(this);
 }
 
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress)
+    {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier &&
+            watched->isWidgetType())
+        {
+            ShowHelp();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void CMainFrame::OnDocumentChanged(ViewScope)
 {
     // Once the change is over and the views have refilled, not in between.
@@ -180,10 +196,10 @@ void CMainFrame::CreateActions()
     // A key without a menu entry.
     addAction(m_actions[kCmdConvertMp3ToMp3]);
 
-    // F1 opens the help at the topic of whatever dialog is open.
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    help->setContext(Qt::ApplicationShortcut);
-    connect(help, &QShortcut::activated, this, [this] { ShowHelp(); });
+    // F1 opens the help at the topic of whatever dialog is open; shortcuts
+    // of a window under a modal dialog do not fire, so the key is watched
+    // for the whole program.
+    qApp->installEventFilter(this);
 
     auto* next = new QShortcut(QKeySequence(Qt::Key_F6), this);
     connect(next, &QShortcut::activated, this, [this] { ActivateNextPane(true); });

@@ -83,6 +83,7 @@ public:
     void OnDocumentChanged(ViewScope scope) override;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QToolBar>
 #include <filesystem>
@@ -231,7 +232,8 @@ TEST_F(MainFrame, HelpOverAModalDialogBelongsToTheDialog)
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
     CHelpContextScope tags(help, CHelpContext::kEditTags);
-    Frame().ShowHelp();
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QCoreApplication::sendEvent(&dialog, &f1);
     const auto* window = dialog.findChild<CHelpWindow*>();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->CurrentPage(), "Editid3tags.html");
