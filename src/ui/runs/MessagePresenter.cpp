@@ -1,9 +1,11 @@
 #include "ui/runs/MessagePresenter.h"
 
+#include "tracks/Strings.h"
 #include "ui/common/UiText.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <string_view>
 
 namespace
 {
@@ -49,6 +51,23 @@ void ShowWithBox(QWidget* parent, const QString& text, MessageIcon icon)
 
 QString CoreText(const std::string& text)
 {
+    // The core fills some of its texts in before they get here: those are
+    // translated by their form, with the filled-in part put back.
+    for (const char* format :
+         {strings::kOverwriteQuestion, strings::kFileOk, strings::kFileCorrupt})
+    {
+        const std::string_view form(format);
+        const std::size_t hole = form.find("%s");
+        const std::string_view before = form.substr(0, hole);
+        const std::string_view after = form.substr(hole + 2);
+        if (text.size() >= before.size() + after.size() && text.starts_with(before) &&
+            text.ends_with(after))
+        {
+            const std::string value =
+                text.substr(before.size(), text.size() - before.size() - after.size());
+            return Tr(format).replace(QStringLiteral("%s"), ToQString(value));
+        }
+    }
     return Tr(text.c_str());
 }
 

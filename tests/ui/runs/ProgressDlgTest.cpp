@@ -5,10 +5,12 @@
 #include "ui/runs/PathLabel.h"
 #include "ui/runs/RunLayout.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QImage>
 #include <QProgressBar>
+#include <QTranslator>
 #include <QVBoxLayout>
 #include <atomic>
 #include <chrono>
@@ -258,4 +260,31 @@ TEST(ColorListBox, DrawsASelectedLineFilledWithItsColourAndKeepsTheLastLineInVie
     const QRect black = list.visualItemRect(list.item(38));
     EXPECT_EQ(QColor(image.pixel(black.right() - 2, black.center().y())),
               list.palette().color(QPalette::Base));
+}
+
+namespace
+{
+// Stands for a translation file: upper-cases every text it knows.
+class CShoutingTranslator final : public QTranslator
+{
+public:
+    QString translate(const char*, const char* source, const char*, int) const override
+    {
+        const QString text = QString::fromUtf8(source);
+        if (!text.contains(QStringLiteral("overwrite")))
+            return {};
+        return text.toUpper().replace(QStringLiteral("%S"), QStringLiteral("%s"));
+    }
+    bool isEmpty() const override { return false; }
+};
+} // namespace
+
+TEST(CoreText, FilledInTextsAreTranslatedByTheirForm)
+{
+    CShoutingTranslator translator;
+    QCoreApplication::installTranslator(&translator);
+    EXPECT_EQ(CoreText("The file \n/m/a.mp3\nalready exists, should it overwrite ?"),
+              QStringLiteral("THE FILE \n/m/a.mp3\nALREADY EXISTS, SHOULD IT OVERWRITE ?"));
+    EXPECT_EQ(CoreText("Aborted at user request!"), QStringLiteral("Aborted at user request!"));
+    QCoreApplication::removeTranslator(&translator);
 }
