@@ -1,7 +1,6 @@
 #include "ui/frame/App.h"
 
 #include "settings/QtSettingsStorage.h"
-#include "ui/common/UiText.h"
 #include "ui/frame/MainFrame.h"
 
 #include <QDir>
@@ -56,7 +55,6 @@ int CTunewright20App::Run()
         QCoreApplication::processEvents();
     }
     m_frame = std::make_unique<CMainFrame>(m_doc, m_settings, *m_storage, m_help);
-    m_frame->setWindowTitle(Tr("Brelvind Tunewright 2.1"));
     m_frame->ShowAtStoredPlacement();
     if (splash)
         splash->finish(m_frame.get());

@@ -25,9 +25,6 @@ public:
     // Shows the main window and runs until it closes; the exit code.
     int Run();
 
-    CMainFrame& Frame() { return *m_frame; }
-    CTunewright20Doc& Document() { return m_doc; }
-
 private:
     void LoadTranslation();
 

@@ -2,8 +2,6 @@
 
 #include "ui/common/Commands.h"
 
-#include <algorithm>
-
 const std::vector<CommandInfo>& CommandTable()
 {
     static const std::vector<CommandInfo> kTable = {
@@ -35,14 +33,6 @@ const std::vector<CommandInfo>& CommandTable()
         {kCmdConvertSelectedToOgg, "Only selected...", "", "", "", ""},
     };
     return kTable;
-}
-
-const CommandInfo* FindCommand(int id)
-{
-    const auto& table = CommandTable();
-    const auto it =
-        std::find_if(table.begin(), table.end(), [id](const CommandInfo& c) { return c.id == id; });
-    return it == table.end() ? nullptr : &*it;
 }
 
 const std::vector<int>& ToolbarLayout()

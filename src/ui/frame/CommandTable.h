@@ -17,7 +17,6 @@ struct CommandInfo
 
 // Every command of the frame, in no particular order.
 const std::vector<CommandInfo>& CommandTable();
-const CommandInfo* FindCommand(int id);
 
 // The toolbar's commands left to right; 0 stands for a separator.
 const std::vector<int>& ToolbarLayout();

@@ -76,7 +76,6 @@ public:
     // Opens the help at the current help context's topic, also over a
     // dialog that has the keyboard.
     void ShowHelp();
-    CDocumentCommands& DocumentCommands() const { return *m_commands; }
 
     bool QueryCommand(int id, bool& enabled) const override;
     void RunCommand(int id) override;

@@ -20,7 +20,6 @@ public:
     void SetPanes(QWidget* first, QWidget* second);
     // Where the first pane's size comes from at the first size change.
     void SetInitialFirstSize(std::function<int()> firstSize) { m_firstSize = std::move(firstSize); }
-    bool WasSized() const { return m_sized; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -145,10 +145,14 @@ bool CListSelectedTracksListView::DropData(const QMimeData& mime)
 {
     if (!IsTrackDrop(mime))
         return false;
-    const std::vector<std::string> paths = PathsFromDrop(mime);
+    AddPaths(PathsFromDrop(mime));
+    return true;
+}
+
+void CListSelectedTracksListView::AddPaths(const std::vector<std::string>& paths)
+{
     if (!paths.empty() && m_actions.addTracks)
         m_actions.addTracks(paths);
-    return true;
 }
 
 void CListSelectedTracksListView::ReleasePlayback()
@@ -331,14 +335,8 @@ void CListSelectedTracksListView::dropEvent(QDropEvent* event)
     if (!AcceptAsCopy(*event))
         return;
     // Reading the files takes a while: the drag's source must not wait for it.
-    std::vector<std::string> paths = PathsFromDrop(*event->mimeData());
     QMetaObject::invokeMethod(
-        this,
-        [this, paths = std::move(paths)]
-        {
-            if (!paths.empty() && m_actions.addTracks)
-                m_actions.addTracks(paths);
-        },
+        this, [this, paths = PathsFromDrop(*event->mimeData())] { AddPaths(paths); },
         Qt::QueuedConnection);
 }
 

@@ -92,6 +92,7 @@ protected:
 
 private:
     bool AcceptAsCopy(QDropEvent& event);
+    void AddPaths(const std::vector<std::string>& paths);
     void InsertColumns();
     void WriteCounts();
     void RemoveSelected();

@@ -89,12 +89,14 @@ void CListTracksView::Fill()
 {
     const std::string folder = m_doc.GetCurrentFolder();
     // Nothing chosen in the tree lists nothing, rather than some folder.
-    m_paths = folder.empty() ? std::vector<std::string>{} : ListTrackFiles(folder);
+    // Each row keeps its file's full path.
+    const std::vector<std::string> paths =
+        folder.empty() ? std::vector<std::string>{} : ListTrackFiles(folder);
     m_list->setUpdatesEnabled(false);
     m_list->clear();
     QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(m_paths.size()));
-    for (const std::string& path : m_paths)
+    items.reserve(static_cast<qsizetype>(paths.size()));
+    for (const std::string& path : paths)
     {
         const QString qpath = ToQString(path);
         auto* item = new QTreeWidgetItem({QFileInfo(qpath).fileName()});

@@ -46,8 +46,6 @@ public:
 
     void SetContextMenu(QMenu* menu) { m_contextMenu = menu; }
     CTrackListCtrl& List() { return *m_list; }
-    // The full paths of the listed files, in row order.
-    const std::vector<std::string>& Paths() const { return m_paths; }
     // Refills the list from the document's current folder.
     void Fill();
     void AddSelectedTracks();
@@ -63,7 +61,6 @@ private:
     CTunewright20Doc& m_doc;
     AddTracksFunction m_addTracks;
     CTrackListCtrl* m_list;
-    std::vector<std::string> m_paths;
     CFileIcons m_icons;
     QMenu* m_contextMenu = nullptr;
 };
