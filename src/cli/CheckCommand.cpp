@@ -8,6 +8,8 @@
 #include "io/Paths.h"
 #include "tracks/AnalysisReport.h"
 #include "tracks/AudioTrack.h"
+#include "tracks/Strings.h"
+#include "tracks/TrackInfo.h"
 
 #include <algorithm>
 #include <chrono>
@@ -19,8 +21,6 @@
 namespace
 {
 // Words of the working list's Check column.
-constexpr const char* kSoundWord = "OK";
-constexpr const char* kCorruptWord = "Corrupt";
 constexpr std::size_t kDamageShown = 10;
 
 std::string Plural(std::size_t count, const char* word)
@@ -271,7 +271,7 @@ void CCheckCommand::PrintHelp()
 
 void CCheckCommand::PrintVerdict(const std::string& path, const MP3CheckResult& result)
 {
-    const char* word = result.IsSound() ? kSoundWord : kCorruptWord;
+    const char* word = strings::CheckStatusText(result.IsSound() ? kCheckSound : kCheckCorrupt);
     if (m_options.tsv)
     {
         m_context.out << word << '\t' << Printable(path) << '\n';

@@ -1,25 +1,26 @@
 #include "cli/ConvertCommand.h"
 
+#include "audio/ogg/OggEncoder.h"
 #include "cli/CliRunHost.h"
 #include "cli/FileCollector.h"
+#include "conversion/Pipelines.h"
 #include "settings/SettingsStore.h"
 
 #include <algorithm>
 #include <memory>
 #include <ostream>
+#include <span>
 
 namespace
 {
 const std::vector<std::string> kAudioExtensions = {".MP3", ".WAV", ".OGG"};
-const int kMp3Bitrates[] = {64, 96, 128, 160, 192, 256, 320};
-const int kOggBitrates[] = {128, 160, 192, 256, 350};
+const std::span<const int> kMp3BitrateChoices(kMp3Bitrates, kMp3BitratesOffered);
 
 // The position of `value` in `table`, or -1.
-template <std::size_t N>
-int IndexOf(const int (&table)[N], int value)
+int IndexOf(std::span<const int> table, int value)
 {
-    const auto found = std::find(std::begin(table), std::end(table), value);
-    return found == std::end(table) ? -1 : static_cast<int>(found - std::begin(table));
+    const auto found = std::find(table.begin(), table.end(), value);
+    return found == table.end() ? -1 : static_cast<int>(found - table.begin());
 }
 
 bool ToInt(const std::string& text, int& value)
@@ -190,9 +191,9 @@ bool CConvertCommand::ParseValue(const std::string& option, const std::string& v
     }
     else if (option == "--bitrate")
     {
-        if (!ToInt(value, number) || IndexOf(kMp3Bitrates, number) < 0)
+        if (!ToInt(value, number) || IndexOf(kMp3BitrateChoices, number) < 0)
             return Refuse("--bitrate takes 64, 96, 128, 160, 192, 256 or 320");
-        m_options.bitRateIndex = IndexOf(kMp3Bitrates, number);
+        m_options.bitRateIndex = IndexOf(kMp3BitrateChoices, number);
     }
     else if (option == "--quality")
     {

@@ -29,7 +29,6 @@ public:
     void Reset();
 
     std::size_t InputLeft() const { return m_inputLeft; }
-    std::uint32_t Phase() const { return m_phase; }
 
 private:
     std::uint32_t m_sourceRate = kTargetRate;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 
 namespace
 {
@@ -42,8 +43,8 @@ std::int64_t ExactDurationMs(const CAudioFile& file)
 
 int Mp3BitrateForIndex(int index)
 {
-    static const int kBitrates[] = {64, 96, 128, 160, 192, 256, 320, 384, 448};
-    return index >= 0 && index < 9 ? kBitrates[index] : 128;
+    return index >= 0 && index < static_cast<int>(std::size(kMp3Bitrates)) ? kMp3Bitrates[index]
+                                                                           : 128;
 }
 
 int Mp3QualityForIndex(int index)

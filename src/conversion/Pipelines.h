@@ -121,10 +121,14 @@ private:
     std::unique_ptr<CAudioWaveFile> m_writer;
 };
 
+// The MP3 bit rates in kbit/s by index; the settings offer the first seven.
+inline constexpr int kMp3Bitrates[9] = {64, 96, 128, 160, 192, 256, 320, 384, 448};
+inline constexpr int kMp3BitratesOffered = 7;
+
 // kbit/s for a bit-rate index (64 to 448), and the encoder quality for a
 // quality index (5 normal, 9 low, 2 high); out-of-range indexes take the defaults.
 int Mp3BitrateForIndex(int index);
+int Mp3QualityForIndex(int index);
 
 // How long a file's audio lasts, in milliseconds, by what its header says.
 std::int64_t ExactDurationMs(const CAudioFile& file);
-int Mp3QualityForIndex(int index);

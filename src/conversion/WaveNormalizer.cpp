@@ -5,6 +5,7 @@
 #include "io/Paths.h"
 #include "tracks/AudioTrack.h"
 #include "tracks/IRunHost.h"
+#include "tracks/Strings.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -15,7 +16,6 @@
 
 namespace
 {
-constexpr const char* kNormalizing = "Normalizing";
 constexpr std::size_t kBlockBytes = 65536;
 constexpr std::int64_t kProgressStep = 2800;     // per block, against the length in sectors
 constexpr std::int32_t kGainNumerator = 3112960; // 95 * 32768
@@ -226,7 +226,7 @@ bool NormalizeWaveFile(const std::string& output, const std::string& folder, boo
     const fs::path outputPath = PathFromUtf8(output);
     const std::string temporary = TemporaryPathFor(outputPath, folder);
 
-    host.SetCaption(kNormalizing);
+    host.SetCaption(strings::kNormalizing);
     CDiscAudioTrack source;
     auto target = std::make_unique<CAudioWaveFile>();
     target->SetPath(temporary);

@@ -42,8 +42,6 @@ public:
     // a peak of 1, so it needs more than 16 bits.
     static std::int32_t GainForPeak(std::int32_t peak);
 
-    std::int32_t GetPeak() const { return m_peak; }
-    std::int32_t GetGain() const { return m_gain; }
     // Bytes of PCM the scan read.
     std::uint64_t GetBytesRead() const { return m_bytes; }
 
@@ -86,9 +84,6 @@ public:
     // gain * s / 100 for each sample value s, cut toward zero and held to
     // the 16-bit range.
     static void BuildGainTable(std::int32_t gain, GainTable& table);
-
-    std::int32_t GetGain() const { return m_gain; }
-    const GainTable& GetGainTable() const { return m_table; }
 
 private:
     IProgressSink* m_sink = nullptr;

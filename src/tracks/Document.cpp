@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 void CTunewright20Doc::SetCurrentFolder(const std::string& folder)
 {
@@ -23,10 +24,15 @@ void CTunewright20Doc::AddTracks(const std::vector<std::string>& paths, IRunHost
 
 void CTunewright20Doc::AddTracksWork(const std::vector<std::string>& paths, IRunHost& host)
 {
+    // Looked up once per path: a large folder must not cost a scan of the
+    // whole list for each of its files.
+    std::unordered_set<std::string> known;
+    for (const auto& track : m_Tracks)
+        known.insert(track->path);
     const std::size_t count = paths.size();
     for (std::size_t i = 0; i < count; ++i)
     {
-        if (ContainsTrack(paths[i]))
+        if (known.count(paths[i]) != 0)
             continue;
         host.SetCurrentFile(paths[i]);
         if (host.IsCancelled())
@@ -34,7 +40,10 @@ void CTunewright20Doc::AddTracksWork(const std::vector<std::string>& paths, IRun
         if (i % 10 == 0)
             host.SetProgress(static_cast<int>(i * 100 / count));
         if (std::unique_ptr<TrackInfo> track = ReadTrack(paths[i]))
+        {
+            known.insert(track->path);
             m_Tracks.push_back(std::move(track));
+        }
     }
 }
 

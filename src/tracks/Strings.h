@@ -24,7 +24,6 @@ inline constexpr const char* kSameFolder =
     "files are the same. If you\nproceed the original file(s) will be overwritten.\nPlease "
     "change the track directory in the register \"General\".\nClick on \"Settings\" to open the "
     "configuration dialog.";
-inline constexpr const char* kAllFormats = "All formats";
 inline constexpr const char* kReadFilesInformation = "Read Files Information";
 inline constexpr const char* kAnalyzeTitle = "Analyze MP3 Files";
 
