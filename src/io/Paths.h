@@ -11,3 +11,7 @@ std::string UpperCaseExtension(const std::filesystem::path& path);
 // Converts between the UTF-8 text the core uses and file system paths.
 std::filesystem::path PathFromUtf8(const std::string& text);
 std::string Utf8FromPath(const std::filesystem::path& path);
+
+// The file a link at `path` leads to, or `path` itself when it is no link or
+// leads nowhere: a file rewritten in place through a link must stay a link.
+std::string FollowLinks(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include "audio/AudioFileFactory.h"
 #include "audio/wav/AudioWaveFile.h"
+#include "support/AudioFiles.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -81,4 +82,26 @@ TEST(AudioFile, ReadOnlyFollowsTheFilesPermissions)
     std::filesystem::permissions(dir.File("song.wav"), std::filesystem::perms::owner_read |
                                                            std::filesystem::perms::group_read);
     EXPECT_TRUE(file.IsReadOnly());
+}
+
+TEST(AudioFileTags, WrittenThroughALinkReachTheFileAndTheLinkStays)
+{
+    CTempDir dir;
+    for (const std::string& path :
+         {WriteTestWave(dir.File("song.wav"), 0.3), WriteTestMp3(dir.File("song.mp3"), 0.3)})
+    {
+        const std::string link = path + ".link" + std::filesystem::path(path).extension().string();
+        std::filesystem::create_symlink(path, link);
+        std::unique_ptr<CAudioFile> file = CreateAudioFileFor(link);
+        file->SetPath(link);
+        ASSERT_TRUE(file->IsValid()) << link;
+        file->SetTitle("Through the link");
+        ASSERT_TRUE(file->WriteTags()) << file->GetError();
+        EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
+
+        std::unique_ptr<CAudioFile> target = CreateAudioFileFor(path);
+        target->SetPath(path);
+        ASSERT_TRUE(target->IsValid()) << path;
+        EXPECT_EQ(target->GetTitle(), "Through the link") << path;
+    }
 }

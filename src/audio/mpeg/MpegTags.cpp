@@ -1,6 +1,7 @@
 #include "audio/mpeg/MpegTags.h"
 
 #include "io/DiskFile.h"
+#include "io/Paths.h"
 #include "io/TemporaryFile.h"
 #include "io/Text.h"
 
@@ -183,7 +184,7 @@ bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& 
         return false;
     }
     CTemporaryFile copy;
-    if (!copy.CreateCopy(path, path, error))
+    if (!copy.CreateCopy(FollowLinks(path), path, error))
         return false;
     {
         TagLib::MPEG::File file(copy.Path().c_str(), false);

@@ -120,12 +120,8 @@ bool CAudioOggFile::WriteTags()
     // not allow, as the other formats do not.
     if (IsReadOnly())
         return Fail("the file is read-only");
-    // A link is followed, so that the file it names gets the new comments
-    // and the link itself stays a link.
-    std::error_code error;
-    const std::filesystem::path target = std::filesystem::canonical(PathFromUtf8(m_Path), error);
     std::string reason;
-    if (!RewriteVorbisComments(error ? m_Path : Utf8FromPath(target),
+    if (!RewriteVorbisComments(FollowLinks(m_Path),
                                {{"TITLE", m_Title}, {"ARTIST", m_Artist}, {"ALBUM", m_Album}},
                                reason))
         return Fail(reason);

@@ -1,6 +1,7 @@
 #include "audio/wav/AudioWaveFile.h"
 
 #include "io/FileException.h"
+#include "io/Paths.h"
 #include "io/TemporaryFile.h"
 #include "io/Text.h"
 
@@ -374,7 +375,7 @@ bool CAudioWaveFile::WriteTags()
     m_file.Close();
 
     CTemporaryFile temporary;
-    if (!temporary.CreateCopy(m_Path, m_Path, error))
+    if (!temporary.CreateCopy(FollowLinks(m_Path), m_Path, error))
         return Fail(error);
     CDiskFile copy;
     if (!copy.Open(temporary.Path(), CDiskFile::Mode::ReadWrite))
