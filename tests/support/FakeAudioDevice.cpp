@@ -21,7 +21,7 @@ void CFakeAudioDevice::Queue(const std::uint8_t* data, std::size_t bytes)
     if (!IsOpen())
         return;
     queuedBlocks.emplace_back(data, data + bytes);
-    pending.push_back(queuedBlocks.back());
+    pending.emplace_back(data, bytes);
 }
 
 void CFakeAudioDevice::Pause()

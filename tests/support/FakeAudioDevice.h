@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,10 @@ public:
     std::vector<std::string> calls;
     // Every block ever queued, as queued.
     std::vector<std::vector<std::uint8_t>> queuedBlocks;
-    // The blocks waiting to be finished, oldest first.
-    std::deque<std::vector<std::uint8_t>> pending;
+    // The blocks waiting to be finished, oldest first: the player's own
+    // memory, read only when a block finishes, as a real output does; a
+    // player that refilled a block still queued would be heard doing so.
+    std::deque<std::span<const std::uint8_t>> pending;
     PcmFormat format;
     bool paused = false;
     // Open fails while this is above 0, counting down.
