@@ -134,7 +134,6 @@ CMainFrame::CMainFrame(CTunewright20Doc& doc, CSettingsStore& settings, ISetting
     resize(1000, 650);
     m_doc.AddObserver(this);
     ActivatePane(kPaneWorkingList);
-    UpdateCommandUI();
 }
 
 CMainFrame::~CMainFrame()
@@ -212,14 +211,23 @@ void CMainFrame::CreateMenus()
     for (const MenuLayout& layout : MenuBarLayout())
     {
         QMenu* menu = menuBar()->addMenu(Tr(layout.title));
-        for (int id : layout.commands)
-        {
-            if (id == 0)
-                menu->addSeparator();
-            else
-                menu->addAction(m_actions.at(id));
-        }
+        AddCommands(*menu, layout.commands);
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
+    }
+}
+
+void CMainFrame::AddCommands(QWidget& bar, const std::vector<int>& commands)
+{
+    for (int id : commands)
+    {
+        if (id != 0)
+        {
+            bar.addAction(m_actions.at(id));
+            continue;
+        }
+        auto* separator = new QAction(&bar);
+        separator->setSeparator(true);
+        bar.addAction(separator);
     }
 }
 
@@ -229,13 +237,7 @@ void CMainFrame::CreateToolBar()
     m_toolBar->setObjectName(QStringLiteral("MainToolBar"));
     m_toolBar->setIconSize(QSize(48, 48));
     m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
-    for (int id : ToolbarLayout())
-    {
-        if (id == 0)
-            m_toolBar->addSeparator();
-        else
-            m_toolBar->addAction(m_actions.at(id));
-    }
+    AddCommands(*m_toolBar, ToolbarLayout());
 }
 
 void CMainFrame::CreateStatusBar()
@@ -303,13 +305,7 @@ void CMainFrame::CreatePanes()
 QMenu* CMainFrame::CreateContextMenu(const std::vector<int>& commands)
 {
     auto* menu = new QMenu(this);
-    for (int id : commands)
-    {
-        if (id == 0)
-            menu->addSeparator();
-        else
-            menu->addAction(m_actions.at(id));
-    }
+    AddCommands(*menu, commands);
     connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
     return menu;
 }
@@ -389,16 +385,15 @@ void CMainFrame::Execute(int id)
 
 void CMainFrame::UpdateCommandUI()
 {
-    auto update = [this](int id, QAction* action)
+    for (const auto& [id, action] : m_actions)
     {
         bool enabled = false;
         RouteCommand(id, enabled);
         action->setEnabled(enabled);
-    };
-    for (const auto& [id, action] : m_actions)
-        update(id, action);
+    }
+    // The context menus' own entries follow the command they carry.
     for (const auto& [id, action] : m_extraActions)
-        update(id, action);
+        action->setEnabled(m_actions.at(id)->isEnabled());
     m_actions.at(kCmdViewToolbar)->setChecked(m_toolBar && !m_toolBar->isHidden());
     m_actions.at(kCmdViewStatusBar)->setChecked(!statusBar()->isHidden());
 }

@@ -94,6 +94,8 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void CreatePanes();
+    // Adds the commands' actions to a menu or toolbar; 0 stands for a separator.
+    void AddCommands(QWidget& bar, const std::vector<int>& commands);
     QMenu* CreateContextMenu(const std::vector<int>& commands);
     QMenu* CreateWorkingListMenu();
     void OnFocusChanged(QWidget* now);

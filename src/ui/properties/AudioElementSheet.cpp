@@ -147,7 +147,6 @@ void CAudioElementSheet::ReleasePlayer()
         m_player->Stop();
         m_player.reset();
     }
-    m_bPlaying = false;
 }
 
 bool CAudioElementSheet::SaveTags()
@@ -238,14 +237,12 @@ void CAudioElementSheet::Play()
     if (!m_player)
         return;
     m_player->Start();
-    m_bPlaying = true;
 }
 
 void CAudioElementSheet::Stop()
 {
     if (m_player)
         m_player->Pause();
-    m_bPlaying = false;
 }
 
 void CAudioElementSheet::SetModified(bool modified)

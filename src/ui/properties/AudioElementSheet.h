@@ -79,7 +79,6 @@ private:
     // The track before its player: the player reads the track's file.
     std::unique_ptr<CAudioTrack> m_audioTrack;
     std::unique_ptr<CWavePlayer> m_player;
-    bool m_bPlaying = false;
     bool m_bSavedAny = false;
     QTabWidget* m_tabs;
     CAudioElementPage1* m_page1;

@@ -76,7 +76,6 @@ protected:
     // Tells the files of the last run that failed, in one message, once its
     // result lines are about to go with the dialog; then forgets them.
     void ShowFailures(const QString& heading);
-    const CMessagePresenter& Presenter() const { return m_presenter; }
 
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -18,17 +18,6 @@ constexpr int kMaxPosition = static_cast<int>(std::size(kOggQualityBitrates)) - 
 // The label's text is cut to this length (a translation might be longer).
 constexpr qsizetype kMaxLabelLength = 64;
 
-void SelectIndex(QComboBox& list, int index)
-{
-    list.setCurrentIndex(index >= 0 && index < list.count() ? index : -1);
-}
-
-// A list showing nothing keeps the stored value instead of writing -1.
-int SelectedOr(const QComboBox& list, int fallback)
-{
-    return list.currentIndex() >= 0 ? list.currentIndex() : fallback;
-}
-
 int Flag(bool on)
 {
     return on ? 1 : 0;

@@ -16,17 +16,6 @@ const char* const kBitRates[] = {"64 kBit/s (Tape quality)",   "96 kBit/s (Tape 
                                  "320 kBit/s (Studio quality)"};
 const char* const kQualities[] = {"Normal", "Low", "High"};
 
-// An index the list has no entry for (the store may hold 384 or 448 kbit/s)
-// selects nothing, and the stored value is kept rather than lost.
-void SelectIndex(QComboBox& list, int index)
-{
-    list.setCurrentIndex(index >= 0 && index < list.count() ? index : -1);
-}
-
-int SelectedOr(const QComboBox& list, int fallback)
-{
-    return list.currentIndex() >= 0 ? list.currentIndex() : fallback;
-}
 } // namespace
 
 CEncoderPropPage::CEncoderPropPage(CSettingsStore& store, QWidget* parent)

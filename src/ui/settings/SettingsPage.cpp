@@ -2,6 +2,8 @@
 
 #include "settings/SettingsStore.h"
 
+#include <QComboBox>
+
 CSettingsPage::CSettingsPage(CSettingsStore& store, QWidget* parent)
     : QWidget(parent), m_store(store)
 {
@@ -29,4 +31,14 @@ void CSettingsPage::MarkChanged()
 {
     if (!m_loading)
         emit Changed();
+}
+
+void CSettingsPage::SelectIndex(QComboBox& list, int index)
+{
+    list.setCurrentIndex(index >= 0 && index < list.count() ? index : -1);
+}
+
+int CSettingsPage::SelectedOr(const QComboBox& list, int fallback)
+{
+    return list.currentIndex() >= 0 ? list.currentIndex() : fallback;
 }

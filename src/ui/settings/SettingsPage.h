@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class CSettingsStore;
+class QComboBox;
 
 // One page of the settings sheet. A page reads the store the first time it
 // is shown and writes back only if it was ever shown, so that confirming the
@@ -14,7 +15,6 @@ class CSettingsPage : public QWidget
 public:
     explicit CSettingsPage(CSettingsStore& store, QWidget* parent = nullptr);
 
-    bool WasShown() const { return m_loaded; }
     // Writes the page's controls to the store if the page was shown.
     void SaveIfShown();
 
@@ -30,6 +30,11 @@ protected:
 
     // Reports a change unless the page is filling its controls from the store.
     void MarkChanged();
+
+    // An index the list has no entry for selects nothing; a list showing
+    // nothing then keeps the stored value (`fallback`) rather than write -1.
+    static void SelectIndex(QComboBox& list, int index);
+    static int SelectedOr(const QComboBox& list, int fallback);
 
 private:
     CSettingsStore& m_store;

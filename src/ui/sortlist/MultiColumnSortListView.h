@@ -36,7 +36,6 @@ public:
     // The value name under which the widths are kept; without one they are
     // neither loaded nor stored.
     void SetName(const QString& name) { m_Name = name; }
-    const QString& Name() const { return m_Name; }
 
     void AddNumericColumn(int column);
     bool IsNumericColumn(int column) const;

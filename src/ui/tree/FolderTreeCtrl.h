@@ -35,7 +35,6 @@ public:
     bool SelectPath(const QString& path);
     // The text of the last failure; kept for inspection, shown nowhere.
     const QString& LastError() const { return m_LastError; }
-    bool ShowFiles() const { return m_bShowFiles; }
 
 signals:
     // The user or SelectPath chose the folder at `path`.

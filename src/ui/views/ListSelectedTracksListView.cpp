@@ -221,7 +221,7 @@ bool CListSelectedTracksListView::QueryCommand(int id, bool& enabled) const
     case kCmdConvertSelectedToWav:
     case kCmdConvertSelectedToMp3:
     case kCmdConvertSelectedToOgg:
-        enabled = !selectedItems().isEmpty();
+        enabled = selectionModel()->hasSelection();
         return true;
     case kCmdPlayTrack:
     case kCmdStopPlaying:

@@ -129,7 +129,7 @@ bool CListTracksView::QueryCommand(int id, bool& enabled) const
 {
     if (id != kCmdAddTracks)
         return false;
-    enabled = !m_list->selectedItems().isEmpty();
+    enabled = m_list->selectionModel()->hasSelection();
     return true;
 }
 
