@@ -2,7 +2,6 @@
 #include "settings/QtSettingsStorage.h"
 
 #include <csignal>
-#include <cstdlib>
 #include <iostream>
 
 #ifndef _WIN32
@@ -46,12 +45,7 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, OnInterrupt);
     context.interrupted = [] { return g_interrupted != 0; };
     // The settings are opened only by the commands that read them.
-    context.openSettings = []() -> std::unique_ptr<ISettingsStorage>
-    {
-        if (const char* file = std::getenv("TUNEWRIGHT_SETTINGS"); file && *file)
-            return std::make_unique<CQtSettingsStorage>(std::string(file));
-        return std::make_unique<CQtSettingsStorage>();
-    };
+    context.openSettings = OpenProgramSettings;
     const std::vector<std::string> args(argv + 1, argv + argc);
     const int status = RunCli(args, context);
     std::cout.flush();

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <cstdlib>
 #include <limits>
 
 namespace
@@ -115,4 +116,11 @@ void CQtSettingsStorage::WriteString(const std::string& section, const std::stri
     std::lock_guard lock(m_mutex);
     m_settings->setValue(Key(section, name), QString::fromStdString(value));
     m_settings->sync();
+}
+
+std::unique_ptr<ISettingsStorage> OpenProgramSettings()
+{
+    if (const char* file = std::getenv("TUNEWRIGHT_SETTINGS"); file && *file)
+        return std::make_unique<CQtSettingsStorage>(std::string(file));
+    return std::make_unique<CQtSettingsStorage>();
 }

@@ -12,6 +12,10 @@ class QSettings;
 // and value names as keys. Every write is flushed at once so that a crash
 // loses no confirmed setting; failures are silent, as the interface has no
 // way to report them.
+// The programs' settings: the ini file the environment variable
+// TUNEWRIGHT_SETTINGS names (for trying things out), else the per-user store.
+std::unique_ptr<ISettingsStorage> OpenProgramSettings();
+
 class CQtSettingsStorage final : public ISettingsStorage
 {
 public:

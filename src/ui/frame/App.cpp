@@ -1,6 +1,5 @@
 #include "ui/frame/App.h"
 
-#include "settings/QtSettingsStorage.h"
 #include "ui/frame/MainFrame.h"
 
 #include <QDir>
@@ -14,17 +13,11 @@ QString BesideProgram(const QString& name)
 {
     return QDir(QCoreApplication::applicationDirPath()).filePath(name);
 }
-
-std::unique_ptr<ISettingsStorage> DefaultStorage()
-{
-    return std::make_unique<CQtSettingsStorage>();
-}
 } // namespace
 
 CTunewright20App::CTunewright20App(int& argc, char** argv,
                                    std::unique_ptr<ISettingsStorage> storage)
-    : m_app(argc, argv), m_storage(storage ? std::move(storage) : DefaultStorage()),
-      m_settings(*m_storage), m_doc(m_settings)
+    : m_app(argc, argv), m_storage(std::move(storage)), m_settings(*m_storage), m_doc(m_settings)
 {
     QCoreApplication::setOrganizationName(QStringLiteral("BRELVIND"));
     QCoreApplication::setApplicationName(QStringLiteral("Brelvind Tunewright 2.1"));

@@ -16,8 +16,8 @@ class CMainFrame;
 class CTunewright20App
 {
 public:
-    // `storage` is where the settings live; nothing means the per-user store.
-    CTunewright20App(int& argc, char** argv, std::unique_ptr<ISettingsStorage> storage = nullptr);
+    // `storage` is where the settings live.
+    CTunewright20App(int& argc, char** argv, std::unique_ptr<ISettingsStorage> storage);
     ~CTunewright20App();
     CTunewright20App(const CTunewright20App&) = delete;
     CTunewright20App& operator=(const CTunewright20App&) = delete;
