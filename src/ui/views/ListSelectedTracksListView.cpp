@@ -141,14 +141,6 @@ std::vector<std::size_t> CListSelectedTracksListView::SelectedRows() const
     return rows;
 }
 
-bool CListSelectedTracksListView::DropData(const QMimeData& mime)
-{
-    if (!IsTrackDrop(mime))
-        return false;
-    AddPaths(PathsFromDrop(mime));
-    return true;
-}
-
 void CListSelectedTracksListView::AddPaths(const std::vector<std::string>& paths)
 {
     if (!paths.empty() && m_actions.addTracks)

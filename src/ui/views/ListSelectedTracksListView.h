@@ -65,8 +65,6 @@ public:
     void Refill();
     // The selected rows, ascending.
     std::vector<std::size_t> SelectedRows() const;
-    // Adds what a drop of `data` carries; false when it carries nothing for us.
-    bool DropData(const QMimeData& mime);
     // Playback must end before anything works on the tracks' files.
     void ReleasePlayback();
     // Plays the first selected track, resuming it when it is the one held.

@@ -16,6 +16,7 @@
 #include "ui/views/ListTracksView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QKeyEvent>
@@ -265,6 +266,7 @@ TEST_F(MainFrame, CommandsFollowTheListOnceAChangeIsOver)
 TEST_F(MainFrame, NextPaneGivesTheTreeTheKeyboard)
 {
     Frame().ShowAtStoredPlacement();
+    QApplication::setActiveWindow(&Frame());
     Frame().ActivatePane(CMainFrame::kPaneTree);
-    EXPECT_EQ(Frame().TreeView().focusProxy(), static_cast<QWidget*>(&Frame().TreeView().Tree()));
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(&Frame().TreeView().Tree()));
 }

@@ -11,6 +11,8 @@
 #include "ui/views/ListTracksView.h"
 
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -80,6 +82,20 @@ protected:
     std::vector<CFakeAudioDevice*> devices; // owned by the players
 };
 
+// Drops `data` onto the list as a file manager would, offering `actions`;
+// true when the list took it as a copy. The files are added once the
+// events after the drop have run.
+bool Drop(CListSelectedTracksListView& list, const QMimeData& data,
+          Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction)
+{
+    QDragEnterEvent enter(QPoint(10, 10), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list.viewport(), &enter);
+    QDropEvent drop(QPointF(10, 10), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list.viewport(), &drop);
+    QCoreApplication::processEvents();
+    return enter.isAccepted() && drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+}
+
 void ReleaseKey(QWidget& widget, int key)
 {
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
@@ -122,7 +138,7 @@ TEST_F(TrackViews, WorkingListShowsTheRecordsAndCounts)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
     EXPECT_EQ(status[1], "Tracks: 0");
-    ASSERT_TRUE(list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string()))));
+    ASSERT_TRUE(Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string()))));
     ASSERT_EQ(list.topLevelItemCount(), 3);
     QStringList headers;
     for (int column = 0; column < list.columnCount(); ++column)
@@ -151,7 +167,7 @@ TEST_F(TrackViews, WorkingListShowsTheRecordsAndCounts)
 TEST_F(TrackViews, RefillSelectsOnlyTheFirstPreviouslySelectedRow)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
-    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string())));
     list.topLevelItem(1)->setSelected(true);
     list.topLevelItem(2)->setSelected(true);
     doc.FinishChange();
@@ -167,7 +183,7 @@ TEST_F(TrackViews, RefillSelectsOnlyTheFirstPreviouslySelectedRow)
 TEST_F(TrackViews, SortingReordersTheDocument)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
-    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string())));
     // Length: 1:01, 9:59, 10:05. The first click sorts descending.
     list.OnHeaderClick(CListSelectedTracksListView::kColLength, Qt::LeftButton, Qt::NoModifier);
     EXPECT_EQ(DocumentOrder(), (std::vector<std::string>{"c.wav", "A.WAV", "b.wav"}));
@@ -181,7 +197,7 @@ TEST_F(TrackViews, SortingReordersTheDocument)
 TEST_F(TrackViews, SelectionCommandsFollowTheSelection)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
-    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string())));
     bool enabled = true;
     for (int id : {kCmdEditTags, kCmdRemoveTracks, kCmdAnalyzeSelected, kCmdConvertSelectedToWav,
                    kCmdConvertSelectedToMp3, kCmdConvertSelectedToOgg})
@@ -211,18 +227,24 @@ TEST_F(TrackViews, DropsFromTheDesktopAddFilesAndFolders)
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(other.File("z.wav"))),
                   QUrl::fromLocalFile(QString::fromStdString(dir.Path().string()))});
-    ASSERT_TRUE(list.DropData(data));
+    ASSERT_TRUE(Drop(list, data));
     EXPECT_EQ(DocumentOrder(), (std::vector<std::string>{"z.wav", "A.WAV", "b.wav", "c.wav"}));
 
     QMimeData text;
     text.setText(QStringLiteral("x"));
-    EXPECT_FALSE(list.DropData(text));
+    EXPECT_FALSE(Drop(list, text));
+
+    // A drag that may only move is refused: the source would delete the files.
+    const auto folder = MakeFolderDrag(QString::fromStdString(dir.Path().string()));
+    doc.RemoveTracks({0, 1, 2, 3});
+    EXPECT_FALSE(Drop(list, *folder, Qt::MoveAction));
+    EXPECT_EQ(doc.GetTrackCount(), 0);
 }
 
 TEST_F(TrackViews, PlayResumesTheSameTrackAndStartsAnotherAfresh)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
-    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string())));
     list.RunCommand(kCmdPlayTrack);
     EXPECT_EQ(list.Player(), nullptr) << "nothing selected, nothing played";
 
@@ -256,7 +278,7 @@ TEST_F(TrackViews, PlayResumesTheSameTrackAndStartsAnotherAfresh)
 TEST_F(TrackViews, PlayAfterTheOutputWasLostOpensAnother)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
-    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string())));
     list.topLevelItem(0)->setSelected(true);
     list.RunCommand(kCmdPlayTrack);
     ASSERT_EQ(devices.size(), 1u);
@@ -269,7 +291,7 @@ TEST_F(TrackViews, PlayAfterTheOutputWasLostOpensAnother)
 TEST_F(TrackViews, RunsAndAdditionsReleasePlayback)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
-    list.DropData(*MakeFolderDrag(QString::fromStdString(dir.Path().string())));
+    Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string())));
     list.topLevelItem(0)->setSelected(true);
     list.RunCommand(kCmdPlayTrack);
     ASSERT_NE(list.Player(), nullptr);
