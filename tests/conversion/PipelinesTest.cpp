@@ -159,6 +159,10 @@ TEST(PipelineDetails, ACancelStopsTheFileAndAbandonLeavesNoOutput)
     pipeline.Abandon();
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.ogg")));
     EXPECT_TRUE(std::filesystem::exists(source));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left";
 }
 
 TEST(PipelineDetails, SourcesThatCannotBeReadRaiseAFileException)
@@ -177,4 +181,8 @@ TEST(PipelineDetails, SourcesThatCannotBeReadRaiseAFileException)
         EXPECT_EQ(error.Reason(), "not a RIFF WAVE file");
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.mp3")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left";
 }

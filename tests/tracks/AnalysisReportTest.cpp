@@ -167,8 +167,12 @@ TEST_F(MoveCorrupt, AcrossFileSystemsTheFileIsCopiedThenRemoved)
     fs::create_directory(target / "full");
     {
         CFileSizeLimit limit(1000);
-        if (limit.Active())
-            MoveCorruptFiles(m_document, (target / "full").string(), m_host);
+        if (!limit.Active())
+        {
+            fs::remove_all(target);
+            GTEST_SKIP() << "no file size limits here";
+        }
+        MoveCorruptFiles(m_document, (target / "full").string(), m_host);
     }
     EXPECT_EQ(ReadFileBytes(m_paths[1]), second);
     EXPECT_TRUE(fs::is_empty(target / "full"));

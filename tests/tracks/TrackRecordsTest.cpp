@@ -7,6 +7,7 @@
 #include "tracks/TagWriter.h"
 #include "tracks/TrackInfo.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 TEST(TrackInfo, LengthTextIsMinutesAndSeconds)
@@ -84,4 +85,46 @@ TEST(TagWriter, EveryFormatKeepsItsAudioWhenTagged)
         ASSERT_TRUE(file->IsValid());
         EXPECT_EQ(file->GetTitle(), "New") << path;
     }
+}
+
+namespace
+{
+// A WAV file whose tag writer reports success but cuts the file in half,
+// as a writer that damaged the file without noticing would.
+class CDamagingWriter final : public CAudioFile
+{
+public:
+    CDamagingWriter(const std::string& path, std::int32_t length)
+        : CAudioFile(kAudioFormatWave), m_length(length)
+    {
+        SetPath(path);
+    }
+    std::uint16_t GetBitsPerSample() const override { return 16; }
+    std::uint32_t GetSampleRate() const override { return 44100; }
+    std::uint16_t GetChannels() const override { return 2; }
+    std::int32_t GetLength() const override { return m_length; }
+    std::int32_t GetPosition() const override { return 0; }
+    std::int32_t Read(std::size_t, std::size_t, void*, std::size_t) override { return 0; }
+    void EndDecoding() override {}
+    bool BeginDecoding() override { return true; }
+    bool Open(std::uint32_t) override { return true; }
+    bool WriteTags() override
+    {
+        std::filesystem::resize_file(GetPath(), std::filesystem::file_size(GetPath()) / 2);
+        return true;
+    }
+
+private:
+    std::int32_t m_length;
+};
+} // namespace
+
+TEST(TagWriter, AFileDamagedByTheWriteIsAFailure)
+{
+    CTempDir dir;
+    const std::string path = WriteTestWave(dir.File("a.wav"), 2.0);
+    CDamagingWriter file(path, CAudioTrack(path).GetLength());
+    std::string error;
+    EXPECT_FALSE(WriteTagsVerified(file, error));
+    EXPECT_NE(error.find("after writing the tags"), std::string::npos) << error;
 }
