@@ -11,9 +11,8 @@ build="$root/${TW_BUILD_DIR:-build}"
 # shellcheck source=bench/lib.sh
 source "$root/bench/lib.sh"
 
-command -v sox >/dev/null || { echo "sox is needed" >&2; exit 1; }
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target tw-bench-adpcm >/dev/null
+need_tools sox
+build_targets tw-bench-adpcm
 bench="$build/bench/tw-bench-adpcm"
 
 work=$(mktemp -d)

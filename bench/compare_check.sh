@@ -10,8 +10,7 @@ build="$root/${TW_BUILD_DIR:-build}"
 # shellcheck source=bench/lib.sh
 source "$root/bench/lib.sh"
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target tunewright-cli tw-make-frame-file >/dev/null
+build_targets tunewright-cli tw-make-frame-file
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

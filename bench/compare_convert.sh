@@ -36,8 +36,8 @@ mpg123_one() { mpg123 -q -w "$work/tools/$(basename "${1%.*}").wav" "$1"; }
 
 total=$((files * seconds))
 report() { # label ours_us theirs_us tool
-  echo "  $1: tunewright $(awk -v s="$total" -v us="$2" 'BEGIN {printf "%.0f", s * 1e6 / us}')x," \
-    "$4 $(awk -v s="$total" -v us="$3" 'BEGIN {printf "%.0f", s * 1e6 / us}')x real time;" \
+  echo "  $1: tunewright $(seconds=$total realtime "$2")x," \
+    "$4 $(seconds=$total realtime "$3")x real time;" \
     "speed ratio tunewright/$4 $(ratio "$3" "$2")"
 }
 

@@ -12,11 +12,8 @@ build="$root/${TW_BUILD_DIR:-build}"
 # shellcheck source=bench/lib.sh
 source "$root/bench/lib.sh"
 
-for tool in sox lame mpg123; do
-  command -v "$tool" >/dev/null || { echo "$tool is needed (scripts/setup installs it)" >&2; exit 1; }
-done
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target tw-mp3-tool >/dev/null
+need_tools sox lame mpg123
+build_targets tw-mp3-tool
 ours="$build/bench/tw-mp3-tool"
 
 work=$(mktemp -d)

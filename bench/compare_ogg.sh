@@ -13,11 +13,8 @@ build="$root/${TW_BUILD_DIR:-build}"
 # shellcheck source=bench/lib.sh
 source "$root/bench/lib.sh"
 
-for tool in sox oggenc; do
-  command -v "$tool" >/dev/null || { echo "$tool is needed" >&2; exit 1; }
-done
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target tw-bench-ogg >/dev/null
+need_tools sox oggenc
+build_targets tw-bench-ogg
 bench="$build/bench/tw-bench-ogg"
 
 work=$(mktemp -d)
