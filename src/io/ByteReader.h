@@ -67,7 +67,6 @@ public:
     }
 
     bool Failed() const { return m_failed; }
-    const IByteSource& Source() const { return m_source; }
 
 private:
     bool Refill();

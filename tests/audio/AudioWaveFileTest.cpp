@@ -1,5 +1,6 @@
 #include "audio/wav/AudioWaveFile.h"
 
+#include "audio/wav/Riff.h"
 #include "io/FileException.h"
 #include "support/AudioFiles.h"
 #include "support/FileSizeLimit.h"
@@ -15,8 +16,7 @@ namespace
 {
 std::uint32_t LE32(const std::vector<std::uint8_t>& bytes, std::size_t at)
 {
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-           static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+    return GetLE32(bytes.data() + at);
 }
 
 class WaveFile : public testing::Test

@@ -1,6 +1,7 @@
 // Our WAV files must read in other programs, and theirs in ours.
 
 #include "audio/wav/AudioWaveFile.h"
+#include "support/AudioFiles.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -39,14 +40,7 @@ protected:
 
     static std::vector<std::int16_t> Decode(const std::string& path)
     {
-        CAudioWaveFile file;
-        file.SetPath(path);
-        std::vector<std::uint8_t> all, block(32768);
-        EXPECT_TRUE(file.BeginDecoding()) << file.GetError();
-        std::int32_t got;
-        while ((got = file.Read(2048, 16, block.data(), block.size())) > 0)
-            all.insert(all.end(), block.begin(), block.begin() + got);
-        return AsSamples(all);
+        return AsSamples(DecodeAll(path));
     }
 
     CTempDir m_dir;

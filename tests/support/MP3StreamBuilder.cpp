@@ -1,5 +1,7 @@
 #include "support/MP3StreamBuilder.h"
 
+#include "support/WaveBuilder.h"
+
 #include <fstream>
 #include <stdexcept>
 
@@ -57,9 +59,5 @@ CMP3StreamBuilder& CMP3StreamBuilder::Id3v1()
 
 void CMP3StreamBuilder::WriteTo(const std::string& path) const
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(m_data.data()),
-               static_cast<std::streamsize>(m_data.size()));
-    if (!file.flush())
-        throw std::runtime_error("cannot write " + path);
+    WriteFileBytes(path, m_data);
 }

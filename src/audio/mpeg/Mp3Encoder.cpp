@@ -48,9 +48,9 @@ std::string Id3v1Field(const std::string& utf8)
 {
     return Latin1FromUtf8(utf8).substr(0, kId3v1FieldBytes);
 }
-} // namespace
 
-std::string RefusedBitrate(std::int32_t bitrate, bool)
+// Why `bitrate` cannot be encoded at 44100 Hz, or empty when it can.
+std::string RefusedBitrate(std::int32_t bitrate)
 {
     if (FindStep(bitrate) == std::end(kBitrateSteps))
         return "MP3 has no bit rate of " + std::to_string(bitrate) + " kbit/s";
@@ -59,6 +59,7 @@ std::string RefusedBitrate(std::int32_t bitrate, bool)
                " kbit/s; choose 320 kbit/s or less";
     return {};
 }
+} // namespace
 
 CMp3Encoder::~CMp3Encoder()
 {
@@ -71,7 +72,7 @@ CMp3Encoder::~CMp3Encoder()
 void CMp3Encoder::Begin(const std::string& path, const EncodeTags& tags, std::uint64_t samples)
 {
     m_path = path;
-    const std::string refused = RefusedBitrate(tags.bitrate, tags.vbr);
+    const std::string refused = RefusedBitrate(tags.bitrate);
     if (!refused.empty())
         throw CFileException(CFileException::kGeneric, refused, path);
 

@@ -62,6 +62,3 @@ private:
     bool m_informationFrame = false;
     std::string m_id3Texts[3]; // title, artist, album in Latin-1, at most 30 bytes
 };
-
-// Why `bitrate` cannot be encoded at 44100 Hz, or empty when it can.
-std::string RefusedBitrate(std::int32_t bitrate, bool vbr);

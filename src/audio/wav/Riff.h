@@ -43,7 +43,6 @@ public:
     bool ReadData(const RiffChunk& chunk, std::vector<std::uint8_t>& data, std::size_t count);
 
     std::uint64_t FileSize() const { return m_fileSize; }
-    std::uint64_t ListEnd() const { return m_listEnd; }
 
 private:
     CDiskFile& m_file;

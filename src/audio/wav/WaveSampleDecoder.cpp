@@ -81,11 +81,6 @@ std::size_t DownmixToStereo(std::int16_t* samples, std::size_t frames, unsigned 
     return frames * 2;
 }
 
-unsigned OutputChannelsFor(unsigned channels)
-{
-    return channels > 2 ? 2 : channels;
-}
-
 // Linear PCM of any depth, floating point, A-law and mu-law: one unit per
 // sample frame.
 class CPcmSampleDecoder final : public IWaveSampleDecoder
@@ -98,9 +93,7 @@ public:
     {
     }
 
-    std::size_t UnitBytes() const override { return m_frameBytes; }
     std::size_t FramesPerUnit() const override { return 1; }
-    unsigned OutputChannels() const override { return OutputChannelsFor(m_channels); }
 
     std::size_t Decode(const std::uint8_t* data, std::size_t size, std::int16_t* out) override
     {
@@ -167,9 +160,7 @@ public:
     {
     }
 
-    std::size_t UnitBytes() const override { return m_blockAlign; }
     std::size_t FramesPerUnit() const override { return m_decoder.SamplesPerBlock(); }
-    unsigned OutputChannels() const override { return OutputChannelsFor(m_channels); }
 
     std::size_t Decode(const std::uint8_t* data, std::size_t size, std::int16_t* out) override
     {

@@ -15,12 +15,8 @@ class IWaveSampleDecoder
 public:
     virtual ~IWaveSampleDecoder() = default;
 
-    // Bytes of file data that decode as one unit: a sample frame or a block.
-    virtual std::size_t UnitBytes() const = 0;
     // Sample frames one unit yields at most.
     virtual std::size_t FramesPerUnit() const = 0;
-    // Channels of the output: 1 or 2.
-    virtual unsigned OutputChannels() const = 0;
     // Decodes `size` bytes, whole units except perhaps a short last one, into
     // `out`, which has room for FramesPerUnit() frames of each unit of the
     // file's own channel count. Returns the 16-bit samples written.
