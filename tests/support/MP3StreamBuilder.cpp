@@ -2,8 +2,6 @@
 
 #include "support/WaveBuilder.h"
 
-#include <fstream>
-#include <stdexcept>
 
 CMP3StreamBuilder& CMP3StreamBuilder::Frame(std::uint32_t header, std::size_t length)
 {
