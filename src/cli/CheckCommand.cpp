@@ -8,15 +8,12 @@
 #include "io/Paths.h"
 #include "tracks/AnalysisReport.h"
 #include "tracks/AudioTrack.h"
+#include "tracks/OrderedWork.h"
 #include "tracks/Strings.h"
 #include "tracks/TrackInfo.h"
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <ostream>
-#include <thread>
 
 namespace
 {
@@ -118,55 +115,27 @@ std::size_t CCheckCommand::CheckSideBySide(const std::vector<std::string>& files
                                            const ShowResult& show)
 {
     std::vector<MP3CheckResult> results(files.size());
-    std::vector<char> done(files.size(), 0);
-    std::mutex mutex;
-    std::condition_variable finished;
-    std::size_t next = 0;
-    bool stop = false;
-    const auto work = [&]
-    {
-        CMP3CheckTask task;
-        for (;;)
+    CTerminalProgress progress(m_context.err, m_context.errIsTerminal, m_context.terminalWidth);
+    progress.StartFile(0, files.size(), files[0]);
+    const std::size_t shown = RunInOrder(
+        files.size(), m_options.jobs,
+        [&](std::size_t index)
         {
-            std::size_t index;
-            {
-                std::lock_guard lock(mutex);
-                if (stop || next == files.size())
-                    return;
-                index = next++;
-            }
+            CMP3CheckTask task;
             task.SetPath(files[index]);
             task.Run(nullptr);
-            std::lock_guard lock(mutex);
             results[index] = task.GetResult();
-            done[index] = 1;
-            finished.notify_all();
-        }
-    };
-    std::vector<std::thread> workers;
-    for (unsigned j = 0; j < std::min<std::size_t>(m_options.jobs, files.size()); ++j)
-        workers.emplace_back(work);
-
-    CTerminalProgress progress(m_context.err, m_context.errIsTerminal, m_context.terminalWidth);
-    std::size_t shown = 0;
-    for (; shown < files.size(); ++shown)
-    {
-        progress.StartFile(shown, files.size(), files[shown]);
-        std::unique_lock lock(mutex);
-        while (!done[shown] && !Interrupted())
-            finished.wait_for(lock, std::chrono::milliseconds(100));
-        if (!done[shown])
+        },
+        [&](std::size_t index)
         {
-            stop = true;
-            break;
-        }
-        lock.unlock();
-        progress.Clear();
-        show(files[shown], results[shown]);
-    }
+            progress.Clear();
+            show(files[index], results[index]);
+            if (index + 1 < files.size())
+                progress.StartFile(index + 1, files.size(), files[index + 1]);
+            return true;
+        },
+        [this] { return Interrupted(); });
     progress.Clear();
-    for (std::thread& worker : workers)
-        worker.join();
     return shown;
 }
 

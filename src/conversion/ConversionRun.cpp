@@ -6,14 +6,12 @@
 #include "io/FileException.h"
 #include "io/Paths.h"
 #include "tracks/IRunHost.h"
+#include "tracks/OrderedWork.h"
 #include "tracks/Strings.h"
 
-#include <condition_variable>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <set>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -297,57 +295,21 @@ void CConversionRun::RunSideBySide(const TrackRefs& tracks, IRunHost& host, unsi
     {
         std::unique_ptr<CBufferedHost> host;
         bool goOn = true;
-        bool started = false;
-        bool done = false;
     };
     std::vector<Slot> slots(tracks.size());
-    std::mutex mutex;
-    std::condition_variable finished;
-    std::size_t next = 0;
-    bool stop = false;
-
-    auto work = [&]
-    {
-        for (;;)
+    RunInOrder(
+        tracks.size(), jobs,
+        [&](std::size_t index)
         {
-            std::size_t index;
-            {
-                std::lock_guard lock(mutex);
-                if (stop || next == tracks.size())
-                    return;
-                index = next++;
-                slots[index].started = true;
-                slots[index].host = std::make_unique<CBufferedHost>(host);
-            }
-            const bool goOn = ConvertAny(*tracks[index], *slots[index].host);
-            std::lock_guard lock(mutex);
-            slots[index].goOn = goOn;
-            slots[index].done = true;
-            finished.notify_all();
-        }
-    };
-    std::vector<std::thread> workers;
-    for (unsigned j = 0; j < std::min<std::size_t>(jobs, tracks.size()); ++j)
-        workers.emplace_back(work);
-
-    for (std::size_t index = 0; index < tracks.size(); ++index)
-    {
-        std::unique_lock lock(mutex);
-        finished.wait(lock, [&] { return slots[index].done || (stop && !slots[index].started); });
-        if (!slots[index].started)
-            break;
-        lock.unlock();
-        host.SetCurrentFile(tracks[index]->path);
-        slots[index].host->PlayBack(host);
-        if (!slots[index].goOn)
+            slots[index].host = std::make_unique<CBufferedHost>(host);
+            slots[index].goOn = ConvertAny(*tracks[index], *slots[index].host);
+        },
+        [&](std::size_t index)
         {
-            std::lock_guard stopLock(mutex);
-            stop = true;
-            finished.notify_all();
-        }
-    }
-    for (std::thread& worker : workers)
-        worker.join();
+            host.SetCurrentFile(tracks[index]->path);
+            slots[index].host->PlayBack(host);
+            return slots[index].goOn;
+        });
 }
 
 bool CConversionRun::ConvertTrack(TrackInfo& track, IRunHost& host) const

@@ -1,0 +1,88 @@
+#include "tracks/OrderedWork.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace
+{
+// What the threads share: which items were taken and which are finished.
+struct OrderedState
+{
+    explicit OrderedState(std::size_t count) : started(count, 0), done(count, 0) {}
+
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::vector<char> started;
+    std::vector<char> done;
+    std::size_t next = 0;
+    bool stop = false;
+};
+
+void TakeItems(OrderedState& state, const std::function<void(std::size_t)>& work)
+{
+    for (;;)
+    {
+        std::size_t index;
+        {
+            std::lock_guard lock(state.mutex);
+            if (state.stop || state.next == state.done.size())
+                return;
+            index = state.next++;
+            state.started[index] = 1;
+        }
+        work(index);
+        std::lock_guard lock(state.mutex);
+        state.done[index] = 1;
+        state.finished.notify_all();
+    }
+}
+
+// Waits until item `index` is finished; false when it never will be shown.
+bool WaitFor(OrderedState& state, std::size_t index, const std::function<bool()>& interrupted)
+{
+    std::unique_lock lock(state.mutex);
+    while (!state.done[index])
+    {
+        if (state.stop && !state.started[index])
+            return false;
+        if (!interrupted)
+            state.finished.wait(lock);
+        else if (interrupted())
+        {
+            state.stop = true;
+            return false;
+        }
+        else
+            state.finished.wait_for(lock, std::chrono::milliseconds(100));
+    }
+    return true;
+}
+} // namespace
+
+std::size_t RunInOrder(std::size_t count, unsigned jobs,
+                       const std::function<void(std::size_t)>& work,
+                       const std::function<bool(std::size_t)>& show,
+                       const std::function<bool()>& interrupted)
+{
+    OrderedState state(count);
+    std::vector<std::thread> workers;
+    for (std::size_t j = 0; j < std::min<std::size_t>(std::max(jobs, 1u), count); ++j)
+        workers.emplace_back([&] { TakeItems(state, work); });
+
+    std::size_t shown = 0;
+    for (; shown < count && WaitFor(state, shown, interrupted); ++shown)
+    {
+        if (!show(shown))
+        {
+            std::lock_guard lock(state.mutex);
+            state.stop = true;
+        }
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    return shown;
+}
