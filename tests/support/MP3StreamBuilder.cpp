@@ -2,7 +2,6 @@
 
 #include "support/WaveBuilder.h"
 
-
 CMP3StreamBuilder& CMP3StreamBuilder::Frame(std::uint32_t header, std::size_t length)
 {
     const std::size_t start = m_data.size();
