@@ -2,24 +2,13 @@
 
 #include "cli/Printable.h"
 #include "tracks/AudioTrack.h"
+#include "tracks/Strings.h"
 #include "tracks/TrackInfo.h"
 
 #include <ostream>
 
 namespace
 {
-const char* FormatName(std::int32_t format)
-{
-    switch (format)
-    {
-    case kAudioFormatWave:
-        return "Wave";
-    case kAudioFormatMpeg:
-        return "MPEG-1 Layer III";
-    default:
-        return "OGG Vorbis";
-    }
-}
 } // namespace
 
 int CInfoCommand::Run(const std::vector<std::string>& args)
@@ -77,7 +66,7 @@ bool CInfoCommand::PrintFile(const std::string& path)
                   << "Artist: " << Printable(file->GetArtist()) << '\n'
                   << "Album: " << Printable(file->GetAlbum()) << '\n'
                   << "Length: " << info.lengthText << '\n'
-                  << "Format: " << FormatName(file->GetFormat()) << '\n'
+                  << "Format: " << strings::FormatName(file->GetFormat()) << '\n'
                   << "Sampling Rate: " << file->GetSampleRate() << " Hz\n"
                   << "Channels: " << file->GetChannels() << '\n'
                   << "Bits: " << file->GetBitsPerSample() << '\n';

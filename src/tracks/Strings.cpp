@@ -1,5 +1,7 @@
 #include "tracks/Strings.h"
 
+#include "audio/AudioFile.h"
+
 namespace strings
 {
 const char* CheckStatusText(std::int32_t status)
@@ -12,6 +14,21 @@ const char* CheckStatusText(std::int32_t status)
         return "Corrupt";
     default:
         return "no";
+    }
+}
+
+const char* FormatName(std::int32_t format)
+{
+    switch (format)
+    {
+    case kAudioFormatWave:
+        return "Wave";
+    case kAudioFormatMpeg:
+        return "MPEG-1 Layer III";
+    case kAudioFormatOgg:
+        return "OGG Vorbis";
+    default:
+        return "";
     }
 }
 

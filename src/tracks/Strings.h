@@ -29,6 +29,8 @@ inline constexpr const char* kAnalyzeTitle = "Analyze MP3 Files";
 
 // "no", "OK", "Corrupt" for a check status; "no" for anything else.
 const char* CheckStatusText(std::int32_t status);
+// "Wave", "MPEG-1 Layer III", "OGG Vorbis" for an audio format; "" for none.
+const char* FormatName(std::int32_t format);
 // "no", "can't convert", "MP3 -> MP3", ... for a convert status.
 const char* ConvertStatusText(std::int32_t status);
 // The names of kColumnNames, split at ';' and line feeds.

@@ -12,12 +12,17 @@ void TrackInfo::SetTags(const std::string& newTitle, const std::string& newArtis
     album = CutUtf8(newAlbum, kMaxTagBytes);
 }
 
-void TrackInfo::SetLength(std::int64_t milliseconds)
+std::string PlayingTimeText(std::int64_t milliseconds)
 {
     const std::int64_t seconds = milliseconds > 0 ? milliseconds / 1000 : 0;
-    lengthSeconds = static_cast<std::int32_t>(seconds);
     char text[32];
     std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(seconds / 60),
                   static_cast<long long>(seconds % 60));
-    lengthText = text;
+    return text;
+}
+
+void TrackInfo::SetLength(std::int64_t milliseconds)
+{
+    lengthSeconds = static_cast<std::int32_t>(milliseconds > 0 ? milliseconds / 1000 : 0);
+    lengthText = PlayingTimeText(milliseconds);
 }

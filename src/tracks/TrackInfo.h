@@ -26,6 +26,9 @@ enum ConvertStatus : std::int32_t
     kConvertOggToOgg = 10,
 };
 
+// A playing time as "%d:%02d" minutes and seconds; negative times read as 0.
+std::string PlayingTimeText(std::int64_t milliseconds);
+
 // One track of the working list: the texts its columns show, its path (its
 // identity in the list, never cut), its playing time, and what the runs
 // found. Owned by the document; the runs write the two statuses.

@@ -1,14 +1,12 @@
 #include "ui/properties/PropertyTexts.h"
 
-#include "audio/AudioFile.h"
+#include "tracks/Strings.h"
+#include "tracks/TrackInfo.h"
 #include "ui/common/UiText.h"
-
-#include <algorithm>
 
 QString LengthText(std::int32_t milliseconds)
 {
-    const std::int32_t seconds = std::max(milliseconds, 0) / 1000;
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return ToQString(PlayingTimeText(milliseconds));
 }
 
 QString PositionText(std::int32_t milliseconds)
@@ -23,17 +21,8 @@ QString SampleRateText(std::uint32_t hertz)
 
 QString FormatText(std::int32_t format)
 {
-    switch (format)
-    {
-    case kAudioFormatWave:
-        return Tr("Wave");
-    case kAudioFormatMpeg:
-        return Tr("MPEG-1 Layer III");
-    case kAudioFormatOgg:
-        return Tr("OGG Vorbis");
-    default:
-        return {};
-    }
+    const char* name = strings::FormatName(format);
+    return *name ? Tr(name) : QString();
 }
 
 QString SheetCaption(const std::string& title, const std::string& path)
