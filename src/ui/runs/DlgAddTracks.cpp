@@ -26,11 +26,8 @@ CDlgAddTracks::CDlgAddTracks(CTunewright20Doc& doc, std::vector<std::string> pat
     Controls controls;
     controls.currentFile = AddCurrentFile(*layout, *this);
     controls.progress = AddProgressBar(*layout, *this);
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* cancel = buttons->addButton(Tr("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cancel"));
-    connect(cancel, &QPushButton::clicked, this, [this] { RequestCancel(); });
-    layout->addWidget(buttons);
+    connect(AddCancelButton(*layout, *this), &QPushButton::clicked, this,
+            [this] { RequestCancel(); });
     SetControls(controls);
     setMinimumWidth(kWidth);
 

@@ -24,11 +24,7 @@ CDlgMP3Analyzing::CDlgMP3Analyzing(TrackRefs tracks, CHelpContext& help, QWidget
     controls.results = AddResultsList(*layout, *this);
     controls.currentFile = AddCurrentFile(*layout, *this);
     controls.caption = AddCaptionedProgress(*layout, *this, controls.progress);
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* cancel = buttons->addButton(Tr("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cancel"));
-    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-    layout->addWidget(buttons);
+    connect(AddCancelButton(*layout, *this), &QPushButton::clicked, this, [this] { OnCancel(); });
     SetControls(controls);
     setMinimumWidth(kWidth);
 

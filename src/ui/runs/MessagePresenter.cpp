@@ -76,13 +76,23 @@ CMessagePresenter CMessagePresenter::MessageBoxes()
     return {AskWithBox, ShowWithBox};
 }
 
+HostAnswer CMessagePresenter::AskCore(QWidget* parent, const std::string& question) const
+{
+    return ask ? ask(parent, CoreText(question)) : HostAnswer::Cancel;
+}
+
+void CMessagePresenter::ShowCore(QWidget* parent, const std::string& text, MessageIcon icon) const
+{
+    if (show)
+        show(parent, CoreText(text), icon);
+}
+
 HostAnswer CDirectRunHost::Ask(const std::string& question)
 {
-    return m_presenter.ask ? m_presenter.ask(m_parent, CoreText(question)) : HostAnswer::Cancel;
+    return m_presenter.AskCore(m_parent, question);
 }
 
 void CDirectRunHost::ShowMessage(const std::string& text, MessageIcon icon)
 {
-    if (m_presenter.show)
-        m_presenter.show(m_parent, CoreText(text), icon);
+    m_presenter.ShowCore(m_parent, text, icon);
 }

@@ -22,6 +22,10 @@ struct CMessagePresenter
     std::function<void(QWidget* parent, const QString& text, MessageIcon icon)> show;
 
     static CMessagePresenter MessageBoxes();
+
+    // A core text asked or shown; without a way to ask, the answer is Cancel.
+    HostAnswer AskCore(QWidget* parent, const std::string& question) const;
+    void ShowCore(QWidget* parent, const std::string& text, MessageIcon icon) const;
 };
 
 // A host for work done on the user-interface thread itself (the report, the

@@ -163,13 +163,12 @@ void CProgressDlg::ShowProgress(int percent)
 
 HostAnswer CProgressDlg::AskUser(const std::string& question)
 {
-    return m_presenter.ask ? m_presenter.ask(this, CoreText(question)) : HostAnswer::Cancel;
+    return m_presenter.AskCore(this, question);
 }
 
 void CProgressDlg::ShowUserMessage(const std::string& text, MessageIcon icon)
 {
-    if (m_presenter.show)
-        m_presenter.show(this, CoreText(text), icon);
+    m_presenter.ShowCore(this, text, icon);
 }
 
 void CProgressDlg::NoteFailure(const std::string& path, const std::string& reason)

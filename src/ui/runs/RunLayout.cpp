@@ -5,9 +5,11 @@
 #include "ui/runs/PathLabel.h"
 
 #include <QBoxLayout>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 namespace
 {
@@ -34,6 +36,15 @@ CPathLabel* AddCurrentFile(QBoxLayout& layout, QWidget& owner)
     layout.addWidget(label);
     layout.addWidget(path);
     return path;
+}
+
+QPushButton* AddCancelButton(QBoxLayout& layout, QWidget& owner)
+{
+    auto* buttons = new QDialogButtonBox(&owner);
+    QPushButton* cancel = buttons->addButton(Tr("Cancel"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    layout.addWidget(buttons);
+    return cancel;
 }
 
 QProgressBar* AddProgressBar(QBoxLayout& layout, QWidget& owner)
