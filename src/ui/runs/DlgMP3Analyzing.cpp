@@ -5,7 +5,6 @@
 #include "ui/common/UiText.h"
 #include "ui/runs/RunLayout.h"
 
-#include <QDialogButtonBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
