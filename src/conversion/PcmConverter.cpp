@@ -1,35 +1,19 @@
 #include "conversion/PcmConverter.h"
 
+#include "audio/pcm/Resampler.h"
+
 #include <algorithm>
+#include <cstring>
 
-namespace
-{
-constexpr std::uint32_t kOne = 65536; // 1.0 in 16.16 fixed point
-
-// Writes one frame of `from` channels as a frame of `to` channels: a mono
-// sample goes to both sides, a stereo pair becomes its average.
-void PutFrame(const std::int32_t* sample, unsigned from, unsigned to, std::int16_t* out)
-{
-    if (from == to)
-    {
-        for (unsigned c = 0; c < to; ++c)
-            out[c] = static_cast<std::int16_t>(sample[c]);
-    }
-    else if (from == 1)
-    {
-        out[0] = out[1] = static_cast<std::int16_t>(sample[0]);
-    }
-    else
-    {
-        out[0] = static_cast<std::int16_t>((sample[0] + sample[1]) >> 1);
-    }
-}
-} // namespace
+CPcmConverter::CPcmConverter() = default;
+CPcmConverter::~CPcmConverter() = default;
 
 bool CPcmConverter::SetSourceRate(std::uint32_t rate)
 {
     if (rate < kLowestRate || rate > kHighestRate)
         return false;
+    if (rate != m_sourceRate)
+        m_resampler.reset();
     m_sourceRate = rate;
     return true;
 }
@@ -38,6 +22,8 @@ bool CPcmConverter::SetSourceChannels(unsigned channels)
 {
     if (channels != 1 && channels != 2)
         return false;
+    if (channels != m_sourceChannels)
+        m_resampler.reset();
     m_sourceChannels = channels;
     return true;
 }
@@ -56,78 +42,93 @@ void CPcmConverter::SetOutput(std::int16_t* frames, std::size_t count)
 
 void CPcmConverter::Reset()
 {
-    *this = CPcmConverter();
+    m_sourceRate = kTargetRate;
+    m_sourceChannels = kTargetChannels;
+    m_input = nullptr;
+    m_inputLeft = 0;
+    m_output = nullptr;
+    m_outputLeft = 0;
+    m_resampler.reset();
 }
 
 void CPcmConverter::Convert(std::size_t* consumed, std::size_t* produced)
 {
     const std::size_t inputBefore = m_inputLeft;
     const std::size_t outputBefore = m_outputLeft;
-    const unsigned from = m_sourceChannels;
-    const unsigned to = m_targetChannels;
-    std::int32_t frame[2];
-
-    if (m_sourceRate == m_targetRate)
-    {
-        const std::size_t k = std::min(m_inputLeft, m_outputLeft);
-        for (std::size_t i = 0; i < k; ++i)
-        {
-            for (unsigned c = 0; c < from; ++c)
-                frame[c] = m_input[c];
-            PutFrame(frame, from, to, m_output);
-            m_input += from;
-            m_output += to;
-        }
-        m_inputLeft -= k;
-        m_outputLeft -= k;
-        m_phase = 0;
-    }
-    else if (m_inputLeft > 0 && m_outputLeft > 0)
-    {
-        // 64-bit, as rate * 65536 passes 32 bits above 65535 Hz. The step
-        // itself stays below 9 * 65536 at the highest rate, so the phase
-        // (a fraction plus one step at most) never nears 32 bits.
-        const auto step =
-            static_cast<std::uint32_t>(std::uint64_t{m_sourceRate} * kOne / m_targetRate);
-        while (m_outputLeft > 0)
-        {
-            const std::size_t whole = m_phase / kOne;
-            if (whole > 0)
-            {
-                if (whole >= m_inputLeft)
-                {
-                    // The next frame lies in the next block: keep the part
-                    // of the phase that reaches into it.
-                    m_phase -= static_cast<std::uint32_t>(m_inputLeft) * kOne;
-                    m_input += m_inputLeft * from;
-                    m_inputLeft = 0;
-                    break;
-                }
-                m_input += whole * from;
-                m_inputLeft -= whole;
-                m_phase %= kOne;
-            }
-            if (m_phase != 0 && m_inputLeft >= 2)
-            {
-                const std::int64_t weight = m_phase;
-                for (unsigned c = 0; c < from; ++c)
-                    frame[c] = static_cast<std::int32_t>(
-                        (m_input[from + c] * weight + m_input[c] * (kOne - weight)) >> 16);
-            }
-            else
-            {
-                for (unsigned c = 0; c < from; ++c)
-                    frame[c] = m_input[c];
-            }
-            PutFrame(frame, from, to, m_output);
-            m_output += to;
-            --m_outputLeft;
-            m_phase += step;
-        }
-    }
-
+    if (m_sourceRate == kTargetRate)
+        Copy();
+    else
+        Resample();
     if (consumed)
         *consumed = inputBefore - m_inputLeft;
     if (produced)
         *produced = outputBefore - m_outputLeft;
+}
+
+void CPcmConverter::Copy()
+{
+    const std::size_t k = std::min(m_inputLeft, m_outputLeft);
+    PutStereo(m_input, k);
+    m_input += k * m_sourceChannels;
+    m_inputLeft -= k;
+}
+
+CResampler& CPcmConverter::Resampler()
+{
+    if (!m_resampler)
+        m_resampler = std::make_unique<CResampler>(m_sourceRate, kTargetRate, m_sourceChannels);
+    return *m_resampler;
+}
+
+void CPcmConverter::Resample()
+{
+    std::size_t consumed = 0;
+    if (m_sourceChannels == kTargetChannels)
+    {
+        const std::size_t made =
+            Resampler().Process(m_input, m_inputLeft, consumed, m_output, m_outputLeft);
+        m_output += made * kTargetChannels;
+        m_outputLeft -= made;
+    }
+    else
+    {
+        m_mono.resize(m_outputLeft);
+        const std::size_t made =
+            Resampler().Process(m_input, m_inputLeft, consumed, m_mono.data(), m_mono.size());
+        PutStereo(m_mono.data(), made);
+    }
+    m_input += consumed * m_sourceChannels;
+    m_inputLeft -= consumed;
+}
+
+std::size_t CPcmConverter::Flush()
+{
+    if (m_sourceRate == kTargetRate || !m_resampler)
+        return 0;
+    if (m_sourceChannels == kTargetChannels)
+    {
+        const std::size_t made = m_resampler->Flush(m_output, m_outputLeft);
+        m_output += made * kTargetChannels;
+        m_outputLeft -= made;
+        return made;
+    }
+    m_mono.resize(m_outputLeft);
+    const std::size_t made = m_resampler->Flush(m_mono.data(), m_mono.size());
+    PutStereo(m_mono.data(), made);
+    return made;
+}
+
+void CPcmConverter::PutStereo(const std::int16_t* frames, std::size_t count)
+{
+    if (m_sourceChannels == kTargetChannels)
+    {
+        std::memcpy(m_output, frames, count * kTargetChannels * sizeof *frames);
+    }
+    else
+    {
+        for (std::size_t i = 0; i < count; ++i)
+            m_output[2 * i] = m_output[2 * i + 1] = frames[i];
+    }
+    m_output += count * kTargetChannels;
+    m_outputLeft -= count;
 }
