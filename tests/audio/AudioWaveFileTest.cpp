@@ -59,7 +59,7 @@ TEST_F(WaveFile, PcmRoundTripKeepsTheLayoutAndEverySample)
     CAudioWaveFile file;
     file.SetPath(path);
     ASSERT_TRUE(file.IsValid()) << file.GetError();
-    EXPECT_EQ(file.GetLength(), 2100);
+    EXPECT_EQ(file.GetLength(), 2500);
     EXPECT_EQ(file.GetSampleRate(), 44100u);
     EXPECT_EQ(file.GetChannels(), 2);
     EXPECT_EQ(file.GetBitsPerSample(), 16);
@@ -171,20 +171,37 @@ TEST_F(WaveFile, OtherChunksBeforeTheDataAreSkipped)
     CAudioWaveFile file;
     file.SetPath(m_dir.File("list.wav"));
     ASSERT_TRUE(file.IsValid()) << file.GetError();
-    EXPECT_EQ(file.GetLength(), 600);
+    EXPECT_EQ(file.GetLength(), 1000);
     EXPECT_EQ(ReadAll(file), AsSamples(audio));
 }
 
-TEST_F(WaveFile, ShortDataGivesANegativeLength)
+// Length and position are exact to the millisecond, however the audio is
+// read: in odd-sized pieces, plain or compressed.
+TEST_F(WaveFile, LengthAndPositionAreExact)
 {
-    CWaveBuilder()
-        .Format(1, 2, 44100, 16, 4)
-        .Chunk("data", AsBytes(TestSignal(4410, 2)))
-        .WriteTo(m_dir.File("short.wav"));
-    CAudioWaveFile file;
-    file.SetPath(m_dir.File("short.wav"));
-    ASSERT_TRUE(file.IsValid());
-    EXPECT_EQ(file.GetLength(), -300);
+    for (const CWaveFormat& format :
+         {CWaveFormat::Pcm44100Stereo(), CWaveFormat::ImaAdpcm44100Stereo()})
+    {
+        const std::vector<std::int16_t> samples = TestSignal(44100 * 5 + 4410, 2);
+        CAudioWaveFile writer;
+        writer.CreateForWriting(m_dir.File("exact.wav"), format);
+        writer.WriteData(samples.data(), samples.size() * 2);
+        writer.CloseWriting();
+        CAudioWaveFile file;
+        file.SetPath(m_dir.File("exact.wav"));
+        ASSERT_TRUE(file.BeginDecoding()) << file.GetError();
+        // A compressed file's last block is filled up to its full length.
+        const bool compressed = format.SampleTag() != kWaveFormatPcm;
+        EXPECT_GE(file.GetLength(), 5100);
+        EXPECT_LE(file.GetLength(), compressed ? 5147 : 5100);
+        std::vector<std::uint8_t> piece(8191);
+        std::size_t bytes = 0;
+        for (std::int32_t got; (got = file.Read(1, piece.size(), piece.data(), piece.size())) > 0;)
+            bytes += static_cast<std::size_t>(got);
+        EXPECT_GE(bytes, samples.size() * 2);
+        EXPECT_EQ(file.GetPosition(), static_cast<std::int32_t>(bytes / 4 * 1000 / 44100));
+        file.EndDecoding();
+    }
 }
 
 TEST_F(WaveFile, ImaAdpcmRoundTripKeepsTheLayoutAndTheSound)

@@ -102,8 +102,7 @@ void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
 
 std::string WriteSilentWave(const std::string& path, int milliseconds)
 {
-    // The reported length leaves out 400 ms of the data.
-    const std::size_t bytes = static_cast<std::size_t>(milliseconds + 400) * 8;
+    const std::size_t bytes = static_cast<std::size_t>(milliseconds) * 8;
     CWaveBuilder()
         .Format(1, 1, 8000, 8, 1)
         .Chunk("data", std::vector<std::uint8_t>(bytes, 128))

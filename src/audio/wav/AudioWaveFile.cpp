@@ -126,12 +126,11 @@ bool CAudioWaveFile::ParseOpened()
     // compressed block still holds whole samples.
     if (!m_decoder || m_decoder->FramesPerUnit() == 1)
         m_dataSize -= m_dataSize % m_formatBlock.BlockAlign();
-    m_length = ClampToInt32(static_cast<std::int64_t>(std::uint64_t{riff.Available(data)} * 1000 /
-                                                      m_formatBlock.AverageBytesPerSecond()) -
-                            400);
+    m_length = ClampToInt32(
+        static_cast<std::int64_t>(FramesIn(m_dataSize) * 1000 / m_formatBlock.SamplesPerSecond()));
     ReadTags(riff, data);
 
-    m_position = 0;
+    m_framesDelivered = 0;
     m_dataRead = 0;
     return m_file.Seek(m_dataOffset) || Fail(m_file.ErrorText());
 }
@@ -177,7 +176,8 @@ bool CAudioWaveFile::BeginDecoding()
     // Always from the start, even when a previous pass left the file open.
     if (!m_file.Seek(m_dataOffset))
         return Fail(m_file.ErrorText());
-    m_position = 0;
+    m_framesDelivered = 0;
+    m_frameBytesHeld = 0;
     m_dataRead = 0;
     m_decodedBytes = m_delivered = 0;
     const std::size_t unit = m_formatBlock.BlockAlign();
@@ -208,7 +208,32 @@ std::int32_t CAudioWaveFile::Read(std::size_t size, std::size_t count, void* buf
         return -1;
     const std::size_t wanted = WantedBytes(size, count, capacity);
     auto* out = static_cast<std::uint8_t*>(buffer);
-    return m_decoder ? ReadDecoded(wanted, out) : ReadStored(wanted, out);
+    const std::int32_t got = m_decoder ? ReadDecoded(wanted, out) : ReadStored(wanted, out);
+    if (got > 0)
+    {
+        // Positions count whole frames delivered, to the sample.
+        const std::size_t frameBytes = 2u * GetChannels();
+        m_frameBytesHeld += static_cast<std::size_t>(got);
+        m_framesDelivered += m_frameBytesHeld / frameBytes;
+        m_frameBytesHeld %= frameBytes;
+    }
+    return got;
+}
+
+std::int32_t CAudioWaveFile::GetPosition() const
+{
+    const std::uint32_t rate = m_formatBlock.SamplesPerSecond();
+    return rate == 0 ? 0 : ClampToInt32(static_cast<std::int64_t>(m_framesDelivered * 1000 / rate));
+}
+
+std::uint64_t CAudioWaveFile::FramesIn(std::uint64_t bytes) const
+{
+    const std::uint64_t unit = m_formatBlock.BlockAlign();
+    if (!m_decoder)
+        return bytes / unit;
+    const std::uint64_t shortUnit = bytes % unit;
+    return bytes / unit * m_decoder->FramesPerUnit() +
+           (shortUnit > 0 ? m_decoder->FramesInShortUnit(static_cast<std::size_t>(shortUnit)) : 0);
 }
 
 std::int32_t CAudioWaveFile::ReadStored(std::size_t wanted, std::uint8_t* out)
@@ -218,7 +243,6 @@ std::int32_t CAudioWaveFile::ReadStored(std::size_t wanted, std::uint8_t* out)
     if (got < 0)
         return -1;
     m_dataRead += static_cast<std::uint64_t>(got);
-    AddSourceTime(static_cast<std::uint64_t>(got));
     return static_cast<std::int32_t>(got);
 }
 
@@ -257,18 +281,11 @@ bool CAudioWaveFile::RefillDecoded()
     if (got <= 0)
         return false;
     m_dataRead += static_cast<std::uint64_t>(got);
-    AddSourceTime(static_cast<std::uint64_t>(got));
     const std::size_t samples =
         m_decoder->Decode(m_source.data(), static_cast<std::size_t>(got), m_decoded.data());
     m_decodedBytes = samples * sizeof(std::int16_t);
     m_delivered = 0;
     return true;
-}
-
-void CAudioWaveFile::AddSourceTime(std::uint64_t bytes)
-{
-    m_position += ClampToInt32(
-        static_cast<std::int64_t>(bytes * 1000 / m_formatBlock.AverageBytesPerSecond()));
 }
 
 std::uint64_t CAudioWaveFile::DataLeft() const
@@ -287,7 +304,8 @@ void CAudioWaveFile::Seek(std::int32_t milliseconds)
     if (!m_file.Seek(m_dataOffset + offset))
         return;
     m_dataRead = offset;
-    m_position = ClampToInt32(static_cast<std::int64_t>(offset * 1000 / perSecond));
+    m_framesDelivered = FramesIn(offset);
+    m_frameBytesHeld = 0;
     m_decodedBytes = m_delivered = 0;
 }
 

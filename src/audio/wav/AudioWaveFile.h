@@ -25,7 +25,7 @@ public:
     // Channels of the delivered PCM: files of more than two are mixed down.
     std::uint16_t GetChannels() const override;
     std::int32_t GetLength() const override { return m_length; }
-    std::int32_t GetPosition() const override { return m_position; }
+    std::int32_t GetPosition() const override;
     std::int32_t Read(std::size_t size, std::size_t count, void* buffer,
                       std::size_t capacity) override;
     void EndDecoding() override;
@@ -53,7 +53,8 @@ private:
     std::int32_t ReadStored(std::size_t wanted, std::uint8_t* out);
     std::int32_t ReadDecoded(std::size_t wanted, std::uint8_t* out);
     bool RefillDecoded();
-    void AddSourceTime(std::uint64_t bytes);
+    // Sample frames in the first `bytes` of the data.
+    std::uint64_t FramesIn(std::uint64_t bytes) const;
     std::uint64_t DataLeft() const;
     void EncodeHeldFrames(bool final);
 
@@ -63,7 +64,8 @@ private:
     std::uint64_t m_dataSize = 0; // what the file really holds, whole units only
     std::uint64_t m_dataRead = 0; // data bytes consumed by decoding
     std::int32_t m_length = 0;
-    std::int32_t m_position = 0;
+    std::uint64_t m_framesDelivered = 0; // since the start of the audio
+    std::size_t m_frameBytesHeld = 0;    // of a frame split between two reads
     std::size_t m_readBlock = 4;
 
     // Decoding of stored formats other than plain 16-bit PCM.

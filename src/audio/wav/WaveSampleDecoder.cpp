@@ -161,6 +161,10 @@ public:
     }
 
     std::size_t FramesPerUnit() const override { return m_decoder.SamplesPerBlock(); }
+    std::size_t FramesInShortUnit(std::size_t bytes) const override
+    {
+        return ImaAdpcmSamplesPerBlock(m_channels, bytes);
+    }
 
     std::size_t Decode(const std::uint8_t* data, std::size_t size, std::int16_t* out) override
     {

@@ -17,6 +17,8 @@ public:
 
     // Sample frames one unit yields at most.
     virtual std::size_t FramesPerUnit() const = 0;
+    // Sample frames a short last unit of `bytes` yields.
+    virtual std::size_t FramesInShortUnit(std::size_t) const { return 0; }
     // Decodes `size` bytes, whole units except perhaps a short last one, into
     // `out`, which has room for FramesPerUnit() frames of each unit of the
     // file's own channel count. Returns the 16-bit samples written.
