@@ -8,6 +8,7 @@
 #include "tracks/Strings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -136,8 +137,11 @@ int CWaveNormalizer::Run()
         throw CFileException(CFileException::kGeneric, DecodeError(audio), path);
     scanner.Scan();
     m_gain = scanner.ComputeGain();
+    m_peak = scanner.GetPeak();
     if (m_sink->IsCancelled())
         return 1;
+    if (LeftAsIs())
+        return 0;
 
     m_total = m_source->GetLengthInSectors();
     BuildGainTable(m_gain, m_table);
@@ -217,10 +221,16 @@ std::string TemporaryPathFor(const std::filesystem::path& output, const std::str
             return Utf8FromPath(candidate);
     }
 }
+
+std::string QuietNote(std::int32_t peak)
+{
+    const long dbfs = std::lround(20 * std::log10(peak / 32768.0));
+    return "too quiet to normalise (peak " + std::to_string(dbfs) + " dBFS)";
+}
 } // namespace
 
 bool NormalizeWaveFile(const std::string& output, const std::string& folder, bool compressed,
-                       IRunHost& host)
+                       IRunHost& host, std::string* note)
 {
     namespace fs = std::filesystem;
     const fs::path outputPath = PathFromUtf8(output);
@@ -257,7 +267,15 @@ bool NormalizeWaveFile(const std::string& output, const std::string& folder, boo
                 audio && !audio->GetError().empty() ? audio->GetError() : "not a WAV file", output);
         }
         normalizer->Init(source, *target, compressed ? 1 : 0, host);
-        if (normalizer->Run() == 0)
+        const int cancelled = normalizer->Run();
+        if (cancelled == 0 && normalizer->LeftAsIs())
+        {
+            normalizer->Abandon();
+            replaced = true;
+            if (note && normalizer->Peak() > 0)
+                *note = QuietNote(normalizer->Peak());
+        }
+        else if (cancelled == 0)
         {
             normalizer->Finish();
             // One step: the output is either the old file or the new one.

@@ -20,8 +20,10 @@ class IRunHost;
 // error (told to `host`), and then the output is left complete and
 // unscaled and the temporary file is removed. `compressed` writes the copy
 // as IMA ADPCM, else as 16-bit PCM. Shows "Normalizing" in the caption.
+// A file too quiet for the largest gain (or silent) is left as it is and
+// counts as done; `note`, when given, then says why for a quiet one.
 bool NormalizeWaveFile(const std::string& output, const std::string& folder, bool compressed,
-                       IRunHost& host);
+                       IRunHost& host, std::string* note = nullptr);
 
 // The first pass: reads a track to its end for its loudest sample and
 // derives the gain that brings that sample to 95 % of full scale.
@@ -36,6 +38,7 @@ public:
     int Scan();
     // Ends decoding and settles the gain from the peak.
     std::int32_t ComputeGain();
+    std::int32_t GetPeak() const { return m_peak; }
 
     // The gain in percent for a peak magnitude (0 to 32768): 0 for silence,
     // 3112960 / peak below 95 % of full scale, else 100. Up to 3112960 for
@@ -61,6 +64,9 @@ class CWaveNormalizer
 public:
     // One entry per sample value, -32768 first.
     using GainTable = std::array<std::int16_t, 65536>;
+    // +40 dB: a larger gain would turn dither, hiss or a click in silence
+    // into loud noise.
+    static constexpr std::int32_t kMaxGain = 10000;
 
     // Stores source, target and sink, reports 0 % and chooses the copy's
     // format: 1 IMA ADPCM, 0 PCM (both 44100 Hz stereo); anything else
@@ -80,6 +86,11 @@ public:
     void Abandon();
     // Whether Run got as far as creating the copy.
     bool TargetCreated() const { return m_targetCreated; }
+    // Whether Run found the file silent or too quiet for kMaxGain and so
+    // made no copy; Finish is then not needed.
+    bool LeftAsIs() const { return m_gain == 0 || m_gain > kMaxGain; }
+    // The loudest sample magnitude the first pass found.
+    std::int32_t Peak() const { return m_peak; }
 
     // gain * s / 100 for each sample value s, cut toward zero and held to
     // the 16-bit range.
@@ -92,6 +103,7 @@ private:
     GainTable m_table{};
     std::int32_t m_total = 0;
     std::int32_t m_gain = 100;
+    std::int32_t m_peak = 0;
     CWaveFormat m_format;
     bool m_targetCreated = false;
 };
