@@ -8,7 +8,10 @@
 #include "tracks/IRunHost.h"
 #include "tracks/OrderedWork.h"
 #include "tracks/Strings.h"
+#include "tracks/TrackInfo.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -18,6 +21,9 @@ namespace fs = std::filesystem;
 namespace
 {
 const std::string kIndent = "        ===> ";
+const char* const kReplacesSource = "not converted: the output would replace a source file";
+const char* const kEarlierOutput =
+    "not converted: an earlier file of this run has that output name";
 
 std::string WithoutTrailingSeparator(std::string folder)
 {
@@ -62,6 +68,23 @@ bool IsSameFolder(const fs::path& a, const fs::path& b)
 {
     std::error_code error;
     return fs::equivalent(a, b, error);
+}
+
+// "m:ss.t", to the tenth of a second.
+std::string TimeWithTenths(std::int64_t milliseconds)
+{
+    const std::int64_t tenths = std::max<std::int64_t>(milliseconds, 0) / 100;
+    return PlayingTimeText(tenths * 100) + "." + std::to_string(tenths % 10);
+}
+
+// Said when a damaged source held more or less audio than it claimed.
+std::string RecoveryNote(const CConversionPipeline& pipeline)
+{
+    constexpr std::int64_t kNoticeableMs = 1000;
+    if (std::abs(pipeline.DecodedMs() - pipeline.DeclaredMs()) <= kNoticeableMs)
+        return {};
+    return "recovered " + TimeWithTenths(pipeline.DecodedMs()) + " of " +
+           PlayingTimeText(pipeline.DeclaredMs()) + " declared";
 }
 } // namespace
 
@@ -160,57 +183,66 @@ void CConversionRun::Run(IRunHost& host, unsigned jobs)
 {
     // No output may replace a source of this run, nor one written earlier
     // in it: either would destroy a file the user still has only once.
-    std::set<std::string> sources, written;
+    std::set<std::string> sources;
     for (const TrackInfo* track : m_pTracks)
         sources.insert(Identity(track->path));
-    TrackRefs planned; // files to convert side by side, in list order
-    for (TrackInfo* track : m_pTracks)
+    if (jobs > 1)
     {
-        if (!IsWanted(track->path))
-            continue;
-        host.SetCurrentFile(track->path);
-        const std::string output = OutputPath(m_settings.trackDir, track->path, m_target);
-        const std::string outputIdentity = Identity(output);
-        const char* refusal =
-            sources.count(outputIdentity) != 0
-                ? "not converted: the output would replace a source file"
-            : written.count(outputIdentity) != 0
-                ? "not converted: an earlier file of this run has that output name"
-                : nullptr;
-        if (refusal)
-        {
-            track->convertStatus = kConvertFailed;
-            AddLines(host, track->path, kIndent + refusal, kLineRed);
-            host.ReportFailure(track->path, refusal);
-            continue;
-        }
-        std::error_code error;
-        if (fs::exists(PathFromUtf8(output), error) &&
-            host.Ask(strings::Fill(strings::kOverwriteQuestion, output)) != HostAnswer::Yes)
-            continue;
-        if (host.IsCancelled())
-        {
-            host.AddResultLine(strings::kAborted,
-                               m_target == ConversionTarget::Wav ? kLineRed : kLineBlack);
-            break;
-        }
-        if (jobs > 1)
-        {
-            // Side by side the name is taken as soon as the file is planned.
-            planned.push_back(track);
-            written.insert(outputIdentity);
-            continue;
-        }
-        const bool goOn = ConvertAny(*track, host);
-        if (track->convertStatus > kConvertFailed)
-            written.insert(outputIdentity);
-        if (!goOn)
-            break;
+        RunSideBySide(host, jobs, sources);
     }
-    if (!planned.empty())
-        RunSideBySide(planned, host, jobs);
+    else
+    {
+        std::set<std::string> written;
+        for (TrackInfo* track : m_pTracks)
+        {
+            if (!IsWanted(track->path))
+                continue;
+            host.SetCurrentFile(track->path);
+            const std::string identity =
+                Identity(OutputPath(m_settings.trackDir, track->path, m_target));
+            if (sources.count(identity) != 0)
+                Refuse(*track, host, kReplacesSource);
+            else if (!ConvertInTurn(*track, identity, host, written))
+                break;
+        }
+    }
     host.SetCurrentFile("");
     host.SetProgress(0);
+}
+
+// The steps of one file after the checks against the sources: its output
+// name must still be free, an existing file may be replaced only when the
+// user says so, and a cancel ends the run before it starts.
+bool CConversionRun::ConvertInTurn(TrackInfo& track, const std::string& identity, IRunHost& host,
+                                   std::set<std::string>& written) const
+{
+    if (written.count(identity) != 0)
+    {
+        Refuse(track, host, kEarlierOutput);
+        return true;
+    }
+    const std::string output = OutputPath(m_settings.trackDir, track.path, m_target);
+    std::error_code error;
+    if (fs::exists(PathFromUtf8(output), error) &&
+        host.Ask(strings::Fill(strings::kOverwriteQuestion, output)) != HostAnswer::Yes)
+        return true;
+    if (host.IsCancelled())
+    {
+        host.AddResultLine(strings::kAborted,
+                           m_target == ConversionTarget::Wav ? kLineRed : kLineBlack);
+        return false;
+    }
+    const bool goOn = ConvertAny(track, host);
+    if (track.convertStatus > kConvertFailed)
+        written.insert(identity);
+    return goOn;
+}
+
+void CConversionRun::Refuse(TrackInfo& track, IRunHost& host, const char* reason) const
+{
+    track.convertStatus = kConvertFailed;
+    AddLines(host, track.path, kIndent + reason, kLineRed);
+    host.ReportFailure(track.path, reason);
 }
 
 bool CConversionRun::ConvertAny(TrackInfo& track, IRunHost& host) const
@@ -286,29 +318,80 @@ private:
 };
 } // namespace
 
-// Converts `tracks` with `jobs` threads. Each file reports to a buffer of its
-// own; the buffers reach `host` in list order as the files finish. After a
-// file that ends the run no further file is started.
-void CConversionRun::RunSideBySide(const TrackRefs& tracks, IRunHost& host, unsigned jobs) const
+// Converts the wanted tracks with `jobs` threads. Each file reports to a
+// buffer of its own; the buffers reach `host` in list order as the files
+// finish, so that lines, output names and refusals come out exactly as one
+// job would give them. A file whose output name an earlier file of the run
+// also has waits for that file's turn: whether the name is still free
+// depends on how the earlier file ended. After a file that ends the run no
+// further file is started.
+void CConversionRun::RunSideBySide(IRunHost& host, unsigned jobs,
+                                   const std::set<std::string>& sources) const
 {
-    struct Slot
+    struct Planned
     {
+        TrackInfo* track;
+        std::string identity;
+        bool replacesSource = false;
+        bool inTurn = false; // converted when shown, after the files before it
         std::unique_ptr<CBufferedHost> host;
         bool goOn = true;
     };
-    std::vector<Slot> slots(tracks.size());
+    std::vector<Planned> planned;
+    std::set<std::string> named;
+    for (TrackInfo* track : m_pTracks)
+    {
+        if (!IsWanted(track->path))
+            continue;
+        host.SetCurrentFile(track->path);
+        const std::string output = OutputPath(m_settings.trackDir, track->path, m_target);
+        std::string identity = Identity(output);
+        if (sources.count(identity) != 0)
+        {
+            planned.push_back({track, std::move(identity), true, false, nullptr});
+            continue;
+        }
+        const bool inTurn = named.count(identity) != 0;
+        std::error_code error;
+        if (!inTurn && fs::exists(PathFromUtf8(output), error) &&
+            host.Ask(strings::Fill(strings::kOverwriteQuestion, output)) != HostAnswer::Yes)
+            continue;
+        if (host.IsCancelled())
+        {
+            host.AddResultLine(strings::kAborted,
+                               m_target == ConversionTarget::Wav ? kLineRed : kLineBlack);
+            break;
+        }
+        named.insert(identity);
+        planned.push_back({track, std::move(identity), false, inTurn, nullptr});
+    }
+
+    std::set<std::string> written;
     RunInOrder(
-        tracks.size(), jobs,
+        planned.size(), jobs,
         [&](std::size_t index)
         {
-            slots[index].host = std::make_unique<CBufferedHost>(host);
-            slots[index].goOn = ConvertAny(*tracks[index], *slots[index].host);
+            Planned& file = planned[index];
+            if (file.replacesSource || file.inTurn)
+                return;
+            file.host = std::make_unique<CBufferedHost>(host);
+            file.goOn = ConvertAny(*file.track, *file.host);
         },
         [&](std::size_t index)
         {
-            host.SetCurrentFile(tracks[index]->path);
-            slots[index].host->PlayBack(host);
-            return slots[index].goOn;
+            Planned& file = planned[index];
+            host.SetCurrentFile(file.track->path);
+            if (file.replacesSource)
+            {
+                Refuse(*file.track, host, kReplacesSource);
+                return true;
+            }
+            if (file.inTurn)
+                return ConvertInTurn(*file.track, file.identity, host, written);
+            file.host->PlayBack(host);
+            if (file.track->convertStatus > kConvertFailed)
+                written.insert(file.identity);
+            return file.goOn;
         });
 }
 
@@ -326,6 +409,7 @@ bool CConversionRun::ConvertTrack(TrackInfo& track, IRunHost& host) const
         track.convertStatus = ConvertedStatus(track.path);
         track.checkStatus = kCheckSound;
         host.AddResultLine(strings::Fill(strings::kFileOk, ""), kLineBlack);
+        AddNotes(host, step, kLineBlack);
         return true;
     case Outcome::Failed:
         track.convertStatus = kConvertFailed;
@@ -388,10 +472,13 @@ CConversionRun::Step CConversionRun::RunPipeline(CConversionPipeline& pipeline,
         if (pipeline.Convert(host))
         {
             pipeline.Abandon();
-            return {Outcome::Cancelled, {}};
+            return {Outcome::Cancelled, {}, {}};
         }
         pipeline.Close();
-        return {Outcome::Converted, {}};
+        Step done{Outcome::Converted, {}, {}};
+        if (std::string note = RecoveryNote(pipeline); !note.empty())
+            done.notes.push_back(std::move(note));
+        return done;
     }
     catch (const CFileException& error)
     {
@@ -400,12 +487,13 @@ CConversionRun::Step CConversionRun::RunPipeline(CConversionPipeline& pipeline,
         const bool aboutSource = error.Path() == source;
         return {Outcome::Failed,
                 "cannot convert: " + (aboutSource ? error.Path() : pipeline.OutputPath()) + ": " +
-                    error.Reason()};
+                    error.Reason(),
+                {}};
     }
     catch (const std::exception& error)
     {
         pipeline.Abandon();
-        return {Outcome::Failed, "cannot convert: " + source + ": " + error.what()};
+        return {Outcome::Failed, "cannot convert: " + source + ": " + error.what(), {}};
     }
 }
 
@@ -440,6 +528,7 @@ bool CConversionRun::ConvertTrackToWave(TrackInfo& track, IRunHost& host) const
         if (!isMp3)
             track.checkStatus = kCheckSound;
         AddLines(host, track.path, verdict, colour);
+        AddNotes(host, step, colour);
         return true;
     case Outcome::Failed:
         AddLines(host, track.path, kIndent + step.failure, kLineRed);
@@ -460,7 +549,7 @@ CConversionRun::Step CConversionRun::ConvertToWave(TrackInfo& track, IRunHost& h
     host.SetCaption(strings::kConverting);
     const std::string output = OutputPath(m_settings.trackDir, track.path, m_target);
     CConvertToWAV pipeline;
-    const Step step = RunPipeline(
+    Step step = RunPipeline(
         pipeline, [&] { pipeline.Open(track.path, output, m_settings.compressedWav ? 1 : 0); },
         host, track.path);
     host.SetCaption("");
@@ -475,16 +564,19 @@ CConversionRun::Step CConversionRun::ConvertToWave(TrackInfo& track, IRunHost& h
     if (host.IsCancelled())
     {
         host.AddResultLine(strings::kAborted, kLineRed);
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     }
-    if (m_settings.normalize &&
-        !NormalizeWaveFile(output, Utf8FromPath(FolderOf(output)), m_settings.compressedWav, host))
+    std::string quiet;
+    if (m_settings.normalize && !NormalizeWaveFile(output, Utf8FromPath(FolderOf(output)),
+                                                   m_settings.compressedWav, host, &quiet))
     {
         AddLines(host, track.path, kIndent + "converted, but not normalised", kLineRed);
         host.ReportFailure(track.path, "converted, but not normalised");
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     }
-    return {Outcome::Converted, {}};
+    if (!quiet.empty())
+        step.notes.push_back(std::move(quiet));
+    return step;
 }
 
 std::int32_t CConversionRun::ConvertedStatus(const std::string& path) const
@@ -504,4 +596,10 @@ void CConversionRun::AddLines(IRunHost& host, const std::string& path, const std
 {
     host.AddResultLine(path, colour);
     host.AddResultLine(verdict, colour);
+}
+
+void CConversionRun::AddNotes(IRunHost& host, const Step& step, std::uint32_t colour) const
+{
+    for (const std::string& note : step.notes)
+        host.AddResultLine(kIndent + note, colour);
 }

@@ -4,7 +4,9 @@
 #include "tracks/Document.h"
 
 #include <functional>
+#include <set>
 #include <string>
+#include <vector>
 
 class IRunHost;
 class CConversionPipeline;
@@ -73,11 +75,13 @@ private:
         Stopped,   // the run ends, the output stays
     };
 
-    // What became of one file, and why when it failed.
+    // What became of one file, why when it failed, and what the user
+    // should know of a converted one (shown after its verdict).
     struct Step
     {
         Outcome outcome;
         std::string failure;
+        std::vector<std::string> notes;
     };
 
     bool HasEnoughDiskSpace(const TrackInfo& track) const;
@@ -90,10 +94,14 @@ private:
     Step ConvertToWave(TrackInfo& track, IRunHost& host) const;
     Step RunPipeline(CConversionPipeline& pipeline, const std::function<void()>& open,
                      IRunHost& host, const std::string& source) const;
-    void RunSideBySide(const TrackRefs& tracks, IRunHost& host, unsigned jobs) const;
+    void RunSideBySide(IRunHost& host, unsigned jobs, const std::set<std::string>& sources) const;
+    bool ConvertInTurn(TrackInfo& track, const std::string& identity, IRunHost& host,
+                       std::set<std::string>& written) const;
+    void Refuse(TrackInfo& track, IRunHost& host, const char* reason) const;
     std::int32_t ConvertedStatus(const std::string& path) const;
     void AddLines(IRunHost& host, const std::string& path, const std::string& verdict,
                   std::uint32_t colour) const;
+    void AddNotes(IRunHost& host, const Step& step, std::uint32_t colour) const;
 
     ConversionTarget m_target;
     TrackRefs m_pTracks;

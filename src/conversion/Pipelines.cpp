@@ -7,6 +7,7 @@
 #include "io/Text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
@@ -15,8 +16,6 @@ namespace
 {
 constexpr std::size_t kConvertedFrames = 655360 / 4;
 constexpr std::size_t kMaxTagBytes = 255;
-// Encoder delay and padding make an output a little longer than its source.
-constexpr std::int64_t kDurationToleranceMs = 100;
 
 std::unique_ptr<CAudioFile> SourceFor(const std::string& path)
 {
@@ -33,13 +32,6 @@ std::string CutTag(const std::string& text)
     return CutUtf8(text, kMaxTagBytes);
 }
 } // namespace
-
-std::int64_t ExactDurationMs(const CAudioFile& file)
-{
-    // A WAV file's length leaves out 400 ms of its data.
-    const std::int64_t length = file.GetLength();
-    return file.GetFormat() == kAudioFormatWave ? length + 400 : length;
-}
 
 int Mp3BitrateForIndex(int index)
 {
@@ -61,7 +53,9 @@ void CConversionPipeline::BeginReading(std::unique_ptr<CAudioFile> reader,
         throw CFileException(
             CFileException::kGeneric,
             m_reader->GetError().empty() ? "cannot read the audio" : m_reader->GetError(), source);
-    m_expectedMs = ExactDurationMs(*m_reader);
+    m_sourcePath = source;
+    m_declaredMs = m_reader->GetLength();
+    m_decodedSeconds = 0;
     const std::uint32_t rate = m_reader->GetSampleRate();
     if (rate < CPcmConverter::kLowestRate || rate > CPcmConverter::kHighestRate)
         throw CFileException(
@@ -69,8 +63,16 @@ void CConversionPipeline::BeginReading(std::unique_ptr<CAudioFile> reader,
             "a sampling rate of " + std::to_string(rate) + " Hz cannot be converted", source);
 }
 
+std::int64_t CConversionPipeline::DecodedMs() const
+{
+    return std::llround(m_decodedSeconds * 1000);
+}
+
 void CConversionPipeline::Close()
 {
+    // An empty output would pass for a converted file.
+    if (m_decodedSeconds == 0)
+        throw CFileException(CFileException::kGeneric, "no audio in the file", m_sourcePath);
     FinishWriter();
     m_reader->EndDecoding();
     ReleaseWriter();
@@ -84,13 +86,12 @@ void CConversionPipeline::Close()
     }
 }
 
-// The finished output is read back before it takes its name: one that does
-// not last as long as its source (a source that stopped early, a writer
-// that lost data) is a failure, never a converted file.
+// The finished output is read back before it takes its name and must last
+// as long as the audio that was really decoded, whatever the source's
+// header claimed: a writer that lost data is a failure, never a converted
+// file, while a damaged source yields what it holds.
 void CConversionPipeline::VerifyOutput()
 {
-    if (m_expectedMs <= 0)
-        return;
     std::unique_ptr<CAudioFile> written = CreateAudioFileFor(m_outputPath);
     if (!written)
         return;
@@ -99,12 +100,13 @@ void CConversionPipeline::VerifyOutput()
         throw CFileException(CFileException::kGeneric,
                              "the output cannot be read back: " + written->GetError(),
                              m_outputPath);
-    const std::int64_t actual = ExactDurationMs(*written);
+    const std::int64_t actual = written->GetLength();
     written->EndDecoding();
-    if (std::abs(actual - m_expectedMs) > kDurationToleranceMs)
+    const std::int64_t expected = DecodedMs();
+    if (std::abs(actual - expected) > LengthSlackMs())
         throw CFileException(CFileException::kGeneric,
-                             "the output lasts " + std::to_string(actual) + " ms, the source " +
-                                 std::to_string(m_expectedMs) + " ms",
+                             "the output lasts " + std::to_string(actual) +
+                                 " ms, the decoded source " + std::to_string(expected) + " ms",
                              m_outputPath);
 }
 
@@ -125,18 +127,36 @@ bool CConversionPipeline::Convert(IProgressSink& sink)
     {
         const std::int32_t got = m_reader->Read(2048, 16, m_input.data(), m_input.size());
         const std::size_t bytes = got > 0 ? static_cast<std::size_t>(got) : 0;
+        CountDecoded(bytes);
+        const bool last = IsLastBlock(bytes);
         if (m_reader->GetSampleRate() == CPcmConverter::kTargetRate &&
             m_reader->GetChannels() == CPcmConverter::kTargetChannels)
+        {
             Write(m_input.data(), bytes);
+        }
         else
+        {
             WriteConverted(bytes);
+            if (last)
+                FlushConverter();
+            if (bytes == 0)
+                Write(m_input.data(), 0); // the writer's end of stream
+        }
         if (total > 0)
             sink.SetProgress(static_cast<int>(
                 std::clamp<std::int64_t>(m_reader->GetPosition() * 100 / total, 0, 100)));
-        if (IsLastBlock(bytes) || sink.IsCancelled())
+        if (last || sink.IsCancelled())
             break;
     }
     return sink.IsCancelled();
+}
+
+void CConversionPipeline::CountDecoded(std::size_t bytes)
+{
+    const std::uint32_t rate = m_reader->GetSampleRate();
+    const std::size_t frameBytes = 2u * (m_reader->GetChannels() == 1 ? 1u : 2u);
+    if (rate > 0)
+        m_decodedSeconds += static_cast<double>(bytes / frameBytes) / rate;
 }
 
 // Converts one block in as many steps as the output buffer needs, so that
@@ -149,17 +169,29 @@ void CConversionPipeline::WriteConverted(std::size_t bytes)
     m_converted.resize(kConvertedFrames * 2);
     m_converter.SetInput(reinterpret_cast<const std::int16_t*>(m_input.data()),
                          bytes / (2 * channels));
-    do
+    while (m_converter.InputLeft() > 0)
     {
         m_converter.SetOutput(m_converted.data(), kConvertedFrames);
-        std::size_t produced = 0;
-        m_converter.Convert(nullptr, &produced);
+        std::size_t consumed = 0, produced = 0;
+        m_converter.Convert(&consumed, &produced);
+        if (produced > 0)
+            Write(reinterpret_cast<const std::uint8_t*>(m_converted.data()), produced * 4);
+        else if (consumed == 0)
+            break;
+    }
+}
+
+// The resampler holds the last few milliseconds until it knows the end.
+void CConversionPipeline::FlushConverter()
+{
+    for (;;)
+    {
+        m_converter.SetOutput(m_converted.data(), kConvertedFrames);
+        const std::size_t produced = m_converter.Flush();
         if (produced == 0)
             break;
         Write(reinterpret_cast<const std::uint8_t*>(m_converted.data()), produced * 4);
-    } while (m_converter.InputLeft() > 0);
-    if (bytes == 0)
-        Write(m_input.data(), 0); // the writer's end of stream
+    }
 }
 
 void CConversionPipeline::Abandon()
@@ -229,6 +261,7 @@ void CConvertToOGG::Write(const std::uint8_t* pcm, std::size_t bytes)
 void CConvertToWAV::Open(const std::string& source, const std::string& output, int format)
 {
     BeginReading(SourceFor(source), source);
+    m_compressed = format == 1;
     m_writer = std::make_unique<CAudioWaveFile>();
     // An empty text leaves the writer's own, so only real texts are copied.
     if (!m_reader->GetArtist().empty())

@@ -31,6 +31,10 @@ public:
     void Abandon();
     // The path written to: the output's name made valid.
     const std::string& OutputPath() const { return m_outputPath; }
+    // How long the source said it lasts, and how long the audio really
+    // decoded from it lasts, in milliseconds.
+    std::int64_t DeclaredMs() const { return m_declaredMs; }
+    std::int64_t DecodedMs() const;
 
 protected:
     explicit CConversionPipeline(std::size_t inputBytes) : m_input(inputBytes) {}
@@ -46,16 +50,26 @@ protected:
     // Sets the output path and reserves the temporary file the writer
     // fills; returns its path. Raises CFileException.
     std::string ReserveOutput(const std::string& output);
-    void VerifyOutput();
+    // How far the output's length may stray from the decoded source's.
+    virtual std::int64_t LengthSlackMs() const { return kExactLengthSlackMs; }
+
+    // Milliseconds lost to rounding when a length is counted in whole ones.
+    static constexpr std::int64_t kExactLengthSlackMs = 2;
 
     std::unique_ptr<CAudioFile> m_reader;
     std::vector<std::uint8_t> m_input;
     std::string m_outputPath;
-    std::int64_t m_expectedMs = 0; // how long the source lasts
 
 private:
-    CTemporaryFile m_temporary;
+    void CountDecoded(std::size_t bytes);
     void WriteConverted(std::size_t bytes);
+    void FlushConverter();
+    void VerifyOutput();
+
+    CTemporaryFile m_temporary;
+    std::string m_sourcePath;
+    std::int64_t m_declaredMs = 0;
+    double m_decodedSeconds = 0; // of the audio really taken from the source
 
     CPcmConverter m_converter;
     std::vector<std::int16_t> m_converted;
@@ -76,8 +90,12 @@ protected:
     bool IsLastBlock(std::size_t bytes) const override { return bytes < m_input.size(); }
     void FinishWriter() override { m_writer->EndEncoding(); }
     void ReleaseWriter() override { m_writer.reset(); }
+    std::int64_t LengthSlackMs() const override { return kMp3LengthSlackMs; }
 
     std::unique_ptr<CAudioMpegFile> m_writer;
+
+private:
+    static constexpr std::int64_t kMp3LengthSlackMs = 100;
 };
 
 class CConvertMP3ToMP3 final : public CConvertToMP3
@@ -117,8 +135,15 @@ private:
     // Closing the data, then the tags after it.
     void FinishWriter() override;
     void ReleaseWriter() override { m_writer.reset(); }
+    // A compressed file's last block is filled up to its full length.
+    std::int64_t LengthSlackMs() const override
+    {
+        return m_compressed ? kCompressedSlackMs : kExactLengthSlackMs;
+    }
 
+    static constexpr std::int64_t kCompressedSlackMs = 2041 * 1000 / 44100 + kExactLengthSlackMs;
     std::unique_ptr<CAudioWaveFile> m_writer;
+    bool m_compressed = false;
 };
 
 // The MP3 bit rates in kbit/s by index; the settings offer the first seven.
@@ -129,6 +154,3 @@ inline constexpr int kMp3BitratesOffered = 7;
 // quality index (5 normal, 9 low, 2 high); out-of-range indexes take the defaults.
 int Mp3BitrateForIndex(int index);
 int Mp3QualityForIndex(int index);
-
-// How long a file's audio lasts, in milliseconds, by what its header says.
-std::int64_t ExactDurationMs(const CAudioFile& file);

@@ -91,6 +91,14 @@ TEST_F(ConvertCommand, SeveralJobsGiveTheSameResultsInTheSameOrder)
         sources.push_back(WriteTestWave(m_dir.File("s" + std::to_string(i) + ".wav"), 0.2));
     std::ofstream(m_dir.File("broken.wav")) << "not audio";
     sources.insert(sources.begin() + 2, m_dir.File("broken.wav"));
+    // Names that clash: a later file gets the name only when the earlier
+    // one failed, whichever finishes first.
+    fs::create_directories(m_dir.Path() / "a");
+    fs::create_directories(m_dir.Path() / "b");
+    std::ofstream(m_dir.File("a/x.wav")) << "not audio";
+    sources.push_back(m_dir.File("a/x.wav"));
+    sources.push_back(WriteTestWave(m_dir.File("b/x.wav"), 0.2));
+    sources.push_back(WriteTestWave(m_dir.File("b/s0.wav"), 0.3));
 
     std::vector<std::string> args = {"convert", "--to", "ogg", "--yes", "--jobs", "1"};
     args.insert(args.end(), sources.begin(), sources.end());
@@ -101,6 +109,9 @@ TEST_F(ConvertCommand, SeveralJobsGiveTheSameResultsInTheSameOrder)
     EXPECT_EQ(m_out.str(), one);
     for (int i = 0; i < 5; ++i)
         EXPECT_TRUE(fs::exists(Out("s" + std::to_string(i) + ".ogg"))) << i;
+    EXPECT_TRUE(fs::exists(Out("x.ogg")));
+    EXPECT_NE(one.find("an earlier file of this run has that output name"), std::string::npos)
+        << one;
 }
 
 TEST_F(ConvertCommand, AnInterruptLeavesNoOutputAndFails)

@@ -1,5 +1,6 @@
 #include "conversion/ConversionRun.h"
 
+#include "audio/AudioFileFactory.h"
 #include "audio/mpeg/AudioMpegFile.h"
 #include "conversion/WaveNormalizer.h"
 #include "support/AudioFiles.h"
@@ -241,26 +242,60 @@ TEST_F(ConversionRun, AFailingSourceIsReportedAndTheRunGoesOn)
     }
 }
 
-TEST_F(ConversionRun, AnOutputShorterThanItsSourceIsAFailure)
+// Damaged sources yield what they hold: the output is checked against the
+// audio really decoded, not against the length the source claims.
+TEST_F(ConversionRun, DamagedSourcesAreSalvagedAndSaySo)
 {
-    // A variable-bitrate file cut in half still says how long it was.
+    // A variable-bitrate file cut short still claims its whole length.
     const std::string whole = m_dir.File("whole.mp3");
     {
         CAudioMpegFile file;
-        const std::vector<std::uint8_t> pcm = AsBytes(TestSignal(88200, 2));
-        file.BeginEncoding(whole, {"", "", "", 128, 5, true}, 88200);
+        const std::vector<std::uint8_t> pcm = AsBytes(TestSignal(88200 * 2, 2));
+        file.BeginEncoding(whole, {"", "", "", 128, 5, true}, 88200 * 2);
         file.EncodeData(pcm.data(), pcm.size());
         file.EndEncoding();
     }
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(whole);
+    const std::vector<std::uint8_t> mp3 = ReadFileBytes(whole);
     WriteFileBytes(In("cut.mp3"),
-                   std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2));
-    TrackInfo& track = Track(In("cut.mp3"));
-    Run(ConversionTarget::Ogg);
-    EXPECT_EQ(track.convertStatus, kConvertFailed);
-    EXPECT_TRUE(fs::is_empty(m_dir.Path() / "out")) << "nothing is left of the failed file";
-    EXPECT_NE(m_host.lines.back().first.find("the output lasts"), std::string::npos)
-        << m_host.lines.back().first;
+                   std::vector<std::uint8_t>(mp3.begin(), mp3.begin() + mp3.size() / 4));
+    // An Ogg file with half of its pages gone from the middle.
+    std::vector<std::uint8_t> ogg = ReadFileBytes(WriteTestOgg(m_dir.File("whole.ogg"), 6.0));
+    std::fill(ogg.begin() + static_cast<long>(ogg.size() / 4),
+              ogg.begin() + static_cast<long>(ogg.size() * 3 / 4), std::uint8_t{0});
+    WriteFileBytes(In("holes.ogg"), ogg);
+    TrackInfo& cut = Track(In("cut.mp3"));
+    TrackInfo& holes = Track(In("holes.ogg"));
+
+    Run(ConversionTarget::Wav);
+    EXPECT_EQ(cut.convertStatus, kConvertMp3ToWav) << testing::PrintToString(LineTexts());
+    EXPECT_EQ(holes.convertStatus, kConvertOggToWav) << testing::PrintToString(LineTexts());
+    std::unique_ptr<CAudioFile> salvaged = CreateAudioFileFor(Out("cut.wav"));
+    salvaged->SetPath(Out("cut.wav"));
+    ASSERT_TRUE(salvaged->IsValid());
+    EXPECT_NEAR(salvaged->GetLength(), 1000, 150);
+    // The note follows the file's verdict.
+    const std::vector<std::string> lines = LineTexts();
+    const auto path = std::find(lines.begin(), lines.end(), In("holes.ogg"));
+    ASSERT_LT(path + 2, lines.end()) << testing::PrintToString(lines);
+    EXPECT_EQ(path[1], kOk);
+    EXPECT_NE(path[2].find("recovered 0:0"), std::string::npos) << path[2];
+    EXPECT_NE(path[2].find(" of 0:06 declared"), std::string::npos) << path[2];
+}
+
+TEST_F(ConversionRun, ASourceWithoutAudioIsAFailureNotAnEmptyFile)
+{
+    CWaveBuilder().Format(1, 2, 44100, 16, 4).Chunk("data", {}).WriteTo(In("empty.wav"));
+    TrackInfo& empty = Track(In("empty.wav"));
+    TrackInfo& headers = Track(WriteTestOgg(In("headers.ogg"), 0.0));
+    for (ConversionTarget target : {ConversionTarget::Wav, ConversionTarget::Mp3})
+    {
+        Run(target);
+        EXPECT_EQ(empty.convertStatus, kConvertFailed);
+        EXPECT_EQ(headers.convertStatus, kConvertFailed);
+        EXPECT_TRUE(fs::is_empty(m_dir.Path() / "out"));
+        EXPECT_NE(m_host.lines.back().first.find("no audio in the file"), std::string::npos)
+            << m_host.lines.back().first;
+    }
 }
 
 TEST_F(ConversionRun, CorruptMp3sBecomeWavOnlyWhenAskedTo)
