@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
+#include <taglib/vorbisfile.h>
 #include <vorbis/codec.h>
 
 namespace fs = std::filesystem;
@@ -179,11 +180,12 @@ TEST_F(OggRewrite, ReplacesTheCommentsAndKeepsEverythingElse)
     const std::vector<Packet> in = Packets(Encoded("Old"));
     const std::vector<Packet>& out = after.streams.begin()->second;
     ASSERT_EQ(in.size(), out.size());
-    // The file's own vendor, then exactly the comments given, in order.
+    // The file's own vendor, then its comments with the fields set in place
+    // and the emptied one gone.
     const std::uint32_t vendorLength = in[1].bytes[7] | in[1].bytes[8] << 8;
     Bytes comment(in[1].bytes.begin(), in[1].bytes.begin() + 11 + vendorLength);
     comment.insert(comment.end(), {3, 0, 0, 0});
-    for (const std::string text : {"TITLE=New", "ARTIST=", "ALBUM=Disc"})
+    for (const std::string text : {"ENCODER=Brelvind Tunewright", "TITLE=New", "ALBUM=Disc"})
     {
         comment.insert(comment.end(), {static_cast<std::uint8_t>(text.size()), 0, 0, 0});
         comment.insert(comment.end(), text.begin(), text.end());
@@ -207,6 +209,55 @@ TEST_F(OggRewrite, ReplacesTheCommentsAndKeepsEverythingElse)
 
     ASSERT_TRUE(Rewrite(path, error));
     EXPECT_EQ(ReadFileBytes(path), once);
+}
+
+TEST(VorbisFields, SetInPlaceDropRepeatsAndAddTheMissing)
+{
+    std::vector<std::string> comments = {"title=Old",   "TRACKNUMBER=7", "Artist=A",
+                                         "TITLE=Again", "DATE=2001",     "ARTIST=B",
+                                         "TITLES=x",    "=odd",          "no separator"};
+    SetVorbisFields(comments, {{"TITLE", "New"}, {"ARTIST", ""}, {"ALBUM", "Disc"}});
+    EXPECT_EQ(comments,
+              (std::vector<std::string>{"TITLE=New", "TRACKNUMBER=7", "DATE=2001", "TITLES=x",
+                                        "=odd", "no separator", "ALBUM=Disc"}));
+}
+
+// Cover art and every other comment survive a tag edit byte for byte, as
+// another program reads them.
+TEST_F(OggRewrite, KeepsEveryOtherCommentAndThePicture)
+{
+    const std::string path = Put("art.ogg", Encoded("Old"));
+    TagLib::FLAC::Picture cover;
+    cover.setType(TagLib::FLAC::Picture::FrontCover);
+    cover.setMimeType("image/png");
+    TagLib::ByteVector image(80000, 'x');
+    for (unsigned i = 0; i < image.size(); ++i)
+        image[i] = static_cast<char>(i * 7 % 251);
+    cover.setData(image);
+    const TagLib::ByteVector block = cover.render().toBase64();
+    std::string error;
+    ASSERT_TRUE(Rewrite(path, error,
+                        {{"TRACKNUMBER", "7"},
+                         {"REPLAYGAIN_TRACK_GAIN", "-6.5 dB"},
+                         {"METADATA_BLOCK_PICTURE", std::string(block.data(), block.size())}}))
+        << error;
+    ASSERT_TRUE(Rewrite(path, error)) << error;
+
+    TagLib::Ogg::Vorbis::File file(path.c_str());
+    ASSERT_TRUE(file.isValid());
+    const TagLib::Ogg::FieldListMap fields = file.tag()->fieldListMap();
+    const auto first = [&](const char* name)
+    { return fields.contains(name) ? fields[name].front().to8Bit(true) : std::string("(none)"); };
+    EXPECT_EQ(first("TITLE"), "New");
+    EXPECT_EQ(first("ARTIST"), "(none)");
+    EXPECT_EQ(first("ALBUM"), "Disc");
+    EXPECT_EQ(first("TRACKNUMBER"), "7");
+    EXPECT_EQ(first("REPLAYGAIN_TRACK_GAIN"), "-6.5 dB");
+    EXPECT_EQ(first("ENCODER"), "Brelvind Tunewright");
+    const auto pictures = file.tag()->pictureList();
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures.front()->type(), TagLib::FLAC::Picture::FrontCover);
+    EXPECT_TRUE(pictures.front()->data() == image) << "the cover art changed";
 }
 
 TEST_F(OggRewrite, AChainedSecondStreamIsKeptByteForByte)
@@ -476,7 +527,7 @@ TEST_F(OggRewriteState, DamageBetweenStreamsIsSkippedAndNoted)
 {
     const Bytes& second = Encoded("Second", 1);
     ASSERT_EQ(Open(Concat(Concat(Encoded("Old"), Garbage(500)), second)), 0);
-    EXPECT_EQ(GetComments(m_state).Query("TITLE"), "Old");
+    EXPECT_EQ(GetComments(m_state)[1], "TITLE=Old");
     EXPECT_EQ(Write(), 0);
     EXPECT_EQ(GetLastError(m_state), "Corrupt or missing data, continuing...");
     EXPECT_TRUE(std::equal(second.begin(), second.end(), m_output.end() - second.size()));

@@ -2,6 +2,7 @@
 
 #include "io/Paths.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 
@@ -122,18 +123,16 @@ void PutText(std::vector<std::uint8_t>& out, const char* text, std::size_t lengt
 bool BuildCommentPacket(const CommentEditState& state, std::vector<std::uint8_t>& out)
 {
     constexpr std::size_t kMax = std::numeric_limits<std::uint32_t>::max();
-    const vorbis_comment& comment = *state.comment->Get();
-    if (state.vendor.size() > kMax || comment.comments < 0)
+    if (state.vendor.size() > kMax || state.comments.size() > kMax)
         return false;
     out = {3, 'v', 'o', 'r', 'b', 'i', 's'};
     PutText(out, state.vendor.data(), state.vendor.size());
-    PutLE32(out, static_cast<std::uint32_t>(comment.comments));
-    for (int i = 0; i < comment.comments; ++i)
+    PutLE32(out, static_cast<std::uint32_t>(state.comments.size()));
+    for (const std::string& comment : state.comments)
     {
-        if (comment.comment_lengths[i] < 0)
+        if (comment.size() > kMax)
             return false;
-        PutText(out, comment.user_comments[i],
-                static_cast<std::size_t>(comment.comment_lengths[i]));
+        PutText(out, comment.data(), comment.size());
     }
     out.push_back(1);
     return true;
@@ -430,16 +429,54 @@ int OpenStream(CommentEditState& state, OggReadFunction read)
 
     if (ReadSecondaryHeaders(state) < 0)
         return -1;
-    const char* vendor = state.comment->Get()->vendor;
-    state.vendor = vendor ? vendor : "";
+    const vorbis_comment& parsed = *state.comment->Get();
+    state.vendor = parsed.vendor ? parsed.vendor : "";
+    for (int i = 0; i < parsed.comments; ++i)
+        if (parsed.user_comments[i] && parsed.comment_lengths[i] >= 0)
+            state.comments.emplace_back(parsed.user_comments[i],
+                                        static_cast<std::size_t>(parsed.comment_lengths[i]));
     return 0;
 }
 
-CVorbisComment& GetComments(CommentEditState& state)
+std::vector<std::string>& GetComments(CommentEditState& state)
 {
-    if (!state.comment)
-        state.comment = std::make_unique<CVorbisComment>();
-    return *state.comment;
+    return state.comments;
+}
+
+namespace
+{
+bool HasFieldName(const std::string& comment, const std::string& name)
+{
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    return comment.size() > name.size() && comment[name.size()] == '=' &&
+           std::equal(name.begin(), name.end(), comment.begin(),
+                      [&](char a, char b) { return upper(a) == upper(b); });
+}
+} // namespace
+
+void SetVorbisFields(std::vector<std::string>& comments, const VorbisCommentList& fields)
+{
+    std::vector<std::string> result;
+    std::vector<bool> placed(fields.size(), false);
+    const auto put = [&](std::size_t i)
+    {
+        if (!placed[i] && !fields[i].second.empty())
+            result.push_back(fields[i].first + "=" + fields[i].second);
+        placed[i] = true;
+    };
+    for (std::string& comment : comments)
+    {
+        const auto field =
+            std::find_if(fields.begin(), fields.end(),
+                         [&](const auto& f) { return HasFieldName(comment, f.first); });
+        if (field == fields.end())
+            result.push_back(std::move(comment));
+        else
+            put(static_cast<std::size_t>(field - fields.begin()));
+    }
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        put(i);
+    comments = std::move(result);
 }
 
 int WriteStream(CommentEditState& state, OggWriteFunction write)
@@ -525,7 +562,7 @@ const std::string& GetLastError(const CommentEditState& state)
     return state.lastError;
 }
 
-bool RewriteVorbisComments(const std::string& path, const VorbisCommentList& comments,
+bool RewriteVorbisComments(const std::string& path, const VorbisCommentList& fields,
                            std::string& error)
 {
     TagWriteJob job;
@@ -546,10 +583,7 @@ bool RewriteVorbisComments(const std::string& path, const VorbisCommentList& com
                          { return job.input.Read(dest, count); }) == 0;
     if (ok)
     {
-        CVorbisComment& comment = GetComments(state);
-        comment.Clear();
-        for (const auto& [name, value] : comments)
-            comment.Add(name, value);
+        SetVorbisFields(GetComments(state), fields);
         ok = WriteStream(state, [&output](const std::uint8_t* data, std::size_t count)
                          { return output.Write(data, count); }) == 0;
         if (ok && !output.Flush())

@@ -61,6 +61,8 @@ struct CommentEditState
     std::vector<std::uint8_t> bookHeader; // setup (codebook) header packet
     std::string lastError;
     std::string vendor;
+    // The comments as stored, "NAME=value", byte for byte; what is written.
+    std::vector<std::string> comments;
     long previousBlockSize = 0;
     // A page of another logical stream ended the first one; kept to be
     // written after it.
@@ -83,9 +85,9 @@ void DiscardFiles(TagWriteJob& job);
 // Reads the three headers of the first logical stream. 0 on success, -1
 // with GetLastError set otherwise.
 int OpenStream(CommentEditState& state, OggReadFunction read);
-// The file's comments after OpenStream; the caller replaces them before
+// The file's comments after OpenStream; the caller changes them before
 // WriteStream. The vendor string written is always the file's own.
-CVorbisComment& GetComments(CommentEditState& state);
+std::vector<std::string>& GetComments(CommentEditState& state);
 // Writes the headers with the new comments, the audio re-paged and the rest
 // of the input unchanged. 0 on success, -1 with GetLastError set otherwise.
 int WriteStream(CommentEditState& state, OggWriteFunction write);
@@ -99,8 +101,15 @@ const std::string& GetLastError(const CommentEditState& state);
 
 using VorbisCommentList = std::vector<std::pair<std::string, std::string>>;
 
-// The whole rewrite of `path` through "<path>.vctemp" with exactly these
-// comments, in order. On failure the file is left as it was, the temporary
-// copy is gone, and `error` says why.
-bool RewriteVorbisComments(const std::string& path, const VorbisCommentList& comments,
+// Sets the named fields in `comments`: the first comment of each name (in
+// any letter case, as field names are compared) takes the new value where
+// it stands, later ones of that name go, and names not there yet are added
+// at the end. A field set to an empty value is removed. Every other comment
+// stays as it was, in order.
+void SetVorbisFields(std::vector<std::string>& comments, const VorbisCommentList& fields);
+
+// The whole rewrite of `path` through "<path>.vctemp" with the named fields
+// set as SetVorbisFields does and every other comment kept. On failure the
+// file is left as it was, the temporary copy is gone, and `error` says why.
+bool RewriteVorbisComments(const std::string& path, const VorbisCommentList& fields,
                            std::string& error);
