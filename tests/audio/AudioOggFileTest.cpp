@@ -449,7 +449,7 @@ TEST_F(OggWithVorbisTools, ListDecodeAndTagOurFilesAsWeDo)
     file.SetTitle("Only Title");
     ASSERT_TRUE(file.WriteTags()) << file.GetError();
     EXPECT_EQ(Run("vorbiscomment -l '" + path + "'"),
-              "TITLE=Only Title\nARTIST=The Band\nALBUM=\n");
+              "ENCODER=Brelvind Tunewright\nTITLE=Only Title\nARTIST=The Band\n");
 
     const std::string wav = m_dir.File("decoded.wav");
     Run("oggdec -Q -o '" + wav + "' '" + path + "'");
