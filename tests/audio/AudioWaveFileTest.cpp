@@ -11,6 +11,9 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
+#include <taglib/wavfile.h>
 
 namespace
 {
@@ -107,12 +110,13 @@ TEST_F(WaveFile, TagsAreAppendedOnceThenOverwrittenAndNeverReadAsAudio)
     file.SetAlbum("Caf\xC3\xA9 " + std::string(61, 'x') + "\xC3\xA9"); // é across byte 63
     ASSERT_TRUE(file.WriteTags()) << file.GetError();
     std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-    ASSERT_EQ(bytes.size(), plainSize + 216);
     EXPECT_EQ(LE32(bytes, 4), bytes.size() - 8);
+    ASSERT_TRUE(file.WriteTags());
+    EXPECT_EQ(ReadFileBytes(path), bytes) << "one set of tag chunks, replaced";
+    EXPECT_GT(bytes.size(), plainSize + 216);
 
     file.SetTitle("Second");
     ASSERT_TRUE(file.WriteTags());
-    EXPECT_EQ(ReadFileBytes(path).size(), plainSize + 216) << "one set of tag chunks";
 
     CAudioWaveFile reread;
     reread.SetPath(path);
@@ -305,7 +309,6 @@ TEST_F(WaveFile, HostileHeadersAreRefusedOrClamped)
         {"no format", CWaveBuilder().Chunk("data", audio), false},
         {"huge format", CWaveBuilder().ChunkClaiming("fmt ", 0x7FFFFFF0u, {1, 0, 2, 0}), false},
         {"no data", CWaveBuilder().Format(1, 2, 44100, 16, 4), false},
-        {"mp3 inside", CWaveBuilder().Format(0x55, 2, 44100, 0, 1).Chunk("data", audio), false},
         {"zero rate", CWaveBuilder().Format(1, 2, 0, 16, 4).Chunk("data", audio), false},
         {"no channels", CWaveBuilder().Format(1, 0, 44100, 16, 4).Chunk("data", audio), false},
         {"streamed sizes",
@@ -333,6 +336,30 @@ TEST_F(WaveFile, HostileHeadersAreRefusedOrClamped)
         else
             EXPECT_FALSE(file.GetError().empty()) << c.name;
     }
+}
+
+// MP3 or MS ADPCM inside a WAV: its tags are read and written all the same,
+// and only its audio is refused, with the reason.
+TEST_F(WaveFile, UndecodableFormatsKeepTheirTags)
+{
+    const std::string path = m_dir.File("mp3inside.wav");
+    CWaveBuilder()
+        .Format(0x55, 2, 44100, 0, 1)
+        .Chunk("data", std::vector<std::uint8_t>(16000, 0xAB))
+        .Chunk("TITL", {'o', 'l', 'd', 0})
+        .WriteTo(path);
+    CAudioWaveFile file;
+    file.SetPath(path);
+    ASSERT_TRUE(file.IsValid()) << file.GetError();
+    EXPECT_EQ(file.GetTitle(), "old");
+    EXPECT_FALSE(file.BeginDecoding());
+    EXPECT_EQ(file.GetError().rfind("cannot decode this WAV format", 0), 0u) << file.GetError();
+    file.SetTitle("new");
+    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    CAudioWaveFile reread;
+    reread.SetPath(path);
+    ASSERT_TRUE(reread.IsValid());
+    EXPECT_EQ(reread.GetTitle(), "new");
 }
 
 TEST_F(WaveFile, TagsAddedToAStreamedFileAreNotTakenForAudio)
@@ -470,4 +497,41 @@ TEST_F(WaveFile, NewTagsAlwaysReadBackOrTheFileIsLeftAlone)
         EXPECT_EQ(file.GetArtist(), "Someone") << c.name;
         EXPECT_EQ(ReadAll(file), AsSamples(audio)) << c.name;
     }
+}
+
+// Tags written by other programs are read where ours are missing, and an
+// edit reaches every place they look, their other fields kept.
+TEST_F(WaveFile, TagsAreSharedWithOtherPrograms)
+{
+    const std::string path = Write("shared.wav", TestSignal(4410, 2));
+    {
+        TagLib::RIFF::WAV::File other(path.c_str());
+        other.InfoTag()->setTitle("Info title");
+        other.InfoTag()->setFieldText("ICMT", "kept comment");
+        other.ID3v2Tag()->setArtist("Id3 artist");
+        other.ID3v2Tag()->setAlbum("Id3 album");
+        other.ID3v2Tag()->setTrack(7);
+        other.InfoTag()->setAlbum("Info album");
+        ASSERT_TRUE(other.save());
+    }
+    CAudioWaveFile file;
+    file.SetPath(path);
+    ASSERT_TRUE(file.IsValid()) << file.GetError();
+    EXPECT_EQ(file.GetTitle(), "Info title");
+    EXPECT_EQ(file.GetArtist(), "Id3 artist");
+    EXPECT_EQ(file.GetAlbum(), "Info album") << "the INFO list comes before the ID3 tag";
+
+    file.SetTitle("\xE6\x9B\xB2 New");
+    file.SetArtist("");
+    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    TagLib::RIFF::WAV::File other(path.c_str());
+    ASSERT_TRUE(other.isValid());
+    EXPECT_EQ(other.ID3v2Tag()->title().to8Bit(true), "\xE6\x9B\xB2 New");
+    EXPECT_EQ(other.ID3v2Tag()->artist().to8Bit(true), "");
+    EXPECT_EQ(other.ID3v2Tag()->album().to8Bit(true), "Info album");
+    EXPECT_EQ(other.ID3v2Tag()->track(), 7u);
+    EXPECT_EQ(other.InfoTag()->fieldText("ICMT").to8Bit(true), "kept comment");
+    EXPECT_EQ(other.InfoTag()->artist().to8Bit(true), "");
+    EXPECT_EQ(other.InfoTag()->album().to8Bit(true), "Info album");
+    EXPECT_EQ(ReadAll(file), TestSignal(4410, 2));
 }

@@ -1,5 +1,6 @@
 #include "audio/wav/AudioWaveFile.h"
 
+#include "audio/wav/WaveTags.h"
 #include "io/FileException.h"
 #include "io/Paths.h"
 #include "io/TemporaryFile.h"
@@ -17,29 +18,13 @@ static_assert(std::endian::native == std::endian::little, "PCM is exchanged litt
 namespace
 {
 constexpr std::size_t kMaxFormatChunk = 4096;
-constexpr std::size_t kTagTextBytes = 63; // a 64-byte field keeps its closing zero
-constexpr std::uint32_t kTagChunkSize = 64;
 constexpr std::size_t kMaxReadBlock = 1 << 20;
-const char* const kTagIds[3] = {"TITL", "INTR", "ALBU"};
-
-bool IsTagChunk(const RiffChunk& chunk)
-{
-    return chunk.Is(kTagIds[0]) || chunk.Is(kTagIds[1]) || chunk.Is(kTagIds[2]);
-}
 
 // Formats whose end of data reads as -1 rather than 0.
 bool IsCompressed(const CWaveFormat& format)
 {
     const std::uint16_t tag = format.SampleTag();
     return tag != kWaveFormatPcm && tag != kWaveFormatFloat;
-}
-
-std::vector<std::uint8_t> TagField(const std::string& text)
-{
-    const std::string cut = CutUtf8(text, kTagTextBytes);
-    std::vector<std::uint8_t> field(kTagChunkSize, 0);
-    std::memcpy(field.data(), cut.data(), cut.size());
-    return field;
 }
 
 std::int32_t ClampToInt32(std::int64_t value)
@@ -109,10 +94,15 @@ bool CAudioWaveFile::ParseOpened()
     if (format.SamplesPerSecond() == 0 || format.AverageBytesPerSecond() == 0 ||
         format.BlockAlign() == 0)
         return Fail("the format chunk gives no sampling rate or data rate");
+    if (format.Channels() == 0)
+        return Fail("the format chunk gives no channels");
 
+    // A format we cannot decode still has its length and tags; only its
+    // audio is refused, when it is asked for.
     std::unique_ptr<IWaveSampleDecoder> decoder;
+    m_undecodable.clear();
     if (!IsPlainPcm16(format) && !(decoder = CreateWaveSampleDecoder(format, error)))
-        return Fail(error);
+        m_undecodable = "cannot decode this WAV format: " + error;
 
     RiffChunk data;
     if (!riff.Find("data", CRiffReader::kFirstChunk, data))
@@ -126,36 +116,24 @@ bool CAudioWaveFile::ParseOpened()
     // compressed block still holds whole samples.
     if (!m_decoder || m_decoder->FramesPerUnit() == 1)
         m_dataSize -= m_dataSize % m_formatBlock.BlockAlign();
-    m_length = ClampToInt32(
-        static_cast<std::int64_t>(FramesIn(m_dataSize) * 1000 / m_formatBlock.SamplesPerSecond()));
-    ReadTags(riff, data);
+    const std::uint64_t ms =
+        m_undecodable.empty()
+            ? FramesIn(m_dataSize) * 1000 / m_formatBlock.SamplesPerSecond()
+            : m_dataSize * 1000 / m_formatBlock.AverageBytesPerSecond(); // all it tells
+    m_length = ClampToInt32(static_cast<std::int64_t>(ms));
+    ReadTags(riff);
 
     m_framesDelivered = 0;
     m_dataRead = 0;
     return m_file.Seek(m_dataOffset) || Fail(m_file.ErrorText());
 }
 
-// Takes each of the three texts from the first chunk of its name; a name
-// that is missing leaves its text empty.
-void CAudioWaveFile::ReadTags(CRiffReader& riff, const RiffChunk&)
+void CAudioWaveFile::ReadTags(CRiffReader& riff)
 {
-    std::string* texts[3] = {&m_Title, &m_Artist, &m_Album};
-    for (std::string* text : texts)
-        text->clear();
-    bool found[3] = {false, false, false};
-    RiffChunk chunk;
-    for (std::uint64_t at = CRiffReader::kFirstChunk; riff.ChunkAt(at, chunk); at = chunk.End())
-    {
-        for (int i = 0; i < 3; ++i)
-        {
-            std::vector<std::uint8_t> bytes;
-            if (found[i] || !chunk.Is(kTagIds[i]) || !riff.ReadData(chunk, bytes, kTagChunkSize))
-                continue;
-            const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
-            *texts[i] = Utf8FromLegacy(std::string(bytes.begin(), end));
-            found[i] = true;
-        }
-    }
+    WaveTexts texts = ReadWaveTexts(riff);
+    m_Title = std::move(texts.title);
+    m_Artist = std::move(texts.artist);
+    m_Album = std::move(texts.album);
 }
 
 bool CAudioWaveFile::IsValid()
@@ -173,6 +151,11 @@ bool CAudioWaveFile::BeginDecoding()
 {
     if (!Open(kOpenParse))
         return false;
+    if (!m_undecodable.empty())
+    {
+        m_file.Close();
+        return Fail(m_undecodable);
+    }
     // Always from the start, even when a previous pass left the file open.
     if (!m_file.Seek(m_dataOffset))
         return Fail(m_file.ErrorText());
@@ -204,7 +187,7 @@ void CAudioWaveFile::EndDecoding()
 std::int32_t CAudioWaveFile::Read(std::size_t size, std::size_t count, void* buffer,
                                   std::size_t capacity)
 {
-    if (!m_file.IsOpen() || m_formatBlock.IsEmpty())
+    if (!m_file.IsOpen() || m_formatBlock.IsEmpty() || !m_undecodable.empty())
         return -1;
     const std::size_t wanted = WantedBytes(size, count, capacity);
     auto* out = static_cast<std::uint8_t*>(buffer);
@@ -312,109 +295,8 @@ void CAudioWaveFile::Seek(std::int32_t milliseconds)
 bool CAudioWaveFile::WriteTags()
 {
     m_file.Close();
-    if (!Open(kOpenReadWrite))
-        return false;
-    struct Closer
-    {
-        CDiskFile& file;
-        ~Closer() { file.Close(); }
-    } closer{m_file};
-
-    CRiffReader riff(m_file);
     std::string error;
-    if (!riff.ReadWaveHeader(error))
-        return Fail(error);
-    const std::vector<std::uint8_t> fields[3] = {TagField(m_Title), TagField(m_Artist),
-                                                 TagField(m_Album)};
-
-    // A complete set in our own layout is overwritten where it stands, as
-    // long as each of its chunks is the first of its name, the one read.
-    RiffChunk set[3];
-    bool inPlace = riff.Find(kTagIds[0], CRiffReader::kFirstChunk, set[0]);
-    for (int i = 0; inPlace && i < 3; ++i)
-    {
-        RiffChunk first;
-        inPlace = (i == 0 || (riff.ChunkAt(set[i - 1].End(), set[i]) && set[i].Is(kTagIds[i]))) &&
-                  riff.Available(set[i]) >= kTagChunkSize &&
-                  riff.Find(kTagIds[i], CRiffReader::kFirstChunk, first) &&
-                  first.dataOffset == set[i].dataOffset;
-    }
-    if (inPlace)
-    {
-        for (int i = 0; i < 3; ++i)
-            if (!m_file.Seek(set[i].dataOffset) || !m_file.Write(fields[i].data(), kTagChunkSize))
-                return Fail(m_file.ErrorText());
-        return true;
-    }
-
-    // The new chunks go where the chunk walk looks next: after the last
-    // chunk, once that is settled to what the file holds (a streamed data
-    // chunk claims more, and would swallow them as audio). Bytes the walk
-    // does not cover belong to some other program (an appended tag, say);
-    // new chunks behind them could never be found, and before them they
-    // would overwrite them. Such files keep their tags.
-    RiffChunk chunk, last;
-    bool settle = false;
-    std::uint64_t walkEnd = CRiffReader::kFirstChunk;
-    for (; riff.ChunkAt(walkEnd, chunk); walkEnd = chunk.End())
-        last = chunk;
-    if (walkEnd > CRiffReader::kFirstChunk && riff.Available(last) < last.size)
-    {
-        const std::uint32_t held = riff.Available(last);
-        settle = true;
-        walkEnd = last.dataOffset + held + (held & 1u);
-    }
-    const std::uint64_t fileSize = riff.FileSize();
-    if (walkEnd < fileSize)
-        return Fail("the file has other data after its chunks; no tags were added");
-    // The last chunk's pad byte, when the file lacks it, comes first.
-    std::vector<std::uint8_t> tail(walkEnd - fileSize, 0);
-    for (int i = 0; i < 3; ++i)
-    {
-        std::uint8_t header[8];
-        std::memcpy(header, kTagIds[i], 4);
-        PutLE32(header + 4, kTagChunkSize);
-        tail.insert(tail.end(), header, header + 8);
-        tail.insert(tail.end(), fields[i].begin(), fields[i].end());
-    }
-    const std::uint64_t end = fileSize + tail.size();
-    if (end - 8 > 0xFFFFFFFFull)
-        return Fail("the file is too large for more chunks");
-
-    // Every change is made to a copy beside the file, which replaces it only
-    // once complete: a full disk or a crash while the file grows can then
-    // never leave it half changed. Any tag chunks there are become padding
-    // where they stand, and a fresh set goes after the last chunk; nothing
-    // else in the file is touched.
-    std::vector<std::uint64_t> retired;
-    for (std::uint64_t at = CRiffReader::kFirstChunk; riff.ChunkAt(at, chunk); at = chunk.End())
-        if (IsTagChunk(chunk))
-            retired.push_back(chunk.HeaderOffset());
-    m_file.Close();
-
-    CTemporaryFile temporary;
-    if (!temporary.CreateCopy(FollowLinks(m_Path), m_Path, error))
-        return Fail(error);
-    CDiskFile copy;
-    if (!copy.Open(temporary.Path(), CDiskFile::Mode::ReadWrite))
-        return Fail(copy.ErrorText());
-    for (std::uint64_t at : retired)
-        if (!copy.Seek(at) || !copy.Write("JUNK", 4))
-            return Fail(copy.ErrorText());
-    if (settle)
-    {
-        std::uint8_t size[4];
-        PutLE32(size, riff.Available(last));
-        if (!copy.Seek(last.dataOffset - 4) || !copy.Write(size, 4))
-            return Fail(copy.ErrorText());
-    }
-    std::uint8_t riffSize[4];
-    PutLE32(riffSize, static_cast<std::uint32_t>(end - 8));
-    if (!copy.Seek(fileSize) || !copy.Write(tail.data(), tail.size()) || !copy.Seek(4) ||
-        !copy.Write(riffSize, 4))
-        return Fail(copy.ErrorText());
-    copy.Close();
-    return temporary.Commit(error) || Fail(error);
+    return WriteWaveTexts(m_Path, {m_Title, m_Artist, m_Album}, error) || Fail(error);
 }
 
 void CAudioWaveFile::CreateForWriting(const std::string& path, const CWaveFormat& format)

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-// A RIFF WAVE file: its format, length and TITL/INTR/ALBU tag chunks, its
+// A RIFF WAVE file: its format, length and tags (see WaveTags.h), its
 // audio as 16-bit PCM (decoded when stored otherwise), and the writing of new
 // files, plain PCM or IMA ADPCM.
 class CAudioWaveFile final : public CAudioFile
@@ -49,7 +49,7 @@ public:
 
 private:
     bool ParseOpened();
-    void ReadTags(CRiffReader& riff, const RiffChunk& data);
+    void ReadTags(CRiffReader& riff);
     std::int32_t ReadStored(std::size_t wanted, std::uint8_t* out);
     std::int32_t ReadDecoded(std::size_t wanted, std::uint8_t* out);
     bool RefillDecoded();
@@ -67,6 +67,7 @@ private:
     std::uint64_t m_framesDelivered = 0; // since the start of the audio
     std::size_t m_frameBytesHeld = 0;    // of a frame split between two reads
     std::size_t m_readBlock = 4;
+    std::string m_undecodable; // why the audio cannot be decoded, if so
 
     // Decoding of stored formats other than plain 16-bit PCM.
     std::unique_ptr<IWaveSampleDecoder> m_decoder;
