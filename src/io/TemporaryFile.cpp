@@ -13,6 +13,7 @@
 #include <io.h>
 #include <process.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -62,14 +63,14 @@ bool IsProcessAlive(long pid)
 #endif
 }
 
-// The process id in a temporary file name ".<name>.tw-<pid>-<number>", or
-// -1 when the name is not one of ours.
+// The process id in a temporary file name ".tw-<pid>-<number>" (or the
+// older ".<name>.tw-<pid>-<number>"), or -1 when the name is not one of ours.
 long OwnerOfTemporaryName(const std::string& name)
 {
     if (name.size() < 2 || name.front() != '.')
         return -1;
     const std::size_t tag = name.rfind(".tw-");
-    if (tag == std::string::npos || tag == 0)
+    if (tag == std::string::npos)
         return -1;
     const std::size_t dash = name.find('-', tag + 4);
     if (dash == std::string::npos || dash == tag + 4 || dash + 1 == name.size())
@@ -127,10 +128,10 @@ bool CTemporaryFile::Create(const std::string& target, std::string& error)
     for (int attempt = 0; attempt < 100; ++attempt)
     {
         // Hidden and plainly temporary, so that a file manager showing the
-        // folder meanwhile does not offer it as a track.
+        // folder meanwhile does not offer it as a track; short, so that it
+        // fits wherever the target's name does.
         const fs::path candidate =
-            folder / PathFromUtf8("." + Utf8FromPath(targetPath.filename()) + ".tw-" +
-                                  std::to_string(CurrentProcessId()) + "-" +
+            folder / PathFromUtf8(".tw-" + std::to_string(CurrentProcessId()) + "-" +
                                   std::to_string(random() % 1000000));
         if (CreateExclusive(candidate, lastError))
         {
@@ -168,6 +169,18 @@ bool CTemporaryFile::CreateCopy(const std::string& target, const std::string& so
 
 bool CTemporaryFile::Commit(std::string& error)
 {
+#ifndef _WIN32
+    struct stat target;
+    if (lstat(PathFromUtf8(m_target).c_str(), &target) == 0 && S_ISREG(target.st_mode))
+    {
+        // The file keeps its owner and group where this process may give
+        // them (root, or a group the user belongs to); elsewhere it cannot.
+        if (chown(PathFromUtf8(m_path).c_str(), target.st_uid, target.st_gid) != 0)
+            (void)chown(PathFromUtf8(m_path).c_str(), static_cast<uid_t>(-1), target.st_gid);
+        if (target.st_nlink > 1)
+            return CommitInPlace(error);
+    }
+#endif
     std::error_code renamed;
     fs::rename(PathFromUtf8(m_path), PathFromUtf8(m_target), renamed);
     if (renamed)
@@ -176,6 +189,29 @@ bool CTemporaryFile::Commit(std::string& error)
         return false;
     }
     m_path.clear();
+    return true;
+}
+
+// A file with other hard links must stay the same file, so the complete copy
+// is written into it. The copy is first renamed out of the sweep's reach:
+// should the process die while the file is being written, the new content
+// is still there beside it.
+bool CTemporaryFile::CommitInPlace(std::string& error)
+{
+    const fs::path kept = PathFromUtf8(m_path + ".kept");
+    std::error_code failure;
+    fs::rename(PathFromUtf8(m_path), kept, failure);
+    if (!failure)
+    {
+        m_path = Utf8FromPath(kept);
+        fs::copy_file(kept, PathFromUtf8(m_target), fs::copy_options::overwrite_existing, failure);
+    }
+    if (failure)
+    {
+        error = "cannot rewrite " + m_target + ": " + failure.message();
+        return false;
+    }
+    Discard();
     return true;
 }
 

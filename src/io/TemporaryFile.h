@@ -21,12 +21,17 @@ public:
     // permissions. False with `error` on failure.
     bool CreateCopy(const std::string& target, const std::string& source, std::string& error);
     const std::string& Path() const { return m_path; }
-    // Renames the file over the target (replacing it, or a link there).
+    // Renames the file over the target (replacing it, or a link there),
+    // giving it the target's owner and group where allowed. A target with
+    // other hard links is written over in place instead, so that every
+    // link sees the new content.
     bool Commit(std::string& error);
     // Removes the file now, if it was not committed.
     void Discard();
 
 private:
+    bool CommitInPlace(std::string& error);
+
     std::string m_path;
     std::string m_target;
 };

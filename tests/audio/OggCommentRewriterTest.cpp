@@ -12,6 +12,7 @@
 #include <map>
 #include <random>
 #include <taglib/vorbisfile.h>
+#include <unistd.h>
 #include <vorbis/codec.h>
 
 namespace fs = std::filesystem;
@@ -150,11 +151,19 @@ protected:
         return RewriteVorbisComments(path, tags, error);
     }
 
+    // Nothing but the file is in its folder.
+    static void ExpectNoCopyBeside(const std::string& path)
+    {
+        for (const auto& entry : fs::directory_iterator(fs::path(path).parent_path()))
+            EXPECT_EQ(entry.path().filename().string().rfind(".tw-", 0), std::string::npos)
+                << entry.path();
+    }
+
     // A failed rewrite leaves the file as it was and no copy behind.
     static void ExpectUntouched(const std::string& path, const Bytes& before)
     {
         EXPECT_EQ(ReadFileBytes(path), before);
-        EXPECT_FALSE(fs::exists(path + ".vctemp"));
+        ExpectNoCopyBeside(path);
     }
 
     CTempDir m_dir;
@@ -171,7 +180,7 @@ TEST_F(OggRewrite, ReplacesTheCommentsAndKeepsEverythingElse)
     const std::vector<std::uint8_t> pcmBefore = DecodeAll(path);
     std::string error;
     ASSERT_TRUE(Rewrite(path, error)) << error;
-    EXPECT_FALSE(fs::exists(path + ".vctemp"));
+    ExpectNoCopyBeside(path);
     EXPECT_EQ(fs::status(path).permissions(), perms);
     const Bytes once = ReadFileBytes(path);
 
@@ -441,16 +450,13 @@ TEST_F(OggRewrite, FilesThatCannotBeOpenedOrCreatedAreReported)
     EXPECT_EQ(error, "Error opening input file '" + m_dir.File("missing.ogg") + "'.");
 
     const std::string path = Put("song.ogg", Encoded("Old"));
-    fs::create_directories(path + ".vctemp/inside");
-    EXPECT_FALSE(Rewrite(path, error));
-    EXPECT_EQ(error, "Error opening output file '" + path + ".vctemp'.");
-    EXPECT_EQ(ReadFileBytes(path), Encoded("Old"));
-    fs::remove_all(path + ".vctemp");
-
-    // A link in the copy's place must not lead the rewrite onto the file.
-    fs::create_symlink(path, path + ".vctemp");
-    EXPECT_FALSE(Rewrite(path, error));
-    EXPECT_EQ(error, "Input filename may not be the same as output filename");
+    fs::permissions(m_dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+    if (access(m_dir.Path().c_str(), W_OK) != 0) // root may write anyway
+    {
+        EXPECT_FALSE(Rewrite(path, error));
+        EXPECT_NE(error.find("cannot create a file in"), std::string::npos) << error;
+    }
+    fs::permissions(m_dir.Path(), fs::perms::owner_all);
     EXPECT_EQ(ReadFileBytes(path), Encoded("Old"));
 }
 
@@ -564,6 +570,6 @@ TEST_F(OggRewrite, DamagedFilesAreRewrittenOrRefusedUntouched)
         std::string error;
         if (!Rewrite(path, error))
             ExpectUntouched(path, bad);
-        EXPECT_FALSE(fs::exists(path + ".vctemp")) << "round " << round;
+        ExpectNoCopyBeside(path);
     }
 }

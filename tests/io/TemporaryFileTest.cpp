@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -31,7 +32,10 @@ TEST(TemporaryFile, CreateSweepsWhatKilledRunsLeft)
     CTempDir dir;
     const std::string dead = ".a.wav.tw-" + std::to_string(EndedProcessId()) + "-12";
     const std::string alive = ".b.mp3.tw-" + std::to_string(getpid()) + "-7";
-    for (const std::string& name : {dead, alive, std::string(".c.tw-x-1"), std::string("d.tw-1-1")})
+    const std::string deadShort = ".tw-" + std::to_string(EndedProcessId()) + "-5";
+    const std::string kept = deadShort + ".kept"; // new content of an unfinished in-place write
+    for (const std::string& name :
+         {dead, alive, deadShort, kept, std::string(".c.tw-x-1"), std::string("d.tw-1-1")})
         WriteFileBytes(dir.File(name), {1});
     fs::create_directory(dir.Path() / (".e.tw-" + std::to_string(EndedProcessId()) + "-3"));
 
@@ -39,9 +43,36 @@ TEST(TemporaryFile, CreateSweepsWhatKilledRunsLeft)
     std::string error;
     ASSERT_TRUE(temporary.Create(dir.File("new.ogg"), error)) << error;
     EXPECT_FALSE(fs::exists(dir.File(dead)));
-    for (const std::string& name : {alive, std::string(".c.tw-x-1"), std::string("d.tw-1-1")})
+    EXPECT_FALSE(fs::exists(dir.File(deadShort)));
+    for (const std::string& name : {alive, kept, std::string(".c.tw-x-1"), std::string("d.tw-1-1")})
         EXPECT_TRUE(fs::exists(dir.File(name))) << name;
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 5)
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 6)
         << "the folder of that name and the new file stay too";
+}
+
+// The longest name a file may have still gets a copy beside it, and a file
+// with other hard links stays the same file, which all of them show.
+TEST(TemporaryFile, CommitWorksForLongNamesAndKeepsHardLinks)
+{
+    CTempDir dir;
+    const std::string target = dir.File(std::string(251, 'n') + ".ogg");
+    WriteFileBytes(target, {1, 2, 3});
+    fs::create_hard_link(target, dir.File("other link"));
+    const auto inode = [](const std::string& path)
+    {
+        struct stat status;
+        return stat(path.c_str(), &status) == 0 ? status.st_ino : 0;
+    };
+    const ino_t before = inode(target);
+
+    CTemporaryFile temporary;
+    std::string error;
+    ASSERT_TRUE(temporary.CreateCopy(target, target, error)) << error;
+    WriteFileBytes(temporary.Path(), {4, 5});
+    ASSERT_TRUE(temporary.Commit(error)) << error;
+    EXPECT_EQ(inode(target), before);
+    EXPECT_EQ(ReadFileBytes(dir.File("other link")), (std::vector<std::uint8_t>{4, 5}));
+    EXPECT_EQ(fs::hard_link_count(target), 2u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
 }
 #endif

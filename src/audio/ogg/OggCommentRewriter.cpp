@@ -1,6 +1,7 @@
 #include "audio/ogg/OggCommentRewriter.h"
 
 #include "io/Paths.h"
+#include "io/TemporaryFile.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -565,12 +566,14 @@ const std::string& GetLastError(const CommentEditState& state)
 bool RewriteVorbisComments(const std::string& path, const VorbisCommentList& fields,
                            std::string& error)
 {
+    CTemporaryFile temporary;
+    if (!temporary.Create(path, error))
+        return false;
     TagWriteJob job;
     job.mode = TagWriteMode::Write;
     job.raw = true;
     job.inputName = path;
-    job.tempOutput = true;
-    job.outputName = path + ".vctemp";
+    job.outputName = temporary.Path();
     if (!OpenFiles(job))
     {
         error = job.error;
@@ -592,18 +595,17 @@ bool RewriteVorbisComments(const std::string& path, const VorbisCommentList& fie
             ok = false;
         }
     }
+    ClearState(state);
     if (!ok)
     {
         error = GetLastError(state);
         DiscardFiles(job);
-        ClearState(state);
         return false;
     }
-    ClearState(state);
     if (!CloseFiles(job))
     {
         error = job.error;
         return false;
     }
-    return true;
+    return temporary.Commit(error);
 }

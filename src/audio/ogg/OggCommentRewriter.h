@@ -108,7 +108,7 @@ using VorbisCommentList = std::vector<std::pair<std::string, std::string>>;
 // stays as it was, in order.
 void SetVorbisFields(std::vector<std::string>& comments, const VorbisCommentList& fields);
 
-// The whole rewrite of `path` through "<path>.vctemp" with the named fields
+// The whole rewrite of `path` through a temporary copy with the named fields
 // set as SetVorbisFields does and every other comment kept. On failure the
 // file is left as it was, the temporary copy is gone, and `error` says why.
 bool RewriteVorbisComments(const std::string& path, const VorbisCommentList& fields,
