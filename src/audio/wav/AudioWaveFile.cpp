@@ -1,5 +1,6 @@
 #include "audio/wav/AudioWaveFile.h"
 
+#include "audio/CarriedTags.h"
 #include "audio/wav/WaveTags.h"
 #include "io/FileException.h"
 #include "io/Paths.h"
@@ -292,11 +293,20 @@ void CAudioWaveFile::Seek(std::int32_t milliseconds)
     m_decodedBytes = m_delivered = 0;
 }
 
+void CAudioWaveFile::CarryTags(const CarriedTags& tags)
+{
+    m_carried = tags;
+}
+
 bool CAudioWaveFile::WriteTags()
 {
     m_file.Close();
+    CarriedTags tags = m_carried;
+    tags.Set("TITLE", m_Title);
+    tags.Set("ARTIST", m_Artist);
+    tags.Set("ALBUM", m_Album);
     std::string error;
-    return WriteWaveTexts(m_Path, {m_Title, m_Artist, m_Album}, error) || Fail(error);
+    return WriteWaveTags(m_Path, tags, error) || Fail(error);
 }
 
 void CAudioWaveFile::CreateForWriting(const std::string& path, const CWaveFormat& format)

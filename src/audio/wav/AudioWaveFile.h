@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/AudioFile.h"
+#include "audio/CarriedTags.h"
 #include "audio/wav/ImaAdpcm.h"
 #include "audio/wav/Riff.h"
 #include "audio/wav/WaveFormat.h"
@@ -46,6 +47,9 @@ public:
     void CloseWriting();
 
     const CWaveFormat& GetFormatBlock() const { return m_formatBlock; }
+    // Further fields (see CarriedTags) that WriteTags stores beside title,
+    // artist and album.
+    void CarryTags(const CarriedTags& tags);
 
 private:
     bool ParseOpened();
@@ -68,6 +72,7 @@ private:
     std::size_t m_frameBytesHeld = 0;    // of a frame split between two reads
     std::size_t m_readBlock = 4;
     std::string m_undecodable; // why the audio cannot be decoded, if so
+    CarriedTags m_carried;
 
     // Decoding of stored formats other than plain 16-bit PCM.
     std::unique_ptr<IWaveSampleDecoder> m_decoder;

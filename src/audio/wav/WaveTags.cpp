@@ -1,8 +1,8 @@
 #include "audio/wav/WaveTags.h"
 
+#include "audio/CarriedTags.h"
 #include "audio/wav/Riff.h"
 #include "audio/wav/RiffInfo.h"
-#include "audio/wav/WaveId3Chunk.h"
 #include "io/Paths.h"
 #include "io/TemporaryFile.h"
 #include "io/Text.h"
@@ -18,6 +18,10 @@ constexpr std::size_t kTagTextBytes = 63; // a 64-byte field keeps its closing z
 constexpr std::uint32_t kTagChunkSize = 64;
 const char* const kTagIds[3] = {"TITL", "INTR", "ALBU"};
 const char* const kInfoIds[3] = {"INAM", "IART", "IPRD"};
+// The INFO list's fields for the common tag names.
+const std::pair<const char*, const char*> kInfoFields[] = {
+    {"INAM", "TITLE"}, {"IART", "ARTIST"}, {"IPRD", "ALBUM"},      {"ICMT", "COMMENT"},
+    {"IGNR", "GENRE"}, {"ICRD", "DATE"},   {"ITRK", "TRACKNUMBER"}};
 // Real INFO lists hold a few short texts and ID3 tags a cover at most;
 // anything larger is damage and is not read into memory.
 constexpr std::size_t kMaxInfoList = 1 << 20;
@@ -124,15 +128,16 @@ WaveTexts ReadWaveTexts(CRiffReader& riff)
     if (!(found[0] && found[1] && found[2]))
     {
         const ChunkWalk walk = Walk(riff);
-        const WaveId3Texts id3 = walk.id3.empty() ? WaveId3Texts{} : ReadWaveId3Texts(walk.id3);
-        const std::string* fromId3[3] = {&id3.title, &id3.artist, &id3.album};
+        const CarriedTags id3 = walk.id3.empty() ? CarriedTags{} : CarriedTagsOfId3v2(walk.id3);
+        const std::string fromId3[3] = {id3.First("TITLE"), id3.First("ARTIST"),
+                                        id3.First("ALBUM")};
         for (int i = 0; i < 3; ++i)
         {
             if (found[i])
                 continue;
             texts[i] = Utf8FromLegacy(RiffInfoText(walk.info, kInfoIds[i]));
             if (texts[i].empty())
-                texts[i] = *fromId3[i];
+                texts[i] = fromId3[i];
         }
     }
     return {texts[0], texts[1], texts[2]};
@@ -142,19 +147,20 @@ namespace
 {
 // The chunks that go after every other one, in this order: ours, the INFO
 // list, the ID3 tag.
-std::vector<std::uint8_t> TagChunks(const WaveTexts& texts, ChunkWalk& walk)
+std::vector<std::uint8_t> TagChunks(const CarriedTags& tags, ChunkWalk& walk)
 {
     std::vector<std::uint8_t> tail;
-    PutChunk(tail, kTagIds[0], TagField(texts.title));
-    PutChunk(tail, kTagIds[1], TagField(texts.artist));
-    PutChunk(tail, kTagIds[2], TagField(texts.album));
-    SetRiffInfoFields(
-        walk.info,
-        {{kInfoIds[0], texts.title}, {kInfoIds[1], texts.artist}, {kInfoIds[2], texts.album}});
+    PutChunk(tail, kTagIds[0], TagField(tags.First("TITLE")));
+    PutChunk(tail, kTagIds[1], TagField(tags.First("ARTIST")));
+    PutChunk(tail, kTagIds[2], TagField(tags.First("ALBUM")));
+    std::vector<std::pair<std::string, std::string>> info;
+    for (const auto& [id, name] : kInfoFields)
+        if (tags.fields.count(name) != 0)
+            info.emplace_back(id, tags.First(name));
+    SetRiffInfoFields(walk.info, info);
     if (!walk.info.empty())
         PutChunk(tail, "LIST", RenderRiffInfo(walk.info));
-    const std::vector<std::uint8_t> id3 =
-        RenderWaveId3Chunk(walk.id3, {texts.title, texts.artist, texts.album});
+    const std::vector<std::uint8_t> id3 = Id3v2TagUpdatedWith(walk.id3, tags);
     if (!id3.empty())
         PutChunk(tail, "id3 ", id3);
     return tail;
@@ -167,7 +173,7 @@ bool Failed(std::string& error, std::string reason)
 }
 } // namespace
 
-bool WriteWaveTexts(const std::string& path, const WaveTexts& texts, std::string& error)
+bool WriteWaveTags(const std::string& path, const CarriedTags& tags, std::string& error)
 {
     CDiskFile file;
     if (!file.Open(path, CDiskFile::Mode::Read))
@@ -205,7 +211,7 @@ bool WriteWaveTexts(const std::string& path, const WaveTexts& texts, std::string
         return Failed(error, "the file has other data after its chunks; no tags were added");
     // The last chunk's pad byte, when the file lacks it, comes first.
     std::vector<std::uint8_t> tail(base > fileSize ? base - fileSize : 0, 0);
-    const std::vector<std::uint8_t> chunks = TagChunks(texts, walk);
+    const std::vector<std::uint8_t> chunks = TagChunks(tags, walk);
     tail.insert(tail.end(), chunks.begin(), chunks.end());
     const std::uint64_t start = std::min(base, fileSize);
     const std::uint64_t end = start + tail.size();

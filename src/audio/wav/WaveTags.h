@@ -3,6 +3,7 @@
 #include <string>
 
 class CRiffReader;
+struct CarriedTags;
 
 // Title, artist and album of a WAV file, UTF-8.
 struct WaveTexts
@@ -17,12 +18,14 @@ struct WaveTexts
 // other programs write, and then from an ID3v2 tag in an "id3 " chunk.
 WaveTexts ReadWaveTexts(CRiffReader& riff);
 
-// Stores the texts in every place other programs look: our own chunks, a
-// LIST/INFO list (its other fields kept) and an ID3v2.4 tag in an "id3 "
-// chunk (its other frames kept), so that no reader finds an older text.
+// Stores the fields `tags` names in every place other programs look: title,
+// artist and album in our own chunks, those and the comment, genre, date
+// and track number in a LIST/INFO list (its other fields kept), and every
+// field in an ID3v2.4 tag in an "id3 " chunk (its other frames kept), so
+// that no reader finds an older text. An empty text removes its field.
 // These chunks go after every other chunk; older ones at the end are
 // replaced, older ones elsewhere become padding. The file (a link is
 // followed) is rewritten through a copy beside it that replaces it only once
 // complete. On failure returns false with `error`, and the file stays as it
 // was.
-bool WriteWaveTexts(const std::string& path, const WaveTexts& texts, std::string& error);
+bool WriteWaveTags(const std::string& path, const CarriedTags& tags, std::string& error);
