@@ -1,6 +1,7 @@
 #include "conversion/Pipelines.h"
 
 #include "audio/AudioFileFactory.h"
+#include "audio/CarriedTags.h"
 #include "check/IProgressSink.h"
 #include "io/FileException.h"
 #include "io/Paths.h"
@@ -246,6 +247,9 @@ void CConvertToOGG::Open(const std::string& source, const std::string& output,
     context.title = CutTag(m_reader->GetTitle());
     context.artist = CutTag(m_reader->GetArtist());
     context.album = CutTag(m_reader->GetAlbum());
+    for (auto& [name, value] : VorbisCommentsFor(ReadCarriedTags(source)))
+        if (name != "TITLE" && name != "ARTIST" && name != "ALBUM")
+            context.moreComments.emplace_back(std::move(name), std::move(value));
     const std::string writing = ReserveOutput(output);
     m_writer = std::make_unique<CAudioOggFile>();
     m_writer->SetPath(writing);
@@ -263,6 +267,7 @@ void CConvertToWAV::Open(const std::string& source, const std::string& output, i
     BeginReading(SourceFor(source), source);
     m_compressed = format == 1;
     m_writer = std::make_unique<CAudioWaveFile>();
+    m_writer->CarryTags(ReadCarriedTags(source));
     // An empty text leaves the writer's own, so only real texts are copied.
     if (!m_reader->GetArtist().empty())
         m_writer->SetArtist(m_reader->GetArtist());

@@ -133,6 +133,8 @@ bool COggVorbisEncoder::Setup(const OggEncodeContext& context, std::string& erro
     m_comment.Add("TITLE", CutUtf8(context.title, kMaxCommentBytes));
     m_comment.Add("ARTIST", CutUtf8(context.artist, kMaxCommentBytes));
     m_comment.Add("ALBUM", CutUtf8(context.album, kMaxCommentBytes));
+    for (const auto& [name, value] : context.moreComments)
+        m_comment.Add(name, value);
     m_analysis = std::make_unique<CVorbisAnalysis>(m_info.Get());
     m_stream = std::make_unique<COggStream>(NewSerial());
     m_held.reserve(kWriteBufferSize);

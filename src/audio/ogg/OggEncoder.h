@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Bit rates in kbit/s that the encoder settings index.
@@ -34,6 +35,9 @@ struct OggEncodeContext
     std::string title;
     std::string artist;
     std::string album;
+    // Further comments, written after those as given (a cover picture may
+    // be large): name, value.
+    std::vector<std::pair<std::string, std::string>> moreComments;
 };
 
 // Writes one Ogg Vorbis file from 44.1 kHz stereo PCM: the encoder, its
