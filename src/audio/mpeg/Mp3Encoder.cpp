@@ -94,12 +94,11 @@ void CMp3Encoder::Configure(const EncodeTags& tags, std::uint64_t samples)
     if (!m_lame)
         throw CFileException(CFileException::kGeneric, "cannot start the MP3 encoder", m_path);
     const bool vbr = UsesVbr(tags);
-    m_informationFrame = vbr;
     lame_set_num_samples(m_lame, static_cast<unsigned long>(samples));
     lame_set_num_channels(m_lame, 2);
     lame_set_in_samplerate(m_lame, 44100);
     lame_set_out_samplerate(m_lame, 44100);
-    lame_set_bWriteVbrTag(m_lame, vbr ? 1 : 0);
+    lame_set_bWriteVbrTag(m_lame, 1);
     lame_set_quality(m_lame, tags.quality);
     lame_set_mode(m_lame, JOINT_STEREO);
     lame_set_force_ms(m_lame, 0);
@@ -169,14 +168,13 @@ void CMp3Encoder::End()
     if (flushed < 0)
         Fail("the MP3 encoder failed to finish (error " + std::to_string(flushed) + ")");
     WriteOut(flushed);
-    if (m_informationFrame)
-    {
-        // The encoder kept room for this frame at the very start of the file.
-        const std::size_t size = lame_get_lametag_frame(m_lame, m_mp3.data(), m_mp3.size());
-        if (size > 0 && size <= m_mp3.size() &&
-            (!m_file.Seek(0) || !m_file.Write(m_mp3.data(), size)))
-            Fail(m_file.ErrorText());
-    }
+    // The encoder kept room for this frame at the very start of the file;
+    // only now are the frame count and the padding known.
+    const std::size_t size = lame_get_lametag_frame(m_lame, m_mp3.data(), m_mp3.size());
+    if (size == 0 || size > m_mp3.size())
+        Fail("the MP3 encoder gave no information frame");
+    if (!m_file.Seek(0) || !m_file.Write(m_mp3.data(), size))
+        Fail(m_file.ErrorText());
     WriteId3v1();
     m_file.Close();
 }

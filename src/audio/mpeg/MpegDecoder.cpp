@@ -88,7 +88,9 @@ bool CMpegDecoder::Open(const std::string& path, std::string& error)
         error = std::string("cannot start the MP3 decoder: ") + mpg123_plain_strerror(result);
         return false;
     }
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    // Gapless: the encoder delay and padding an information frame declares
+    // are cut off, so a file decodes to exactly the samples that were encoded.
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0);
     // Damaged stretches are skipped however long, so that the audio after
     // them is decoded too rather than taken for the end.
     mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0);
