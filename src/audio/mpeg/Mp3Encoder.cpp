@@ -15,28 +15,48 @@ namespace
 constexpr std::size_t kMp3BufferSize = 16384;
 constexpr std::size_t kId3v1FieldBytes = 30;
 
-// The bitrates a variable-bitrate range is chosen from, kbit/s.
+// The bitrates MPEG-1 Layer III offers, kbit/s.
 constexpr std::int32_t kBitrateSteps[] = {32,  40,  48,  56,  64,  80,  96,  112,
                                           128, 160, 192, 224, 256, 320, 384, 448};
 // Above this, variable bitrate turns into the constant one.
 constexpr std::int32_t kHighestVbrBitrate = 256;
 constexpr std::int32_t kHighestMpeg1Layer3Bitrate = 320;
 
+// The encoder's variable-bitrate quality (0 best, 9 smallest) for each
+// bitrate that stays variable. Unbounded, each averages somewhat above its
+// bitrate on music-like material, so that frames spread over the whole range
+// from the bitrate up to the ceiling (bench/compare_vbr.sh measures it).
+struct VbrQuality
+{
+    std::int32_t bitrate;
+    int quality;
+};
+constexpr VbrQuality kVbrQualities[] = {{32, 7},  {40, 7},  {48, 6},  {56, 6},  {64, 5},
+                                        {80, 5},  {96, 4},  {112, 3}, {128, 2}, {160, 1},
+                                        {192, 0}, {224, 0}, {256, 0}};
+
 const std::int32_t* FindStep(std::int32_t bitrate)
 {
     return std::find(std::begin(kBitrateSteps), std::end(kBitrateSteps), bitrate);
 }
 
-std::int32_t StepBelow(std::int32_t bitrate)
+int VbrQualityFor(std::int32_t bitrate)
 {
-    const std::int32_t* step = FindStep(bitrate);
-    return step == std::begin(kBitrateSteps) ? kBitrateSteps[0] : step[-1];
+    for (const VbrQuality& entry : kVbrQualities)
+        if (entry.bitrate >= bitrate)
+            return entry.quality;
+    return 0;
 }
 
-std::int32_t StepAbove(std::int32_t bitrate)
+// The highest step no more than 1.3 times `bitrate`: a variable-bitrate file
+// then averages at most that much above the chosen rate, whatever it holds.
+std::int32_t VbrCeiling(std::int32_t bitrate)
 {
-    const std::int32_t* step = FindStep(bitrate);
-    return step + 1 == std::end(kBitrateSteps) ? std::end(kBitrateSteps)[-1] : step[1];
+    std::int32_t ceiling = bitrate;
+    for (std::int32_t step : kBitrateSteps)
+        if (step * 10 <= bitrate * 13 && step <= kHighestMpeg1Layer3Bitrate)
+            ceiling = std::max(ceiling, step);
+    return ceiling;
 }
 
 bool UsesVbr(const EncodeTags& tags)
@@ -105,11 +125,14 @@ void CMp3Encoder::Configure(const EncodeTags& tags, std::uint64_t samples)
     lame_set_brate(m_lame, tags.bitrate);
     lame_set_disable_reservoir(m_lame, 1);
     lame_set_VBR(m_lame, vbr ? vbr_default : vbr_off);
-    lame_set_VBR_q(m_lame, 9);
     if (vbr)
     {
-        lame_set_VBR_min_bitrate_kbps(m_lame, StepBelow(tags.bitrate));
-        lame_set_VBR_max_bitrate_kbps(m_lame, StepAbove(tags.bitrate));
+        // The chosen rate is a floor even for silence, so that the average
+        // never falls below what was asked for.
+        lame_set_VBR_q(m_lame, VbrQualityFor(tags.bitrate));
+        lame_set_VBR_min_bitrate_kbps(m_lame, tags.bitrate);
+        lame_set_VBR_hard_min(m_lame, 1);
+        lame_set_VBR_max_bitrate_kbps(m_lame, VbrCeiling(tags.bitrate));
     }
     lame_set_lowpassfreq(m_lame, 0);
     lame_set_highpassfreq(m_lame, 0);

@@ -22,9 +22,9 @@ struct EncodeTags
 };
 
 // Encodes 44100 Hz stereo 16-bit PCM into a new MP3 file in 1152-sample
-// frames: joint stereo, no bit reservoir, variable bitrate between the
-// neighbours of the chosen bitrate when asked, and an ID3v1 tag when any text
-// is set.
+// frames: joint stereo, no bit reservoir, variable bitrate from the chosen
+// bitrate up to 1.3 times it when asked (constant above 256 kbit/s), and an
+// ID3v1 tag when any text is set.
 // Every file opens with an information frame that gives the exact length,
 // the encoder delay and the padding, so that decoders return exactly the
 // samples encoded.
