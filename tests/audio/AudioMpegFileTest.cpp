@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <id3v2tag.h>
 #include <mpegfile.h>
+#include <random>
 #include <set>
 #include <sys/stat.h>
 #include <textidentificationframe.h>
@@ -375,6 +376,46 @@ TEST_F(MpegFile, WhatIsNotMpegAudioIsRefusedButItsTagsAreRead)
     EXPECT_FALSE(file.GetError().empty());
     EXPECT_EQ(file.GetTitle(), "Only a tag");
     EXPECT_EQ(file.GetLength(), 0);
+}
+
+// The audio must start within the first MiB after the ID3v2 tags; a tag
+// claiming more than the file holds is not believed.
+TEST_F(MpegFile, TheAudioIsLookedForOnlyNearTheStart)
+{
+    const std::vector<std::uint8_t> audio = ReadFileBytes(Encode("audio.mp3", {}, 1.0));
+    std::vector<std::uint8_t> junk(900000);
+    std::mt19937 random(7);
+    std::generate(junk.begin(), junk.end(), [&] { return static_cast<std::uint8_t>(random()); });
+    const std::vector<std::uint8_t> liar = {'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
+    struct Case
+    {
+        const char* name;
+        CMP3StreamBuilder before;
+        bool opens;
+    };
+    Case cases[] = {
+        {"junk", CMP3StreamBuilder().Bytes(junk), true},
+        {"big-tag", CMP3StreamBuilder().Id3v2(1500000).Bytes(junk), true},
+        {"lying-tag", CMP3StreamBuilder().Bytes(liar), true},
+        {"too-much-junk", CMP3StreamBuilder().Bytes(junk).Bytes(junk), false},
+    };
+    for (Case& c : cases)
+    {
+        const std::string path = m_dir.File(std::string(c.name) + ".mp3");
+        c.before.Bytes(audio).WriteTo(path);
+        CAudioMpegFile file;
+        file.SetPath(path);
+        EXPECT_EQ(file.IsValid(), c.opens) << c.name << ": " << file.GetError();
+        EXPECT_EQ(DecodeAll(path).size(), c.opens ? 44100u * 4 : 0u) << c.name;
+    }
+    // Nothing but zeros, far more than is looked at.
+    const std::string zeros = m_dir.File("zeros.mp3");
+    std::ofstream(zeros, std::ios::binary).close();
+    std::filesystem::resize_file(zeros, 20 << 20);
+    CAudioMpegFile file;
+    file.SetPath(zeros);
+    EXPECT_FALSE(file.IsValid());
+    EXPECT_EQ(file.GetError(), "no MPEG audio found in the file");
 }
 
 TEST_F(MpegFile, TagWritingNeverDamagesTheFileItFailsOn)
