@@ -121,6 +121,7 @@ bool FindMP3StreamStart(IByteSource& source, MP3StreamStart& start, std::string&
 {
     start = MP3StreamStart{};
     const std::uint64_t fileSize = source.Size();
+    start.fileSize = fileSize;
     CSearchWindow window(source);
     std::uint64_t windowStart = 0;
 

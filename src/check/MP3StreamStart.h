@@ -17,7 +17,8 @@ struct MP3StreamStart
 {
     static constexpr std::size_t kSearchWindow = 1 << 20;
 
-    std::uint64_t tagsEnd = 0; // where the leading ID3v2 tags end; 0 without any
+    std::uint64_t fileSize = 0; // as the source gave it
+    std::uint64_t tagsEnd = 0;  // where the leading ID3v2 tags end; 0 without any
     bool found = false;
     std::uint64_t offset = 0;             // of the first frame, from the start of the file
     MP3FrameInfo frame;                   // its header

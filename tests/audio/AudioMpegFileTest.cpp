@@ -145,6 +145,43 @@ TEST_F(MpegFile, VariableBitrateStaysBetweenTheRateAndItsCeiling)
     EXPECT_EQ(std::set<int>(rates.begin(), rates.end()), std::set<int>{320});
 }
 
+// Counts in the information frame that need more bytes than the file has are
+// not believed: the length comes from the frames there are.
+TEST_F(MpegFile, ALengthTheFileCannotHoldIsNotBelieved)
+{
+    struct Case
+    {
+        const char* name;
+        bool vbr;
+        std::size_t keep;    // bytes left of the file, 0 for all
+        bool patchFrames;    // the frame count set to 0xFFFFFFFF
+        std::int32_t length; // ms
+    };
+    for (const Case& c :
+         {Case{"cut-cbr", false, 16000, false, 1000}, Case{"cut-vbr", true, 20000, false, 1000},
+          Case{"huge-count", false, 0, true, 5000}})
+    {
+        std::vector<std::uint8_t> bytes =
+            ReadFileBytes(Encode(std::string(c.name) + ".mp3", {"", "", "", 128, 5, c.vbr}, 5.0));
+        if (c.keep > 0)
+            bytes.resize(c.keep);
+        if (c.patchFrames)
+        {
+            const std::string head(bytes.begin(), bytes.begin() + 64);
+            const std::size_t at = head.find("Info") + 8; // after the flags
+            std::fill_n(bytes.begin() + static_cast<long>(at), 4, std::uint8_t{0xFF});
+        }
+        const std::string path = m_dir.File(std::string(c.name) + "-damaged.mp3");
+        WriteFileBytes(path, bytes);
+        CAudioMpegFile file;
+        file.SetPath(path);
+        ASSERT_TRUE(file.IsValid()) << c.name;
+        EXPECT_NEAR(file.GetLength(), c.length, 60) << c.name;
+        const double decodedMs = static_cast<double>(DecodeAll(path).size()) / 4 / 44.1;
+        EXPECT_NEAR(decodedMs, file.GetLength(), 30) << c.name;
+    }
+}
+
 TEST_F(MpegFile, BitratesMp3LacksAreRefusedBeforeAnythingIsWritten)
 {
     for (int bitrate : {384, 448, 100})

@@ -1,15 +1,13 @@
 #include "audio/mpeg/MpegDecoder.h"
 
+#include "check/MP3InformationFrame.h"
 #include "check/MP3StreamStart.h"
 #include "io/DiskFile.h"
 #include "io/InputFile.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <mpg123.h>
 #include <mutex>
-#include <string_view>
-#include <vector>
 
 // The file as the decoder sees it: from its first frame on, so that junk and
 // tags before the audio are never searched again. Offsets the decoder asks
@@ -67,16 +65,6 @@ off_t SeekView(void* handle, off_t offset, int whence)
     return static_cast<off_t>(target - view->start);
 }
 
-// Whether the first frame is an information frame (Xing, Info or VBRI) that
-// tells the exact length. Without one the decoder only estimates the length
-// from the file size.
-bool HasInformationFrame(const std::vector<std::uint8_t>& frame)
-{
-    const std::string_view bytes(reinterpret_cast<const char*>(frame.data()),
-                                 std::min<std::size_t>(frame.size(), 200));
-    return bytes.find("Xing") != bytes.npos || bytes.find("Info") != bytes.npos ||
-           bytes.find("VBRI") != bytes.npos;
-}
 } // namespace
 
 CMpegDecoder::CMpegDecoder() = default;
@@ -143,10 +131,14 @@ bool CMpegDecoder::Open(const std::string& path, std::string& error)
         return false;
     }
     // Without an information frame the length is only estimated from the
-    // first frames; a scan of the headers makes it exact.
+    // first frames, and one that declares more than the file holds (a cut
+    // file, a corrupt count) is wrong: a scan of the headers makes it exact.
+    // The library then drops the gapless trimming the frame asked for when
+    // the frames are fewer than declared.
+    const MP3InformationFrame info = ReadInformationFrame(start);
     long accurate = 0;
     double ignored = 0;
-    if (!HasInformationFrame(start.firstFrame) ||
+    if (!info.present || !info.hasFrames || DeclaresMoreThanTheFileHolds(info, start) ||
         mpg123_getstate(m_handle, MPG123_ACCURATE, &accurate, &ignored) != MPG123_OK || !accurate)
         mpg123_scan(m_handle);
     const off_t samples = mpg123_length(m_handle);

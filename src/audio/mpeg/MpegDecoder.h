@@ -30,8 +30,8 @@ public:
     // frame, which must lie within the first MiB after the ID3v2 tags: a file
     // that is not audio is refused at once rather than searched to its end.
     // The duration is exact: taken from the information frame, or from a scan
-    // of the whole file when there is none. On failure returns false and sets
-    // `error`.
+    // of the whole file when there is none or its counts cannot be true. On
+    // failure returns false and sets `error`.
     bool Open(const std::string& path, std::string& error);
     void Close();
     bool IsOpen() const { return m_handle != nullptr; }
