@@ -12,6 +12,7 @@ constexpr std::size_t kId3v2HeaderSize = 10;
 // Longer than any MPEG audio frame (MPEG-2 Layer II, 160 kbit/s at 8 kHz:
 // 2881 bytes), with room for the next header.
 constexpr std::size_t kFrameAllowance = 4096;
+constexpr int kMostLeadingTags = 8;
 // Header bits every frame of one stream shares: sync, version, layer and
 // sampling rate.
 constexpr std::uint32_t kStreamBits = 0xFFFE0C00u;
@@ -125,9 +126,11 @@ bool FindMP3StreamStart(IByteSource& source, MP3StreamStart& start, std::string&
     CSearchWindow window(source);
     std::uint64_t windowStart = 0;
 
-    // Tags one after the other are skipped; a tag claiming more than the file
-    // holds is not believed, and its bytes are searched like any others.
-    for (;;)
+    // Tags one after the other are skipped, a few at most, so that a file of
+    // nothing but tiny tags costs no more than any other; a tag claiming more
+    // than the file holds is not believed, and its bytes are searched like
+    // any others.
+    for (int tags = 0; tags < kMostLeadingTags; ++tags)
     {
         if (!window.Fill(kId3v2HeaderSize))
         {

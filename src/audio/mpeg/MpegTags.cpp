@@ -96,27 +96,32 @@ bool FindAudio(const std::string& path, MP3StreamStart& start, std::string& erro
     return file.Open(path, error) && FindMP3StreamStart(file, start, error);
 }
 
-// The last bytes of a file: where the tags of a file without audio can be.
-constexpr std::size_t kTailBytes = 1 << 20;
+// How much of each end of a file without audio is handed to TagLib: where
+// its tags can be.
+constexpr std::uint64_t kEndBytes = 1 << 20;
 
-bool ReadTail(const std::string& path, TagLib::ByteVector& tail, std::string& error)
+// The first and the last kEndBytes of the file, one after the other (the
+// whole file when it is no larger).
+bool ReadEnds(const std::string& path, TagLib::ByteVector& ends, std::string& error)
 {
     CDiskFile file;
     std::uint64_t size = 0;
-    if (!file.Open(path, CDiskFile::Mode::Read) || !file.Size(size) ||
-        !file.Seek(size - std::min<std::uint64_t>(size, kTailBytes)))
+    if (!file.Open(path, CDiskFile::Mode::Read) || !file.Size(size))
     {
         error = file.ErrorText();
         return false;
     }
-    tail.resize(static_cast<unsigned int>(std::min<std::uint64_t>(size, kTailBytes)));
-    const std::int64_t got = file.ReadFully(tail.data(), tail.size());
-    if (got < 0)
+    const std::uint64_t head = std::min(size, kEndBytes);
+    const std::uint64_t tail = std::min(size - head, kEndBytes);
+    ends.resize(static_cast<unsigned int>(head + tail));
+    const bool read = file.ReadFully(ends.data(), head) == static_cast<std::int64_t>(head) &&
+                      file.Seek(size - tail) &&
+                      file.ReadFully(ends.data() + head, tail) == static_cast<std::int64_t>(tail);
+    if (!read)
     {
-        error = file.ErrorText();
+        error = file.ErrorText().empty() ? "the file changed while it was read" : file.ErrorText();
         return false;
     }
-    tail.resize(static_cast<unsigned int>(got));
     return true;
 }
 
@@ -173,20 +178,21 @@ bool ReadMpegTags(const std::string& path, TrackTags& tags, std::string& error)
     MP3StreamStart start;
     if (!IsRegularFile(path, error) || !FindAudio(path, start, error))
         return false;
-    // TagLib looks for an ID3v2 tag up to the first audio frame: through the
-    // whole of a file that has neither. Such a file's tags can only be at its
-    // end, so TagLib is then given a copy of its last bytes.
-    TagLib::ByteVector tail;
-    std::unique_ptr<TagLib::ByteVectorStream> tailStream;
-    if (!start.found && start.tagsEnd == 0)
+    // TagLib looks for an ID3v2 tag up to the first audio frame, through the
+    // whole of a file without audio, and follows tags one after another as
+    // far as they go. Such a file is handed over as a copy of its two ends,
+    // where its tags can be.
+    TagLib::ByteVector ends;
+    std::unique_ptr<TagLib::ByteVectorStream> endsStream;
+    if (!start.found)
     {
-        if (!ReadTail(path, tail, error))
+        if (!ReadEnds(path, ends, error))
             return false;
-        tailStream = std::make_unique<TagLib::ByteVectorStream>(tail);
+        endsStream = std::make_unique<TagLib::ByteVectorStream>(ends);
     }
     std::unique_ptr<TagLib::MPEG::File> opened =
-        tailStream ? std::make_unique<TagLib::MPEG::File>(
-                         tailStream.get(), TagLib::ID3v2::FrameFactory::instance(), false)
+        endsStream ? std::make_unique<TagLib::MPEG::File>(
+                         endsStream.get(), TagLib::ID3v2::FrameFactory::instance(), false)
                    : std::make_unique<TagLib::MPEG::File>(path.c_str(), false);
     TagLib::MPEG::File& file = *opened;
     if (!file.isOpen())
