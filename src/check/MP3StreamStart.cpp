@@ -50,10 +50,7 @@ std::uint64_t Id3v2TagSize(const std::uint8_t* head)
     const bool footer = head[3] >= 4 && (head[5] & 0x10);
     return kId3v2HeaderSize + size + (footer ? kId3v2HeaderSize : 0);
 }
-} // namespace
 
-namespace
-{
 // The bytes from the end of the ID3v2 tags on, read a piece at a time as the
 // search needs them, never more than the window and a frame.
 class CSearchWindow

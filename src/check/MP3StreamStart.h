@@ -25,7 +25,7 @@ struct MP3StreamStart
     std::vector<std::uint8_t> firstFrame; // its bytes, as many as the file has
 };
 
-// Reads at most the ID3v2 tag headers and kSearchWindow bytes and a frame
-// more. Returns false only on a read error, with `error` set; a source
+// Reads the headers of a few leading ID3v2 tags and at most kSearchWindow
+// bytes and a frame more. Returns false only on a read error, with `error` set; a source
 // without audio returns true with start.found false.
 bool FindMP3StreamStart(IByteSource& source, MP3StreamStart& start, std::string& error);
