@@ -4,6 +4,8 @@
 #include "FuzzInput.h"
 #include "check/IProgressSink.h"
 #include "check/MP3Check.h"
+#include "check/MP3InformationFrame.h"
+#include "check/MP3StreamStart.h"
 #include "support/MemorySource.h"
 
 #include <vector>
@@ -43,5 +45,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const MP3CheckResult& b = second.GetResult();
     FuzzExpect(b.countedFrames == a.countedFrames && b.errors == a.errors,
                "counts depend on read sizes");
+
+    // So does the search for where the audio starts.
+    CMemorySource wholeAgain(bytes), piecesAgain(bytes, chunk);
+    MP3StreamStart x, y;
+    std::string error;
+    FuzzExpect(FindMP3StreamStart(wholeAgain, x, error) &&
+                   FindMP3StreamStart(piecesAgain, y, error),
+               "a memory source never fails");
+    FuzzExpect(x.found == y.found && x.offset == y.offset && x.firstFrame == y.firstFrame,
+               "the start depends on read sizes");
+    FuzzExpect(!x.found || x.offset + x.firstFrame.size() <= size, "a start beyond the bytes");
+    DeclaresMoreThanTheFileHolds(ReadInformationFrame(x), x);
     return 0;
 }

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <id3v2tag.h>
 #include <mpegfile.h>
+#include <random>
 #include <set>
 #include <sys/stat.h>
 #include <textidentificationframe.h>
@@ -28,11 +29,16 @@ protected:
     // Encodes `seconds` of the test signal; returns the path.
     std::string Encode(const std::string& name, EncodeTags tags, double seconds = 3.0)
     {
-        const std::vector<std::int16_t> pcm =
-            TestSignal(static_cast<std::size_t>(44100 * seconds), 2);
+        const auto samples = static_cast<std::size_t>(44100 * seconds);
+        return EncodePcm(name, tags, TestSignal(samples, 2), samples);
+    }
+
+    // Encodes stereo `pcm`, telling the encoder to expect `hint` sample pairs.
+    std::string EncodePcm(const std::string& name, EncodeTags tags,
+                          const std::vector<std::int16_t>& pcm, std::uint64_t hint)
+    {
         CAudioMpegFile file;
-        file.BeginEncoding(m_dir.File(name), tags,
-                           static_cast<std::uint64_t>(seconds * 1000 * 44.1));
+        file.BeginEncoding(m_dir.File(name), tags, hint);
         const std::vector<std::uint8_t> bytes = AsBytes(pcm);
         for (std::size_t at = 0; at < bytes.size(); at += 32768)
             file.EncodeData(bytes.data() + at, std::min<std::size_t>(32768, bytes.size() - at));
@@ -79,36 +85,101 @@ TEST_F(MpegFile, ConstantBitrateRoundTrip)
     EXPECT_NEAR(file.GetLength(), 3000, 2 * 26);
     EXPECT_EQ(file.GetSampleRate(), 44100u);
     EXPECT_EQ(file.GetChannels(), 2);
-    EXPECT_FALSE(HasInformationFrame(ReadFileBytes(path)));
+    EXPECT_TRUE(HasInformationFrame(ReadFileBytes(path)));
     const std::vector<int> rates = FrameBitrates(path);
     EXPECT_EQ(std::set<int>(rates.begin(), rates.end()), std::set<int>{128});
-    const std::size_t bytes = DecodeAll(path).size();
-    EXPECT_NEAR(static_cast<double>(bytes) / 4 / 44100, 3.0, 0.06);
 }
 
-TEST_F(MpegFile, VariableBitrateStaysBetweenTheNeighbouringSteps)
+// The information frame carries the encoder delay and padding, so decoding
+// gives back exactly the samples encoded, whatever length was announced.
+TEST_F(MpegFile, DecodingGivesExactlyTheEncodedSamples)
 {
-    const std::pair<int, std::pair<int, int>> cases[] = {{128, {112, 160}}, {64, {56, 80}}};
-    for (const auto& [bitrate, range] : cases)
+    struct Case
     {
+        std::size_t samples;
+        std::uint64_t hint;
+        bool vbr;
+    };
+    for (const Case& c : {Case{1, 1, false}, Case{1151, 1151, false}, Case{1152, 0, false},
+                          Case{44100 * 3 + 17, 44100 * 3 + 17, false},
+                          Case{44100 * 3 + 17, 1000, true}, Case{44100 + 5, 44100 * 9, false}})
+    {
+        const std::string name = "exact" + std::to_string(c.samples) + "-" +
+                                 std::to_string(c.hint) + (c.vbr ? "v" : "c") + ".mp3";
         const std::string path =
-            Encode("vbr" + std::to_string(bitrate) + ".mp3", {"", "", "", bitrate, 5, true});
-        EXPECT_TRUE(HasInformationFrame(ReadFileBytes(path))) << bitrate;
-        for (int frameRate : FrameBitrates(path))
-        {
-            EXPECT_GE(frameRate, range.first) << bitrate;
-            EXPECT_LE(frameRate, range.second) << bitrate;
-        }
+            EncodePcm(name, {"", "", "", 128, 5, c.vbr}, TestSignal(c.samples, 2), c.hint);
+        EXPECT_EQ(DecodeAll(path).size(), c.samples * 4) << name;
         CAudioMpegFile file;
         file.SetPath(path);
-        ASSERT_TRUE(file.IsValid());
-        EXPECT_NEAR(file.GetLength(), 3000, 2 * 26) << "exact length from the information frame";
+        ASSERT_TRUE(file.IsValid()) << name;
+        EXPECT_EQ(file.GetLength(), static_cast<std::int32_t>(c.samples * 1000 / 44100)) << name;
     }
-    // At 320 kbit/s there is no step above: the bitrate stays constant.
+}
+
+// Noise, then silence: the average must not sink below the chosen rate in
+// the quiet half nor climb past 1.3 times it in the noisy one.
+TEST_F(MpegFile, VariableBitrateStaysBetweenTheRateAndItsCeiling)
+{
+    std::vector<std::int16_t> pcm(2 * 44100 * 3, 0);
+    std::uint32_t noise = 1;
+    for (std::size_t i = 0; i < pcm.size() / 2; ++i)
+    {
+        noise = noise * 1664525u + 1013904223u;
+        pcm[i] = static_cast<std::int16_t>((static_cast<std::int32_t>(noise >> 16) - 32768) / 3);
+    }
+    for (const auto& [bitrate, ceiling] : {std::pair{128, 160}, std::pair{64, 80}})
+    {
+        const std::string path = EncodePcm("vbr" + std::to_string(bitrate) + ".mp3",
+                                           {"", "", "", bitrate, 5, true}, pcm, 0);
+        const std::vector<int> rates = FrameBitrates(path);
+        ASSERT_FALSE(rates.empty());
+        EXPECT_GE(*std::min_element(rates.begin(), rates.end()), bitrate);
+        EXPECT_LE(*std::max_element(rates.begin(), rates.end()), ceiling);
+        const double kbps = static_cast<double>(std::filesystem::file_size(path)) * 8 / 3 / 1000;
+        EXPECT_GE(kbps, bitrate);
+        EXPECT_EQ(DecodeAll(path).size(), pcm.size() * 2) << bitrate;
+    }
+    // At 320 kbit/s there is no room above: the bitrate stays constant.
     const std::string top = Encode("vbr320.mp3", {"", "", "", 320, 5, true});
-    EXPECT_FALSE(HasInformationFrame(ReadFileBytes(top)));
     const std::vector<int> rates = FrameBitrates(top);
     EXPECT_EQ(std::set<int>(rates.begin(), rates.end()), std::set<int>{320});
+}
+
+// Counts in the information frame that need more bytes than the file has are
+// not believed: the length comes from the frames there are.
+TEST_F(MpegFile, ALengthTheFileCannotHoldIsNotBelieved)
+{
+    struct Case
+    {
+        const char* name;
+        bool vbr;
+        std::size_t keep;    // bytes left of the file, 0 for all
+        bool patchFrames;    // the frame count set to 0xFFFFFFFF
+        std::int32_t length; // ms
+    };
+    for (const Case& c :
+         {Case{"cut-cbr", false, 16000, false, 1000}, Case{"cut-vbr", true, 20000, false, 1000},
+          Case{"huge-count", false, 0, true, 5000}})
+    {
+        std::vector<std::uint8_t> bytes =
+            ReadFileBytes(Encode(std::string(c.name) + ".mp3", {"", "", "", 128, 5, c.vbr}, 5.0));
+        if (c.keep > 0)
+            bytes.resize(c.keep);
+        if (c.patchFrames)
+        {
+            const std::string head(bytes.begin(), bytes.begin() + 64);
+            const std::size_t at = head.find("Info") + 8; // after the flags
+            std::fill_n(bytes.begin() + static_cast<long>(at), 4, std::uint8_t{0xFF});
+        }
+        const std::string path = m_dir.File(std::string(c.name) + "-damaged.mp3");
+        WriteFileBytes(path, bytes);
+        CAudioMpegFile file;
+        file.SetPath(path);
+        ASSERT_TRUE(file.IsValid()) << c.name;
+        EXPECT_NEAR(file.GetLength(), c.length, 60) << c.name;
+        const double decodedMs = static_cast<double>(DecodeAll(path).size()) / 4 / 44.1;
+        EXPECT_NEAR(decodedMs, file.GetLength(), 30) << c.name;
+    }
 }
 
 TEST_F(MpegFile, BitratesMp3LacksAreRefusedBeforeAnythingIsWritten)
@@ -324,8 +395,7 @@ TEST_F(MpegFile, OtherProgramsDecodeOurFiles)
             Encode(vbr ? "x-vbr.mp3" : "x-cbr.mp3", {"T", "A", "L", 128, 5, vbr});
         const std::string wav = m_dir.File("x.wav");
         ASSERT_EQ(std::system(("lame --quiet --decode '" + path + "' '" + wav + "'").c_str()), 0);
-        const std::size_t bytes = std::filesystem::file_size(wav) - 44;
-        EXPECT_NEAR(static_cast<double>(bytes) / 4 / 44100, 3.0, 0.06) << vbr;
+        EXPECT_EQ(std::filesystem::file_size(wav) - 44, 44100u * 3 * 4) << vbr;
     }
 }
 
@@ -343,6 +413,46 @@ TEST_F(MpegFile, WhatIsNotMpegAudioIsRefusedButItsTagsAreRead)
     EXPECT_FALSE(file.GetError().empty());
     EXPECT_EQ(file.GetTitle(), "Only a tag");
     EXPECT_EQ(file.GetLength(), 0);
+}
+
+// The audio must start within the first MiB after the ID3v2 tags; a tag
+// claiming more than the file holds is not believed.
+TEST_F(MpegFile, TheAudioIsLookedForOnlyNearTheStart)
+{
+    const std::vector<std::uint8_t> audio = ReadFileBytes(Encode("audio.mp3", {}, 1.0));
+    std::vector<std::uint8_t> junk(900000);
+    std::mt19937 random(7);
+    std::generate(junk.begin(), junk.end(), [&] { return static_cast<std::uint8_t>(random()); });
+    const std::vector<std::uint8_t> liar = {'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
+    struct Case
+    {
+        const char* name;
+        CMP3StreamBuilder before;
+        bool opens;
+    };
+    Case cases[] = {
+        {"junk", CMP3StreamBuilder().Bytes(junk), true},
+        {"big-tag", CMP3StreamBuilder().Id3v2(1500000).Bytes(junk), true},
+        {"lying-tag", CMP3StreamBuilder().Bytes(liar), true},
+        {"too-much-junk", CMP3StreamBuilder().Bytes(junk).Bytes(junk), false},
+    };
+    for (Case& c : cases)
+    {
+        const std::string path = m_dir.File(std::string(c.name) + ".mp3");
+        c.before.Bytes(audio).WriteTo(path);
+        CAudioMpegFile file;
+        file.SetPath(path);
+        EXPECT_EQ(file.IsValid(), c.opens) << c.name << ": " << file.GetError();
+        EXPECT_EQ(DecodeAll(path).size(), c.opens ? 44100u * 4 : 0u) << c.name;
+    }
+    // Nothing but zeros, far more than is looked at.
+    const std::string zeros = m_dir.File("zeros.mp3");
+    std::ofstream(zeros, std::ios::binary).close();
+    std::filesystem::resize_file(zeros, 20 << 20);
+    CAudioMpegFile file;
+    file.SetPath(zeros);
+    EXPECT_FALSE(file.IsValid());
+    EXPECT_EQ(file.GetError(), "no MPEG audio found in the file");
 }
 
 TEST_F(MpegFile, TagWritingNeverDamagesTheFileItFailsOn)

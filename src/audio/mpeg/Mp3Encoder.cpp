@@ -15,28 +15,48 @@ namespace
 constexpr std::size_t kMp3BufferSize = 16384;
 constexpr std::size_t kId3v1FieldBytes = 30;
 
-// The bitrates a variable-bitrate range is chosen from, kbit/s.
+// The bitrates MPEG-1 Layer III offers, kbit/s.
 constexpr std::int32_t kBitrateSteps[] = {32,  40,  48,  56,  64,  80,  96,  112,
                                           128, 160, 192, 224, 256, 320, 384, 448};
 // Above this, variable bitrate turns into the constant one.
 constexpr std::int32_t kHighestVbrBitrate = 256;
 constexpr std::int32_t kHighestMpeg1Layer3Bitrate = 320;
 
+// The encoder's variable-bitrate quality (0 best, 9 smallest) for each
+// bitrate that stays variable. Unbounded, each averages somewhat above its
+// bitrate on music-like material, so that frames spread over the whole range
+// from the bitrate up to the ceiling (bench/compare_vbr.sh measures it).
+struct VbrQuality
+{
+    std::int32_t bitrate;
+    int quality;
+};
+constexpr VbrQuality kVbrQualities[] = {{32, 7},  {40, 7},  {48, 6},  {56, 6},  {64, 5},
+                                        {80, 5},  {96, 4},  {112, 3}, {128, 2}, {160, 1},
+                                        {192, 0}, {224, 0}, {256, 0}};
+
 const std::int32_t* FindStep(std::int32_t bitrate)
 {
     return std::find(std::begin(kBitrateSteps), std::end(kBitrateSteps), bitrate);
 }
 
-std::int32_t StepBelow(std::int32_t bitrate)
+int VbrQualityFor(std::int32_t bitrate)
 {
-    const std::int32_t* step = FindStep(bitrate);
-    return step == std::begin(kBitrateSteps) ? kBitrateSteps[0] : step[-1];
+    for (const VbrQuality& entry : kVbrQualities)
+        if (entry.bitrate >= bitrate)
+            return entry.quality;
+    return 0;
 }
 
-std::int32_t StepAbove(std::int32_t bitrate)
+// The highest step no more than 1.3 times `bitrate`: a variable-bitrate file
+// then averages at most that much above the chosen rate, whatever it holds.
+std::int32_t VbrCeiling(std::int32_t bitrate)
 {
-    const std::int32_t* step = FindStep(bitrate);
-    return step + 1 == std::end(kBitrateSteps) ? std::end(kBitrateSteps)[-1] : step[1];
+    std::int32_t ceiling = bitrate;
+    for (std::int32_t step : kBitrateSteps)
+        if (step * 10 <= bitrate * 13 && step <= kHighestMpeg1Layer3Bitrate)
+            ceiling = std::max(ceiling, step);
+    return ceiling;
 }
 
 bool UsesVbr(const EncodeTags& tags)
@@ -94,23 +114,25 @@ void CMp3Encoder::Configure(const EncodeTags& tags, std::uint64_t samples)
     if (!m_lame)
         throw CFileException(CFileException::kGeneric, "cannot start the MP3 encoder", m_path);
     const bool vbr = UsesVbr(tags);
-    m_informationFrame = vbr;
     lame_set_num_samples(m_lame, static_cast<unsigned long>(samples));
     lame_set_num_channels(m_lame, 2);
     lame_set_in_samplerate(m_lame, 44100);
     lame_set_out_samplerate(m_lame, 44100);
-    lame_set_bWriteVbrTag(m_lame, vbr ? 1 : 0);
+    lame_set_bWriteVbrTag(m_lame, 1);
     lame_set_quality(m_lame, tags.quality);
     lame_set_mode(m_lame, JOINT_STEREO);
     lame_set_force_ms(m_lame, 0);
     lame_set_brate(m_lame, tags.bitrate);
     lame_set_disable_reservoir(m_lame, 1);
     lame_set_VBR(m_lame, vbr ? vbr_default : vbr_off);
-    lame_set_VBR_q(m_lame, 9);
     if (vbr)
     {
-        lame_set_VBR_min_bitrate_kbps(m_lame, StepBelow(tags.bitrate));
-        lame_set_VBR_max_bitrate_kbps(m_lame, StepAbove(tags.bitrate));
+        // The chosen rate is a floor even for silence, so that the average
+        // never falls below what was asked for.
+        lame_set_VBR_q(m_lame, VbrQualityFor(tags.bitrate));
+        lame_set_VBR_min_bitrate_kbps(m_lame, tags.bitrate);
+        lame_set_VBR_hard_min(m_lame, 1);
+        lame_set_VBR_max_bitrate_kbps(m_lame, VbrCeiling(tags.bitrate));
     }
     lame_set_lowpassfreq(m_lame, 0);
     lame_set_highpassfreq(m_lame, 0);
@@ -169,14 +191,13 @@ void CMp3Encoder::End()
     if (flushed < 0)
         Fail("the MP3 encoder failed to finish (error " + std::to_string(flushed) + ")");
     WriteOut(flushed);
-    if (m_informationFrame)
-    {
-        // The encoder kept room for this frame at the very start of the file.
-        const std::size_t size = lame_get_lametag_frame(m_lame, m_mp3.data(), m_mp3.size());
-        if (size > 0 && size <= m_mp3.size() &&
-            (!m_file.Seek(0) || !m_file.Write(m_mp3.data(), size)))
-            Fail(m_file.ErrorText());
-    }
+    // The encoder kept room for this frame at the very start of the file;
+    // only now are the frame count and the padding known.
+    const std::size_t size = lame_get_lametag_frame(m_lame, m_mp3.data(), m_mp3.size());
+    if (size == 0 || size > m_mp3.size())
+        Fail("the MP3 encoder gave no information frame");
+    if (!m_file.Seek(0) || !m_file.Write(m_mp3.data(), size))
+        Fail(m_file.ErrorText());
     WriteId3v1();
     m_file.Close();
 }

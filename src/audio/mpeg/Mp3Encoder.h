@@ -22,9 +22,12 @@ struct EncodeTags
 };
 
 // Encodes 44100 Hz stereo 16-bit PCM into a new MP3 file in 1152-sample
-// frames: joint stereo, no bit reservoir, variable bitrate between the
-// neighbours of the chosen bitrate when asked, an information frame for
-// variable-bitrate output only, and an ID3v1 tag when any text is set.
+// frames: joint stereo, no bit reservoir, variable bitrate from the chosen
+// bitrate up to 1.3 times it when asked (constant above 256 kbit/s), and an
+// ID3v1 tag when any text is set.
+// Every file opens with an information frame that gives the exact length,
+// the encoder delay and the padding, so that decoders return exactly the
+// samples encoded.
 // Every failure raises CFileException with the path; a file left unfinished
 // (a failure, or the object dropped before End) is removed.
 class CMp3Encoder
@@ -38,7 +41,8 @@ public:
     CMp3Encoder& operator=(const CMp3Encoder&) = delete;
 
     // Refuses a bitrate MPEG-1 Layer III lacks at 44100 Hz before anything
-    // is written. `samples` is the expected length in samples per channel.
+    // is written. `samples` is the expected length in samples per channel,
+    // a hint only: the information frame counts what was really encoded.
     void Begin(const std::string& path, const EncodeTags& tags, std::uint64_t samples);
     // Interleaved left/right pairs; an odd last byte is ignored.
     void Encode(const void* pcm, std::size_t bytes);
@@ -59,6 +63,5 @@ private:
     std::string m_path;
     std::vector<std::int16_t> m_held;
     std::vector<std::uint8_t> m_mp3;
-    bool m_informationFrame = false;
     std::string m_id3Texts[3]; // title, artist, album in Latin-1, at most 30 bytes
 };

@@ -1,13 +1,27 @@
 #include "audio/mpeg/MpegDecoder.h"
 
+#include "check/MP3InformationFrame.h"
+#include "check/MP3StreamStart.h"
 #include "io/DiskFile.h"
+#include "io/InputFile.h"
 
+#include <cstdint>
 #include <mpg123.h>
 #include <mutex>
-#include <vector>
+
+// The file as the decoder sees it: from its first frame on, so that junk and
+// tags before the audio are never searched again. Offsets the decoder asks
+// for count from that frame.
+struct MpegFileView
+{
+    CDiskFile file;
+    std::uint64_t start = 0;
+};
 
 namespace
 {
+const char kNoAudio[] = "no MPEG audio found in the file";
+
 // The library wants one initialisation per process before any decoder.
 void InitialiseLibrary()
 {
@@ -26,41 +40,34 @@ void ForceSigned16(mpg123_handle* handle)
     for (std::size_t i = 0; i < count; ++i)
         mpg123_format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
 }
-// Whether the first frame of the file carries an information frame (Xing,
-// Info or VBRI) that tells the exact length. Without one the decoder only
-// estimates the length from the file size.
-bool HasInformationFrame(const std::string& path)
+
+ssize_t ReadView(void* handle, void* dest, std::size_t count)
 {
-    CDiskFile file;
-    if (!file.Open(path, CDiskFile::Mode::Read))
-        return false;
-    std::uint8_t head[10];
-    std::uint64_t start = 0;
-    if (file.ReadFully(head, sizeof head) == sizeof head && head[0] == 'I' && head[1] == 'D' &&
-        head[2] == '3')
-        start = 10 + ((head[6] & 0x7Fu) << 21 | (head[7] & 0x7Fu) << 14 | (head[8] & 0x7Fu) << 7 |
-                      (head[9] & 0x7Fu));
-    std::vector<std::uint8_t> block(16384);
-    if (!file.Seek(start))
-        return false;
-    const std::int64_t got = file.ReadFully(block.data(), block.size());
-    if (got <= 0)
-        return false;
-    block.resize(static_cast<std::size_t>(got));
-    for (std::size_t at = 0; at + 4 < block.size(); ++at)
-    {
-        if (block[at] != 0xFF || (block[at + 1] & 0xE0) != 0xE0)
-            continue;
-        // The first frame: its information block lies within its first bytes.
-        const std::string frame(block.begin() + static_cast<long>(at),
-                                block.begin() +
-                                    static_cast<long>(std::min(at + 200, block.size())));
-        return frame.find("Xing") != std::string::npos || frame.find("Info") != std::string::npos ||
-               frame.find("VBRI") != std::string::npos;
-    }
-    return false;
+    return static_cast<ssize_t>(static_cast<MpegFileView*>(handle)->file.Read(dest, count));
 }
+
+off_t SeekView(void* handle, off_t offset, int whence)
+{
+    auto* view = static_cast<MpegFileView*>(handle);
+    std::uint64_t base = view->start;
+    if ((whence == SEEK_CUR && !view->file.Tell(base)) ||
+        (whence == SEEK_END && !view->file.Size(base)) ||
+        (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END))
+        return -1;
+    // Nothing before the first frame is reachable, nor anything past 2^63.
+    const auto from = static_cast<std::int64_t>(base);
+    if (offset > 0 ? from > INT64_MAX - offset
+                   : from + offset < static_cast<std::int64_t>(view->start))
+        return -1;
+    const auto target = static_cast<std::uint64_t>(from + offset);
+    if (!view->file.Seek(target))
+        return -1;
+    return static_cast<off_t>(target - view->start);
+}
+
 } // namespace
+
+CMpegDecoder::CMpegDecoder() = default;
 
 CMpegDecoder::~CMpegDecoder()
 {
@@ -70,53 +77,71 @@ CMpegDecoder::~CMpegDecoder()
 bool CMpegDecoder::Open(const std::string& path, std::string& error)
 {
     Close();
+    MP3StreamStart start;
     {
         // The decoder's own message for a file it cannot open says little,
         // and a pipe or device would make it wait forever.
-        CDiskFile probe;
-        if (!probe.Open(path, CDiskFile::Mode::Read))
-        {
-            error = probe.ErrorText();
+        CInputFile probe;
+        if (!probe.Open(path, error) || !FindMP3StreamStart(probe, start, error))
             return false;
-        }
     }
-    InitialiseLibrary();
-    int result = MPG123_OK;
-    mpg123_handle* handle = mpg123_new(nullptr, &result);
-    if (!handle)
+    if (!start.found)
     {
-        error = std::string("cannot start the MP3 decoder: ") + mpg123_plain_strerror(result);
+        error = kNoAudio;
         return false;
     }
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    // Damaged stretches are skipped however long, so that the audio after
-    // them is decoded too rather than taken for the end.
-    mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0);
-    ForceSigned16(handle);
-    if (mpg123_open(handle, path.c_str()) != MPG123_OK)
+    m_view = std::make_unique<MpegFileView>();
+    m_view->start = start.offset;
+    if (!m_view->file.Open(path, CDiskFile::Mode::Read) || !m_view->file.Seek(start.offset))
     {
-        error = std::string("cannot decode the file: ") + mpg123_strerror(handle);
-        mpg123_delete(handle);
+        error = m_view->file.ErrorText();
+        Close();
+        return false;
+    }
+
+    InitialiseLibrary();
+    int result = MPG123_OK;
+    m_handle = mpg123_new(nullptr, &result);
+    if (!m_handle)
+    {
+        error = std::string("cannot start the MP3 decoder: ") + mpg123_plain_strerror(result);
+        Close();
+        return false;
+    }
+    // Gapless: the encoder delay and padding an information frame declares
+    // are cut off, so a file decodes to exactly the samples that were encoded.
+    mpg123_param(m_handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0);
+    // Damaged stretches after the start are skipped however long, so that
+    // the audio after them is decoded too rather than taken for the end.
+    mpg123_param(m_handle, MPG123_RESYNC_LIMIT, -1, 0);
+    ForceSigned16(m_handle);
+    if (mpg123_replace_reader_handle(m_handle, ReadView, SeekView, nullptr) != MPG123_OK ||
+        mpg123_open_handle(m_handle, m_view.get()) != MPG123_OK)
+    {
+        error = std::string("cannot decode the file: ") + mpg123_strerror(m_handle);
+        Close();
         return false;
     }
     long rate = 0;
     int channels = 0, encoding = 0;
-    if (mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK)
+    if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK)
     {
-        error = "no MPEG audio found in the file";
-        mpg123_close(handle);
-        mpg123_delete(handle);
+        error = kNoAudio;
+        Close();
         return false;
     }
-    m_handle = handle;
     // Without an information frame the length is only estimated from the
-    // first frames; a scan of the headers makes it exact.
+    // first frames, and one that declares more than the file holds (a cut
+    // file, a corrupt count) is wrong: a scan of the headers makes it exact.
+    // The library then drops the gapless trimming the frame asked for when
+    // the frames are fewer than declared.
+    const MP3InformationFrame info = ReadInformationFrame(start);
     long accurate = 0;
     double ignored = 0;
-    if (!HasInformationFrame(path) ||
-        mpg123_getstate(handle, MPG123_ACCURATE, &accurate, &ignored) != MPG123_OK || !accurate)
-        mpg123_scan(handle);
-    const off_t samples = mpg123_length(handle);
+    if (!info.present || !info.hasFrames || DeclaresMoreThanTheFileHolds(info, start) ||
+        mpg123_getstate(m_handle, MPG123_ACCURATE, &accurate, &ignored) != MPG123_OK || !accurate)
+        mpg123_scan(m_handle);
+    const off_t samples = mpg123_length(m_handle);
     m_durationMs = samples > 0 ? SamplesToMs(samples) : 0;
     return true;
 }
@@ -129,6 +154,7 @@ void CMpegDecoder::Close()
         mpg123_delete(m_handle);
         m_handle = nullptr;
     }
+    m_view.reset();
     m_durationMs = 0;
 }
 

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 struct mpg123_handle_struct;
+struct MpegFileView;
 
 // Rate and channel layout of the decoder's output.
 struct MpegOutputFormat
@@ -19,14 +21,17 @@ struct MpegOutputFormat
 class CMpegDecoder
 {
 public:
-    CMpegDecoder() = default;
+    CMpegDecoder();
     ~CMpegDecoder();
     CMpegDecoder(const CMpegDecoder&) = delete;
     CMpegDecoder& operator=(const CMpegDecoder&) = delete;
 
-    // Opens `path` (UTF-8). The duration is exact for variable-bitrate files:
-    // taken from their information frame, or from a scan of the whole file
-    // when there is none. On failure returns false and sets `error`.
+    // Opens `path` (UTF-8). The decoder is given the file from its first MPEG
+    // frame, which must lie within the first MiB after the ID3v2 tags: a file
+    // that is not audio is refused at once rather than searched to its end.
+    // The duration is exact: taken from the information frame, or from a scan
+    // of the whole file when there is none or its counts cannot be true. On
+    // failure returns false and sets `error`.
     bool Open(const std::string& path, std::string& error);
     void Close();
     bool IsOpen() const { return m_handle != nullptr; }
@@ -41,6 +46,7 @@ public:
 private:
     std::int64_t SamplesToMs(std::int64_t samples) const;
 
+    std::unique_ptr<MpegFileView> m_view; // what the decoder reads
     mpg123_handle_struct* m_handle = nullptr;
     std::int64_t m_durationMs = 0;
 };

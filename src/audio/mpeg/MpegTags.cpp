@@ -1,6 +1,8 @@
 #include "audio/mpeg/MpegTags.h"
 
+#include "check/MP3StreamStart.h"
 #include "io/DiskFile.h"
+#include "io/InputFile.h"
 #include "io/Paths.h"
 #include "io/TemporaryFile.h"
 #include "io/Text.h"
@@ -10,10 +12,14 @@
 #include <id3v2frame.h>
 #include <id3v2header.h>
 #include <id3v2tag.h>
+#include <memory>
 #include <mpegfile.h>
+#include <tbytevectorstream.h>
 
 namespace
 {
+const char kNoAudioFrames[] = "the file holds no MPEG audio frames; its tags were not changed";
+
 std::string Utf8(const TagLib::String& text)
 {
     return text.to8Bit(true);
@@ -83,6 +89,42 @@ bool IsRegularFile(const std::string& path, std::string& error)
     return true;
 }
 
+// Where the audio of the file at `path` starts, if within its first MiB.
+bool FindAudio(const std::string& path, MP3StreamStart& start, std::string& error)
+{
+    CInputFile file;
+    return file.Open(path, error) && FindMP3StreamStart(file, start, error);
+}
+
+// How much of each end of a file without audio is handed to TagLib: where
+// its tags can be.
+constexpr std::uint64_t kEndBytes = 1 << 20;
+
+// The first and the last kEndBytes of the file, one after the other (the
+// whole file when it is no larger).
+bool ReadEnds(const std::string& path, TagLib::ByteVector& ends, std::string& error)
+{
+    CDiskFile file;
+    std::uint64_t size = 0;
+    if (!file.Open(path, CDiskFile::Mode::Read) || !file.Size(size))
+    {
+        error = file.ErrorText();
+        return false;
+    }
+    const std::uint64_t head = std::min(size, kEndBytes);
+    const std::uint64_t tail = std::min(size - head, kEndBytes);
+    ends.resize(static_cast<unsigned int>(head + tail));
+    const bool read = file.ReadFully(ends.data(), head) == static_cast<std::int64_t>(head) &&
+                      file.Seek(size - tail) &&
+                      file.ReadFully(ends.data() + head, tail) == static_cast<std::int64_t>(tail);
+    if (!read)
+    {
+        error = file.ErrorText().empty() ? "the file changed while it was read" : file.ErrorText();
+        return false;
+    }
+    return true;
+}
+
 // From the first audio frame to the last: tags may move the audio, but
 // never change this span.
 long AudioSpanOf(TagLib::MPEG::File& file)
@@ -133,9 +175,26 @@ bool SaveTags(TagLib::MPEG::File& file, const TrackTags& tags)
 bool ReadMpegTags(const std::string& path, TrackTags& tags, std::string& error)
 {
     tags = TrackTags{};
-    if (!IsRegularFile(path, error))
+    MP3StreamStart start;
+    if (!IsRegularFile(path, error) || !FindAudio(path, start, error))
         return false;
-    TagLib::MPEG::File file(path.c_str(), false);
+    // TagLib looks for an ID3v2 tag up to the first audio frame, through the
+    // whole of a file without audio, and follows tags one after another as
+    // far as they go. Such a file is handed over as a copy of its two ends,
+    // where its tags can be.
+    TagLib::ByteVector ends;
+    std::unique_ptr<TagLib::ByteVectorStream> endsStream;
+    if (!start.found)
+    {
+        if (!ReadEnds(path, ends, error))
+            return false;
+        endsStream = std::make_unique<TagLib::ByteVectorStream>(ends);
+    }
+    std::unique_ptr<TagLib::MPEG::File> opened =
+        endsStream ? std::make_unique<TagLib::MPEG::File>(
+                         endsStream.get(), TagLib::ID3v2::FrameFactory::instance(), false)
+                   : std::make_unique<TagLib::MPEG::File>(path.c_str(), false);
+    TagLib::MPEG::File& file = *opened;
     if (!file.isOpen())
     {
         error = "cannot open the file";
@@ -155,8 +214,18 @@ bool ReadMpegTags(const std::string& path, TrackTags& tags, std::string& error)
 // while a grown tag shifts the audio can then never cut the file short.
 bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& error)
 {
-    if (!IsRegularFile(path, error))
+    // Without audio frames the check below proves nothing, and the tags of
+    // such a file may overlap (an APE tag inside the room an ID3v2 tag
+    // claims), which TagLib then writes over each other. Our own search
+    // tells quickly where TagLib's would read the whole file.
+    MP3StreamStart start;
+    if (!IsRegularFile(path, error) || !FindAudio(path, start, error))
         return false;
+    if (!start.found)
+    {
+        error = kNoAudioFrames;
+        return false;
+    }
     CDiskFile writable;
     if (!writable.Open(path, CDiskFile::Mode::ReadWrite))
     {
@@ -175,12 +244,9 @@ bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& 
         }
         before = AudioSpanOf(original);
     }
-    // Without audio frames the check below proves nothing, and the tags of
-    // such a file may overlap (an APE tag inside the room an ID3v2 tag
-    // claims), which TagLib then writes over each other.
     if (before < 0)
     {
-        error = "the file holds no MPEG audio frames; its tags were not changed";
+        error = kNoAudioFrames;
         return false;
     }
     CTemporaryFile copy;
