@@ -90,12 +90,8 @@ protected:
     bool IsLastBlock(std::size_t bytes) const override { return bytes < m_input.size(); }
     void FinishWriter() override { m_writer->EndEncoding(); }
     void ReleaseWriter() override { m_writer.reset(); }
-    std::int64_t LengthSlackMs() const override { return kMp3LengthSlackMs; }
 
     std::unique_ptr<CAudioMpegFile> m_writer;
-
-private:
-    static constexpr std::int64_t kMp3LengthSlackMs = 100;
 };
 
 class CConvertMP3ToMP3 final : public CConvertToMP3
