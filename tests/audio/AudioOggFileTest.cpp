@@ -2,6 +2,7 @@
 
 #include "audio/ogg/OggHandles.h"
 #include "support/AudioFiles.h"
+#include "support/OggPages.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -465,6 +466,27 @@ INSTANTIATE_TEST_SUITE_P(
                     ChainCase{"SameLayoutTwice", {44100, 44100}, {2, 2}, {1, 1}},
                     ChainCase{"MonoThenSixChannelsAt48k", {44100, 48000}, {1, 6}, {1, 1}}),
     [](const testing::TestParamInfo<ChainCase>& chain) { return chain.param.name; });
+
+// A last granule position beyond what the pages can hold, or going back,
+// is not believed: the length is what decoding delivers.
+TEST_F(OggFile, ALastGranuleThePagesCannotHoldIsNotBelieved)
+{
+    const std::vector<std::uint8_t> good = ReadFileBytes(Encode("good.ogg", Tagged(), m_signal));
+    const std::size_t frames = m_signal.size() / 2;
+    for (const std::int64_t granule :
+         {std::int64_t{1} << 40, static_cast<std::int64_t>(frames * 3), std::int64_t{1000}})
+    {
+        std::vector<std::uint8_t> bytes = good;
+        SetOggGranule(bytes, OggPageOffsets(bytes).back(), granule);
+        WriteFileBytes(m_dir.File("forged.ogg"), bytes);
+        CAudioOggFile file;
+        file.SetPath(m_dir.File("forged.ogg"));
+        ASSERT_TRUE(file.IsValid()) << granule;
+        const std::size_t decoded = DecodeAll(file).size() / 4;
+        EXPECT_NEAR(static_cast<double>(decoded), static_cast<double>(frames), 2048) << granule;
+        EXPECT_EQ(file.GetLength(), decoded * 1000 / 44100) << granule;
+    }
+}
 
 // Damaged files: cut anywhere or with bytes changed, they open or are
 // refused, and decoding ends, without a crash.

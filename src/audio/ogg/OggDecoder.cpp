@@ -1,5 +1,6 @@
 #include "audio/ogg/OggDecoder.h"
 
+#include "audio/ogg/OggLinkLength.h"
 #include "io/Text.h"
 
 #include <algorithm>
@@ -150,7 +151,8 @@ bool COggVorbisDecoder::Open(const std::string& path, std::string& error)
     return ReadLinks(error);
 }
 
-// The layout of every link and its length at the first link's rate.
+// The layout of every link and its length, checked against its pages, at
+// the first link's rate.
 bool COggVorbisDecoder::ReadLinks(std::string& error)
 {
     const vorbis_info* first = ov_info(&m_stream, 0);
@@ -181,6 +183,24 @@ bool COggVorbisDecoder::ReadLinks(std::string& error)
         link.layerStart = layerAt;
         layerAt = SaturatingAdd(layerAt, declared);
         link.frames = declared;
+        if (!seekable || !info)
+            continue;
+        OggLinkExtent extent;
+        extent.begin = static_cast<std::uint64_t>(std::max<ogg_int64_t>(m_stream.offsets[i], 0));
+        extent.audio =
+            static_cast<std::uint64_t>(std::max<ogg_int64_t>(m_stream.dataoffsets[i], 0));
+        // The layer's last offset is where the last page starts.
+        extent.end = static_cast<std::uint64_t>(std::max<ogg_int64_t>(
+            i + 1 < m_links.size() ? m_stream.offsets[i + 1] : m_stream.end, 0));
+        extent.serial = static_cast<int>(m_stream.serialnos[i]);
+        extent.startGranule = m_stream.pcmlengths[i * 2];
+        extent.declared = declared;
+        link.frames = CheckedLinkFrames(m_file, *info, extent);
+        if (link.frames < 0)
+        {
+            error = "the file cannot be read";
+            return false;
+        }
     }
     // Opened afresh, the file layer starts a chained file past the first
     // link when that link's audio fits on one page; going to the start
