@@ -488,6 +488,44 @@ TEST_F(OggFile, ALastGranuleThePagesCannotHoldIsNotBelieved)
     }
 }
 
+// Headers alone, or a first or first audio packet that never ends: the file
+// opens (or is refused) and gives no audio.
+TEST_F(OggFile, FilesWithoutAudioGiveNone)
+{
+    const std::vector<std::uint8_t> good = ReadFileBytes(Encode("good.ogg", Tagged(), m_signal));
+    const std::vector<std::size_t> pages = OggPageOffsets(good);
+    const std::vector<std::uint8_t> headers(good.begin(), good.begin() + pages[2]);
+    // The first page of a packet too long for one page.
+    const auto unended = [](int serial, const std::uint8_t* start, std::size_t size)
+    {
+        std::vector<std::uint8_t> body(70000, 0);
+        std::copy(start, start + size, body.begin());
+        ogg_packet packet{body.data(), 70000, 1, 0, 0, 0};
+        COggStream stream(serial);
+        ogg_stream_packetin(stream.Get(), &packet);
+        ogg_page page;
+        EXPECT_EQ(ogg_stream_pageout(stream.Get(), &page), 1);
+        std::vector<std::uint8_t> bytes(page.header, page.header + page.header_len);
+        bytes.insert(bytes.end(), page.body, page.body + page.body_len);
+        return bytes;
+    };
+    const int serial = static_cast<int>(good[14] | good[15] << 8 | good[16] << 16 | good[17] << 24);
+    std::vector<std::uint8_t> audio = headers;
+    const std::vector<std::uint8_t> tail = unended(serial, nullptr, 0);
+    audio.insert(audio.end(), tail.begin(), tail.end());
+    const std::pair<std::vector<std::uint8_t>, bool> cases[] = {
+        {headers, true}, {audio, true}, {unended(serial, &good[28], 30), false}};
+    for (const auto& [bytes, opens] : cases)
+    {
+        WriteFileBytes(m_dir.File("empty.ogg"), bytes);
+        CAudioOggFile file;
+        file.SetPath(m_dir.File("empty.ogg"));
+        EXPECT_EQ(file.IsValid(), opens) << file.GetError();
+        EXPECT_EQ(file.GetLength(), 0);
+        EXPECT_TRUE(DecodeAll(file).empty());
+    }
+}
+
 // Damaged files: cut anywhere or with bytes changed, they open or are
 // refused, and decoding ends, without a crash.
 TEST_F(OggFile, DamagedFilesNeverCrashOrHang)
