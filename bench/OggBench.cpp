@@ -1,6 +1,7 @@
 // Speed of Ogg Vorbis encoding through the product's own classes, as a
-// real-time factor, in each bit-rate mode, and of rewriting the comment
-// header. File modes let whole-program timings sit beside other tools:
+// real-time factor, in each bit-rate mode, of rewriting the comment header
+// and of opening a file as the working list does. File modes let whole-program timings sit beside
+// other tools:
 //   --encode IN.wav OUT.ogg MODE   MODE: cbr160, managed160 or q5
 //   --retag FILE.ogg               rewrites TITLE, ARTIST and ALBUM in place
 
@@ -122,6 +123,28 @@ void Retag(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes * state.iterations()));
 }
 
+// Opening reads the headers and the length: it must not grow with the file,
+// since a collection of thousands is opened file by file.
+void OpenForList(benchmark::State& state)
+{
+    const std::string path = TempPath("tw-bench-open.ogg");
+    {
+        CAudioOggFile file;
+        file.BeginEncoding(path, OggEncodeContext{});
+        for (std::int64_t i = 0; i < state.range(0); ++i)
+            file.EncodeData(TenSeconds().data(), TenSeconds().size());
+        file.EndEncoding();
+    }
+    for (auto _ : state)
+    {
+        CAudioOggFile file;
+        file.SetPath(path);
+        if (!file.IsValid() || file.GetLength() <= 0)
+            state.SkipWithError("the file does not open");
+    }
+    std::filesystem::remove(path);
+}
+
 // Converts a 44.1 kHz stereo WAV file to Ogg Vorbis through the product's
 // own classes, in the pipeline's 32768-byte blocks.
 int EncodeFile(const char* inPath, const char* outPath, const char* mode)
@@ -188,6 +211,8 @@ BENCHMARK_CAPTURE(Encode, Constant160, std::string("cbr160"))->Unit(benchmark::k
 BENCHMARK_CAPTURE(Encode, Managed160, std::string("managed160"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Encode, Quality5, std::string("q5"))->Unit(benchmark::kMillisecond);
 BENCHMARK(Retag)->Unit(benchmark::kMillisecond);
+// 10 s and 5 min of audio.
+BENCHMARK(OpenForList)->Arg(1)->Arg(30)->Unit(benchmark::kMicrosecond);
 
 // The library's own entry point, renamed so that main can take the file
 // modes first.

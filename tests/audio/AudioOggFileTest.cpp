@@ -1,6 +1,8 @@
 #include "audio/ogg/AudioOggFile.h"
 
+#include "audio/ogg/OggHandles.h"
 #include "support/AudioFiles.h"
+#include "support/OggPages.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -63,14 +65,14 @@ VorbisFacts ReadWithVorbisfile(const std::string& path)
 // Writes `samples` of `channels` channels straight through the library, for
 // layouts and rates our encoder does not make.
 void WriteVorbis(const std::string& path, const std::vector<std::int16_t>& samples, int channels,
-                 long rate)
+                 long rate, int serial = 0)
 {
     CVorbisInfo info;
     ASSERT_EQ(vorbis_encode_init_vbr(info.Get(), channels, rate, 0.4f), 0);
     CVorbisComment comment;
     comment.Add("TITLE", "Made elsewhere");
     CVorbisAnalysis analysis(info.Get());
-    COggStream stream(1234 + channels);
+    COggStream stream(serial ? serial : 1234 + channels);
     std::ofstream out(path, std::ios::binary);
     ogg_page page;
     const auto writePages = [&](bool flush)
@@ -102,6 +104,17 @@ void WriteVorbis(const std::string& path, const std::vector<std::int16_t>& sampl
         writePages(false);
     }
     writePages(true);
+}
+
+// `hz` at half full scale on every channel.
+std::vector<std::int16_t> Tone(std::size_t frames, int channels, long rate, double hz)
+{
+    std::vector<std::int16_t> samples(frames * static_cast<std::size_t>(channels));
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::int16_t>(
+            16384 * std::sin(2 * M_PI * hz * static_cast<double>(i / channels) /
+                             static_cast<double>(rate)));
+    return samples;
 }
 
 double Energy(const std::vector<std::int16_t>& samples, std::size_t channel, std::size_t channels)
@@ -361,27 +374,142 @@ TEST_P(OggDownmix, FrontChannelsKeepTheirSide)
 
 INSTANTIATE_TEST_SUITE_P(Layouts, OggDownmix, testing::Values(3, 4, 5, 6, 7, 8, 9));
 
-TEST_F(OggFile, MonoAndOtherRatesAreDeliveredAsTheyAre)
+struct ChainCase
 {
-    const std::vector<std::int16_t> mono = TestSignal(48000, 1);
-    WriteVorbis(m_dir.File("mono.ogg"), mono, 1, 48000);
-    CAudioOggFile file;
-    file.SetPath(m_dir.File("mono.ogg"));
-    EXPECT_EQ(AsSamples(DecodeAll(file)).size(), mono.size());
-    EXPECT_EQ(file.GetChannels(), 1);
-    EXPECT_EQ(file.GetSampleRate(), 48000u);
-    EXPECT_EQ(file.GetLength(), 1000);
+    const char* name;
+    long rate[2];
+    int channels[2];
+    int seconds[2];
+};
+
+void PrintTo(const ChainCase& value, std::ostream* out)
+{
+    *out << value.name;
 }
 
-TEST_F(OggFile, AChainedLinkOfAnotherLayoutEndsTheAudio)
+class OggChain : public OggFile, public testing::WithParamInterface<ChainCase>
 {
-    WriteVorbis(m_dir.File("a.ogg"), TestSignal(44100, 2), 2, 44100);
-    WriteVorbis(m_dir.File("b.ogg"), TestSignal(44100, 1), 1, 44100);
-    std::vector<std::uint8_t> chained = ReadFileBytes(m_dir.File("a.ogg"));
-    const std::vector<std::uint8_t> second = ReadFileBytes(m_dir.File("b.ogg"));
-    chained.insert(chained.end(), second.begin(), second.end());
-    WriteFileBytes(m_dir.File("chain.ogg"), chained);
-    EXPECT_EQ(ReadAll(m_dir.File("chain.ogg")).size(), 44100u * 2);
+};
+
+// Every link comes out in the first link's rate and channels, as long as the
+// length says, with the second link's tone at its pitch and level; a seek
+// into the second link lands where asked.
+TEST_P(OggChain, EveryLinkIsDeliveredInTheFirstLinksFormat)
+{
+    const ChainCase& chain = GetParam();
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < 2; ++i)
+    {
+        const std::size_t frames = static_cast<std::size_t>(chain.seconds[i] * chain.rate[i]);
+        WriteVorbis(m_dir.File("link.ogg"),
+                    Tone(frames, chain.channels[i], chain.rate[i], i ? 1000.0 : 440.0),
+                    chain.channels[i], chain.rate[i], 100 + i);
+        const std::vector<std::uint8_t> link = ReadFileBytes(m_dir.File("link.ogg"));
+        bytes.insert(bytes.end(), link.begin(), link.end());
+    }
+    const std::string path = m_dir.File("chain.ogg");
+    WriteFileBytes(path, bytes);
+    CAudioOggFile file;
+    file.SetPath(path);
+    const std::vector<std::int16_t> pcm = AsSamples(DecodeAll(file));
+    const std::size_t channels = std::min(chain.channels[0], 2), rate = chain.rate[0];
+    EXPECT_EQ(file.GetSampleRate(), rate);
+    EXPECT_EQ(file.GetChannels(), channels);
+    EXPECT_EQ(file.GetLength(), (chain.seconds[0] + chain.seconds[1]) * 1000);
+    const std::size_t first = chain.seconds[0] * rate, total = first + chain.seconds[1] * rate;
+    ASSERT_NEAR(static_cast<double>(pcm.size() / channels), static_cast<double>(total), 1);
+
+    int crossings = 0, sides = 0;
+    double energy = 0;
+    const std::size_t from = first + rate / 10, to = total - rate / 10;
+    for (std::size_t f = from; f < to; ++f)
+    {
+        const std::int16_t left = pcm[f * channels], before = pcm[(f - 1) * channels];
+        crossings += (left < 0) != (before < 0);
+        sides += std::abs(left - pcm[f * channels + channels - 1]) > 1;
+        energy += static_cast<double>(left) * left;
+    }
+    const double seconds = static_cast<double>(to - from) / static_cast<double>(rate);
+    EXPECT_NEAR(crossings / 2 / seconds, 1000, 10);
+    EXPECT_NEAR(std::sqrt(energy / static_cast<double>(to - from)), 16384 / std::sqrt(2), 1500);
+    EXPECT_EQ(sides, 0) << "the same tone on both sides";
+
+    ASSERT_TRUE(file.BeginDecoding());
+    const std::int32_t seekTo = chain.seconds[0] * 1000 + 500;
+    file.Seek(seekTo);
+    const std::int32_t at = file.GetPosition();
+    EXPECT_NEAR(at, seekTo, 10);
+    std::vector<std::uint8_t> block(32768);
+    std::size_t rest = 0;
+    for (std::int32_t got; (got = file.Read(2048, 16, block.data(), block.size())) > 0;)
+        rest += static_cast<std::size_t>(got) / (2 * channels);
+    EXPECT_NEAR(static_cast<double>(rest) * 1000 / static_cast<double>(rate),
+                static_cast<double>(file.GetLength() - at), 1.1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, OggChain,
+    testing::Values(ChainCase{"StereoThenHalfRateMono", {44100, 22050}, {2, 1}, {3, 2}},
+                    ChainCase{"MonoThenDoubleRateStereo", {22050, 44100}, {1, 2}, {1, 2}},
+                    ChainCase{"SameLayoutTwice", {44100, 44100}, {2, 2}, {1, 1}},
+                    ChainCase{"MonoThenSixChannelsAt48k", {44100, 48000}, {1, 6}, {1, 1}}),
+    [](const testing::TestParamInfo<ChainCase>& chain) { return chain.param.name; });
+
+// A last granule position beyond what the pages can hold, or going back,
+// is not believed: the length is what decoding delivers.
+TEST_F(OggFile, ALastGranuleThePagesCannotHoldIsNotBelieved)
+{
+    const std::vector<std::uint8_t> good = ReadFileBytes(Encode("good.ogg", Tagged(), m_signal));
+    const std::size_t frames = m_signal.size() / 2;
+    for (const std::int64_t granule :
+         {std::int64_t{1} << 40, static_cast<std::int64_t>(frames * 3), std::int64_t{1000}})
+    {
+        std::vector<std::uint8_t> bytes = good;
+        SetOggGranule(bytes, OggPageOffsets(bytes).back(), granule);
+        WriteFileBytes(m_dir.File("forged.ogg"), bytes);
+        CAudioOggFile file;
+        file.SetPath(m_dir.File("forged.ogg"));
+        ASSERT_TRUE(file.IsValid()) << granule;
+        const std::size_t decoded = DecodeAll(file).size() / 4;
+        EXPECT_NEAR(static_cast<double>(decoded), static_cast<double>(frames), 2048) << granule;
+        EXPECT_EQ(file.GetLength(), decoded * 1000 / 44100) << granule;
+    }
+}
+
+// Headers alone, or a first or first audio packet that never ends: the file
+// opens (or is refused) and gives no audio.
+TEST_F(OggFile, FilesWithoutAudioGiveNone)
+{
+    const std::vector<std::uint8_t> good = ReadFileBytes(Encode("good.ogg", Tagged(), m_signal));
+    const std::vector<std::size_t> pages = OggPageOffsets(good);
+    const std::vector<std::uint8_t> headers(good.begin(), good.begin() + pages[2]);
+    // The first page of a packet too long for one page.
+    const auto unended = [&](std::vector<std::uint8_t> body)
+    {
+        body.resize(70000);
+        ogg_packet packet{body.data(), 70000, 1, 0, 0, 0};
+        COggStream stream(good[14] | good[15] << 8 | good[16] << 16 | good[17] << 24);
+        ogg_stream_packetin(stream.Get(), &packet);
+        ogg_page page;
+        EXPECT_EQ(ogg_stream_pageout(stream.Get(), &page), 1);
+        std::vector<std::uint8_t> bytes(page.header, page.header + page.header_len);
+        bytes.insert(bytes.end(), page.body, page.body + page.body_len);
+        return bytes;
+    };
+    std::vector<std::uint8_t> audio = headers;
+    const std::vector<std::uint8_t> tail = unended({});
+    audio.insert(audio.end(), tail.begin(), tail.end());
+    const std::pair<std::vector<std::uint8_t>, bool> cases[] = {
+        {headers, true}, {audio, true}, {unended({good.begin() + 28, good.begin() + 58}), false}};
+    for (const auto& [bytes, opens] : cases)
+    {
+        WriteFileBytes(m_dir.File("empty.ogg"), bytes);
+        CAudioOggFile file;
+        file.SetPath(m_dir.File("empty.ogg"));
+        EXPECT_EQ(file.IsValid(), opens) << file.GetError();
+        EXPECT_EQ(file.GetLength(), 0);
+        EXPECT_TRUE(DecodeAll(file).empty());
+    }
 }
 
 // Damaged files: cut anywhere or with bytes changed, they open or are

@@ -1,5 +1,6 @@
 #include "audio/ogg/OggDecoder.h"
 
+#include "audio/ogg/OggLinkLength.h"
 #include "io/Text.h"
 
 #include <algorithm>
@@ -8,6 +9,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <limits>
 
 namespace
 {
@@ -94,6 +97,31 @@ float DownmixGain(unsigned channels, unsigned c, bool right)
         return 0.0f;
     }
 }
+
+// Links further apart in rate than this from the first are left out: no
+// real file has them, and their filter would be slow and large.
+constexpr std::uint64_t kMaxRateRatio = 64;
+// Bytes of source PCM read at a time when it must be converted: room for a
+// frame of the most channels a stream can have.
+constexpr std::size_t kSourceBytes = 4096;
+// Consecutive gaps after which a stream counts as ended.
+constexpr int kMaxGaps = 1000;
+
+std::int64_t FramesAtRate(std::int64_t frames, std::uint32_t from, std::uint32_t to)
+{
+    if (from == to || frames <= 0)
+        return std::max<std::int64_t>(frames, 0);
+    const long double scaled = std::round(static_cast<long double>(frames) * to / from);
+    return static_cast<std::int64_t>(
+        std::min<long double>(scaled, std::numeric_limits<std::int64_t>::max() / 4));
+}
+
+std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b)
+{
+    return b > std::numeric_limits<std::int64_t>::max() - a
+               ? std::numeric_limits<std::int64_t>::max()
+               : a + b;
+}
 } // namespace
 
 COggVorbisDecoder::~COggVorbisDecoder()
@@ -118,64 +146,134 @@ bool COggVorbisDecoder::Open(const std::string& path, std::string& error)
         return false;
     }
     m_open = true;
-    const vorbis_info* info = ov_info(&m_stream, -1);
-    if (!info || info->rate <= 0 || info->channels <= 0)
+    m_source.resize(kSourceBytes);
+    m_output.resize(kSourceBytes / 2);
+    return ReadLinks(error);
+}
+
+// The layout of every link and its length, checked against its pages, at
+// the first link's rate.
+bool COggVorbisDecoder::ReadLinks(std::string& error)
+{
+    const vorbis_info* first = ov_info(&m_stream, 0);
+    if (!first || first->rate <= 0 || first->channels <= 0)
     {
         error = "the Vorbis stream gives no sampling rate or channels";
         return false;
     }
-    m_rate = static_cast<std::uint32_t>(std::min<long>(info->rate, INT32_MAX));
-    m_sourceChannels = static_cast<unsigned>(info->channels);
-    SetDownmix();
+    m_rate = static_cast<std::uint32_t>(std::min<long>(first->rate, INT32_MAX));
+    m_channels = first->channels > 2 ? 2 : static_cast<unsigned>(first->channels);
+    const bool seekable = ov_seekable(&m_stream) != 0;
+    m_links.assign(seekable ? static_cast<std::size_t>(std::max(ov_streams(&m_stream), 1L)) : 1,
+                   Link{});
+    std::int64_t layerAt = 0;
+    for (std::size_t i = 0; i < m_links.size(); ++i)
+    {
+        const int index = static_cast<int>(i);
+        vorbis_info* info = ov_info(&m_stream, index);
+        Link& link = m_links[i];
+        if (info && info->rate > 0 && info->channels > 0)
+        {
+            link.rate = static_cast<std::uint32_t>(std::min<long>(info->rate, INT32_MAX));
+            link.channels = static_cast<unsigned>(info->channels);
+            link.usable =
+                link.rate <= m_rate * kMaxRateRatio && m_rate <= link.rate * kMaxRateRatio;
+        }
+        const std::int64_t declared = std::max<ogg_int64_t>(ov_pcm_total(&m_stream, index), 0);
+        link.layerStart = layerAt;
+        layerAt = SaturatingAdd(layerAt, declared);
+        link.frames = declared;
+        if (!seekable || !info)
+            continue;
+        OggLinkExtent extent;
+        extent.begin = static_cast<std::uint64_t>(std::max<ogg_int64_t>(m_stream.offsets[i], 0));
+        extent.audio =
+            static_cast<std::uint64_t>(std::max<ogg_int64_t>(m_stream.dataoffsets[i], 0));
+        // The layer's last offset is where the last page starts.
+        extent.end = static_cast<std::uint64_t>(std::max<ogg_int64_t>(
+            i + 1 < m_links.size() ? m_stream.offsets[i + 1] : m_stream.end, 0));
+        extent.serial = static_cast<int>(m_stream.serialnos[i]);
+        extent.startGranule = m_stream.pcmlengths[i * 2];
+        extent.declared = declared;
+        link.frames = CheckedLinkFrames(m_file, *info, extent);
+        if (link.frames < 0)
+        {
+            error = "the file cannot be read";
+            return false;
+        }
+    }
+    // Opened afresh, the file layer starts a chained file past the first
+    // link when that link's audio fits on one page; going to the start
+    // first makes it read every link.
+    if (m_links.size() > 1 && ov_raw_seek(&m_stream, 0) != 0)
+    {
+        error = "the file cannot be read";
+        return false;
+    }
+    for (Link& link : m_links)
+    {
+        link.outStart = m_totalFrames;
+        if (link.usable)
+            m_totalFrames =
+                SaturatingAdd(m_totalFrames, FramesAtRate(link.frames, link.rate, m_rate));
+    }
     return true;
 }
 
-void COggVorbisDecoder::SetDownmix()
+void COggVorbisDecoder::SetDownmix(unsigned channels)
 {
-    m_leftGain.assign(m_sourceChannels, 0.0f);
-    m_rightGain.assign(m_sourceChannels, 0.0f);
-    if (m_sourceChannels <= 2)
+    if (channels == m_mixChannels)
         return;
+    m_mixChannels = channels;
+    m_leftGain.assign(channels, 0.0f);
+    m_rightGain.assign(channels, 0.0f);
     float leftTotal = 0, rightTotal = 0;
-    for (unsigned c = 0; c < m_sourceChannels; ++c)
+    for (unsigned c = 0; c < channels; ++c)
     {
-        leftTotal += m_leftGain[c] = DownmixGain(m_sourceChannels, c, false);
-        rightTotal += m_rightGain[c] = DownmixGain(m_sourceChannels, c, true);
+        leftTotal += m_leftGain[c] = DownmixGain(channels, c, false);
+        rightTotal += m_rightGain[c] = DownmixGain(channels, c, true);
     }
     // The sum of the shares is one on each side, so the mix cannot clip.
-    for (unsigned c = 0; c < m_sourceChannels; ++c)
+    for (unsigned c = 0; c < channels; ++c)
     {
         m_leftGain[c] /= leftTotal;
         m_rightGain[c] /= rightTotal;
     }
 }
 
-std::int64_t COggVorbisDecoder::TotalFrames()
-{
-    if (!m_open)
-        return 0;
-    return std::max<ogg_int64_t>(ov_pcm_total(&m_stream, -1), 0);
-}
-
 std::string COggVorbisDecoder::Comment(const char* name)
 {
-    vorbis_comment* comment = m_open ? ov_comment(&m_stream, -1) : nullptr;
+    vorbis_comment* comment = m_open ? ov_comment(&m_stream, 0) : nullptr;
     const char* value = comment ? vorbis_comment_query(comment, name, 0) : nullptr;
     return value ? Utf8FromLegacy(value) : std::string();
 }
 
-namespace
+// Sets up the conversion of a link that starts; a finished link's filter is
+// kept until it has given out what it holds.
+void COggVorbisDecoder::StartLink(int link)
 {
-// Consecutive gaps after which a stream counts as ended.
-constexpr int kMaxGaps = 1000;
-} // namespace
+    m_link = link;
+    m_ending = std::move(m_resampler);
+    Link& source = m_links[static_cast<std::size_t>(link)];
+    if (!source.usable)
+        return;
+    if (source.channels > 2)
+        SetDownmix(source.channels);
+    if (source.rate == m_rate)
+        return;
+    try
+    {
+        m_resampler = std::make_unique<CResampler>(source.rate, m_rate, m_channels);
+    }
+    catch (const std::exception&)
+    {
+        source.usable = false;
+    }
+}
 
-std::int32_t COggVorbisDecoder::Decode(std::uint8_t* out, std::size_t capacity)
+// Source PCM of whichever link comes next; 0 at the end or on an error.
+long COggVorbisDecoder::ReadSource(std::uint8_t* out, std::size_t capacity, int& link)
 {
-    const std::size_t frameBytes = 2 * std::size_t{m_sourceChannels};
-    if (!m_open || capacity < frameBytes)
-        return 0;
-    int link = -1;
     long got = 0;
     // A gap in the stream (damaged or missing pages) is reported once per
     // gap; the audio goes on after it, so a damaged file is decoded whole.
@@ -186,22 +284,118 @@ std::int32_t COggVorbisDecoder::Decode(std::uint8_t* out, std::size_t capacity)
         if (got != OV_HOLE)
             break;
     }
-    if (got <= 0)
+    if (link < 0 || static_cast<std::size_t>(link) >= m_links.size())
         return 0;
-    const vorbis_info* info = ov_info(&m_stream, link);
-    if (!info || info->channels != static_cast<int>(m_sourceChannels) ||
-        info->rate != static_cast<long>(m_rate))
+    return got;
+}
+
+std::int32_t COggVorbisDecoder::Decode(std::uint8_t* out, std::size_t capacity)
+{
+    const std::size_t frameBytes = 2 * std::size_t{m_channels};
+    if (!m_open || capacity < frameBytes)
         return 0;
-    const std::size_t frames = static_cast<std::size_t>(got) / frameBytes;
-    if (m_sourceChannels > 2)
-        return static_cast<std::int32_t>(Downmix(out, frames));
-    return static_cast<std::int32_t>(frames * frameBytes);
+    const std::size_t room = std::min(capacity, kSourceBytes) / frameBytes;
+    for (;;)
+    {
+        if (m_ending)
+        {
+            const std::size_t got = m_ending->Flush(m_output.data(), room);
+            if (got > 0)
+                return Deliver(out, m_output.data(), got);
+            m_ending.reset();
+        }
+        const std::size_t waiting = m_input.size() / m_channels - m_inputAt;
+        if (waiting > 0)
+        {
+            const std::int16_t* from = m_input.data() + m_inputAt * m_channels;
+            if (!m_resampler)
+            {
+                const std::size_t frames = std::min(waiting, room);
+                m_inputAt += frames;
+                return Deliver(out, from, frames);
+            }
+            std::size_t used = 0;
+            const std::size_t got =
+                m_resampler->Process(from, waiting, used, m_output.data(), room);
+            // A filter that neither takes nor gives must not stall the loop.
+            m_inputAt += got > 0 || used > 0 ? used : waiting;
+            if (got > 0)
+                return Deliver(out, m_output.data(), got);
+            continue;
+        }
+        // PCM that needs no converting goes straight to the caller.
+        const bool direct = !m_resampler && capacity >= kSourceBytes;
+        std::uint8_t* into = direct ? out : m_source.data();
+        int link = -1;
+        const long got = ReadSource(into, direct ? capacity : kSourceBytes, link);
+        if (got <= 0)
+        {
+            if (!m_resampler)
+                return 0;
+            m_ending = std::move(m_resampler);
+            continue;
+        }
+        if (link != m_link)
+            StartLink(link);
+        const Link& source = m_links[static_cast<std::size_t>(link)];
+        if (!source.usable)
+            continue;
+        const std::size_t frames = static_cast<std::size_t>(got) / (2 * source.channels);
+        if (direct && source.rate == m_rate && source.channels == m_links[0].channels)
+        {
+            m_position += static_cast<std::int64_t>(frames);
+            if (source.channels > 2)
+                return static_cast<std::int32_t>(Downmix(out, frames));
+            return static_cast<std::int32_t>(frames * frameBytes);
+        }
+        TakeIn(into, frames);
+    }
+}
+
+std::int32_t COggVorbisDecoder::Deliver(std::uint8_t* out, const std::int16_t* pcm,
+                                        std::size_t frames)
+{
+    std::memcpy(out, pcm, frames * 2 * m_channels);
+    m_position += static_cast<std::int64_t>(frames);
+    return static_cast<std::int32_t>(frames * 2 * m_channels);
+}
+
+// Brings `frames` frames of the current link's source PCM to the delivered
+// channels: mono to both sides, stereo to mono as the average, more
+// channels mixed down as in the first link.
+void COggVorbisDecoder::TakeIn(const std::uint8_t* pcm, std::size_t frames)
+{
+    const std::size_t channels = m_links[static_cast<std::size_t>(m_link)].channels;
+    m_input.resize(frames * m_channels);
+    m_inputAt = 0;
+    std::int16_t frame[256];
+    for (std::size_t f = 0; f < frames; ++f)
+    {
+        std::memcpy(frame, pcm + f * channels * 2, channels * 2);
+        float left = frame[0], right = frame[channels > 1 ? 1 : 0];
+        if (channels > 2)
+        {
+            left = right = 0;
+            for (std::size_t c = 0; c < channels; ++c)
+            {
+                left += m_leftGain[c] * frame[c];
+                right += m_rightGain[c] * frame[c];
+            }
+        }
+        if (m_channels == 1)
+        {
+            m_input[f] = static_cast<std::int16_t>(std::lrint((left + right) / 2));
+            continue;
+        }
+        m_input[f * 2] = static_cast<std::int16_t>(std::lrint(left));
+        m_input[f * 2 + 1] = static_cast<std::int16_t>(std::lrint(right));
+    }
 }
 
 // Mixes `frames` frames of the source's channels, in place, to stereo.
 std::size_t COggVorbisDecoder::Downmix(std::uint8_t* pcm, std::size_t frames) const
 {
-    const std::size_t channels = m_sourceChannels; // at most 255 in a Vorbis stream
+    const std::size_t channels = m_mixChannels; // at most 255 in a Vorbis stream
     std::int16_t frame[256];
     for (std::size_t f = 0; f < frames; ++f)
     {
@@ -219,12 +413,33 @@ std::size_t COggVorbisDecoder::Downmix(std::uint8_t* pcm, std::size_t frames) co
     return frames * 4;
 }
 
-std::int64_t COggVorbisDecoder::Tell()
-{
-    return m_open ? std::max<ogg_int64_t>(ov_pcm_tell(&m_stream), 0) : 0;
-}
-
 bool COggVorbisDecoder::Seek(std::int64_t frame)
 {
-    return m_open && ov_pcm_seek(&m_stream, std::clamp<std::int64_t>(frame, 0, TotalFrames())) == 0;
+    if (!m_open)
+        return false;
+    frame = std::clamp<std::int64_t>(frame, 0, m_totalFrames);
+    std::size_t at = 0; // the last usable link that starts at or before `frame`
+    for (std::size_t i = 0; i < m_links.size(); ++i)
+        if (m_links[i].usable && m_links[i].outStart <= frame)
+            at = i;
+    const Link& link = m_links[at];
+    const std::int64_t within =
+        std::min(FramesAtRate(frame - link.outStart, m_rate, link.rate), link.frames);
+    const std::int64_t target = SaturatingAdd(link.layerStart, within);
+    if (ov_pcm_seek(&m_stream, target) != 0)
+        return false;
+    // In a later link of a chain the layer may land a little past the
+    // target; the position then follows where it is.
+    const std::int64_t landed = ov_pcm_tell(&m_stream);
+    if (landed != target && landed >= link.layerStart)
+        frame = std::min(m_totalFrames,
+                         link.outStart + FramesAtRate(landed - link.layerStart, link.rate, m_rate));
+    // The next link read starts afresh, with a new filter if it needs one.
+    m_link = -1;
+    m_resampler.reset();
+    m_ending.reset();
+    m_input.clear();
+    m_inputAt = 0;
+    m_position = frame;
+    return true;
 }
