@@ -26,7 +26,7 @@ public:
                       std::size_t capacity) override;
     void EndDecoding() override;
     bool BeginDecoding() override { return Open(kOpenDecode); }
-    // Rewrites the comment header with exactly TITLE, ARTIST and ALBUM.
+    // Sets TITLE, ARTIST and ALBUM in the comment header, keeping the rest.
     bool WriteTags() override;
     // Checks the file once per path and closes it again, keeping what it read.
     bool IsValid() override;
