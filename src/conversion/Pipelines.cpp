@@ -32,6 +32,20 @@ std::string CutTag(const std::string& text)
 {
     return CutUtf8(text, kMaxTagBytes);
 }
+
+// The source's tags to carry into the output; its title, artist and album
+// as the reader gives them win where it has them.
+CarriedTags CarriedFrom(const std::string& source, const CAudioFile& reader)
+{
+    CarriedTags tags = ReadCarriedTags(source);
+    const std::pair<const char*, std::string> texts[] = {{"TITLE", CutTag(reader.GetTitle())},
+                                                         {"ARTIST", CutTag(reader.GetArtist())},
+                                                         {"ALBUM", CutTag(reader.GetAlbum())}};
+    for (const auto& [name, text] : texts)
+        if (!text.empty())
+            tags.Set(name, text);
+    return tags;
+}
 } // namespace
 
 int Mp3BitrateForIndex(int index)
@@ -223,7 +237,8 @@ void CConvertToMP3::OpenWriter(const std::string& output, int bitRateIndex, int 
     const std::uint64_t samples =
         static_cast<std::uint64_t>(std::max(m_reader->GetLength(), 0)) * 441 / 10;
     m_writer = std::make_unique<CAudioMpegFile>();
-    m_writer->BeginEncoding(ReserveOutput(output), tags, samples);
+    m_writer->BeginEncoding(ReserveOutput(output), tags, samples,
+                            Id3v2TagFor(CarriedFrom(SourcePath(), *m_reader)));
 }
 
 void CConvertMP3ToMP3::Open(const std::string& source, const std::string& output, int bitRateIndex,
@@ -247,7 +262,7 @@ void CConvertToOGG::Open(const std::string& source, const std::string& output,
     context.title = CutTag(m_reader->GetTitle());
     context.artist = CutTag(m_reader->GetArtist());
     context.album = CutTag(m_reader->GetAlbum());
-    for (auto& [name, value] : VorbisCommentsFor(ReadCarriedTags(source)))
+    for (auto& [name, value] : VorbisCommentsFor(CarriedFrom(source, *m_reader)))
         if (name != "TITLE" && name != "ARTIST" && name != "ALBUM")
             context.moreComments.emplace_back(std::move(name), std::move(value));
     const std::string writing = ReserveOutput(output);
@@ -267,7 +282,7 @@ void CConvertToWAV::Open(const std::string& source, const std::string& output, i
     BeginReading(SourceFor(source), source);
     m_compressed = format == 1;
     m_writer = std::make_unique<CAudioWaveFile>();
-    m_writer->CarryTags(ReadCarriedTags(source));
+    m_writer->CarryTags(CarriedFrom(source, *m_reader));
     // An empty text leaves the writer's own, so only real texts are copied.
     if (!m_reader->GetArtist().empty())
         m_writer->SetArtist(m_reader->GetArtist());

@@ -56,6 +56,8 @@ protected:
     // Milliseconds lost to rounding when a length is counted in whole ones.
     static constexpr std::int64_t kExactLengthSlackMs = 2;
 
+    const std::string& SourcePath() const { return m_sourcePath; }
+
     std::unique_ptr<CAudioFile> m_reader;
     std::vector<std::uint8_t> m_input;
     std::string m_outputPath;

@@ -10,6 +10,14 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/flacpicture.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tpropertymap.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
 
 namespace
 {
@@ -186,3 +194,189 @@ TEST(PipelineDetails, SourcesThatCannotBeReadRaiseAFileException)
               1)
         << "no temporary file is left";
 }
+
+namespace
+{
+// The fields every conversion carries, as TagLib names them.
+const std::map<std::string, std::string> kCarriedFields = {{"TITLE", "\xE6\x9B\xB2 Title"},
+                                                           {"ARTIST", "Artist"},
+                                                           {"ALBUM", "Album"},
+                                                           {"ALBUMARTIST", "Band"},
+                                                           {"TRACKNUMBER", "3/12"},
+                                                           {"DISCNUMBER", "1/2"},
+                                                           {"DATE", "2001"},
+                                                           {"GENRE", "Rock"},
+                                                           {"COMMENT", "Note"},
+                                                           {"COMPOSER", "Composer"}};
+
+TagLib::ByteVector CoverBytes()
+{
+    TagLib::ByteVector cover(30000, 'c');
+    for (unsigned i = 0; i < cover.size(); ++i)
+        cover[i] = static_cast<char>(i * 13 % 256);
+    return cover;
+}
+
+TagLib::PropertyMap CarriedProperties(bool splitCounts)
+{
+    TagLib::PropertyMap map;
+    for (const auto& [name, value] : kCarriedFields)
+    {
+        const auto slash = value.find('/');
+        if (splitCounts && slash != std::string::npos)
+        {
+            const std::string total = name == "TRACKNUMBER" ? "TRACKTOTAL" : "DISCTOTAL";
+            map.insert(name, TagLib::String(value.substr(0, slash)));
+            map.insert(total, TagLib::String(value.substr(slash + 1)));
+        }
+        else
+        {
+            map.insert(name, TagLib::String(value, TagLib::String::UTF8));
+        }
+    }
+    return map;
+}
+
+// Tags a file of our own making through TagLib alone, as another program would.
+void TagAsAnotherProgram(const std::string& path)
+{
+    if (path.ends_with(".ogg"))
+    {
+        TagLib::Ogg::Vorbis::File file(path.c_str());
+        file.setProperties(CarriedProperties(true));
+        auto* picture = new TagLib::FLAC::Picture;
+        picture->setType(TagLib::FLAC::Picture::FrontCover);
+        picture->setMimeType("image/png");
+        picture->setData(CoverBytes());
+        file.tag()->addPicture(picture);
+        ASSERT_TRUE(file.save());
+        return;
+    }
+    std::unique_ptr<TagLib::File> file;
+    TagLib::ID3v2::Tag* tag = nullptr;
+    if (path.ends_with(".mp3"))
+    {
+        auto* mp3 = new TagLib::MPEG::File(path.c_str());
+        tag = mp3->ID3v2Tag(true);
+        file.reset(mp3);
+    }
+    else
+    {
+        auto* wav = new TagLib::RIFF::WAV::File(path.c_str());
+        tag = wav->ID3v2Tag();
+        file.reset(wav);
+    }
+    tag->setProperties(CarriedProperties(false));
+    auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
+    picture->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+    picture->setMimeType("image/png");
+    picture->setPicture(CoverBytes());
+    tag->addFrame(picture);
+    ASSERT_TRUE(file->save());
+}
+
+// What TagLib reads from a converted file, "3/12" counts put back together.
+std::map<std::string, std::string> FieldsOf(const std::string& path, bool& hasCover)
+{
+    std::unique_ptr<TagLib::File> file;
+    hasCover = false;
+    if (path.ends_with(".ogg"))
+    {
+        auto* ogg = new TagLib::Ogg::Vorbis::File(path.c_str());
+        const auto pictures = ogg->tag()->pictureList();
+        hasCover = pictures.size() == 1 && pictures.front()->data() == CoverBytes();
+        file.reset(ogg);
+    }
+    else if (path.ends_with(".mp3"))
+    {
+        auto* mp3 = new TagLib::MPEG::File(path.c_str());
+        const auto frames = mp3->ID3v2Tag(true)->frameListMap()["APIC"];
+        hasCover = frames.size() == 1 &&
+                   static_cast<TagLib::ID3v2::AttachedPictureFrame*>(frames.front())->picture() ==
+                       CoverBytes();
+        file.reset(mp3);
+    }
+    else
+    {
+        file.reset(new TagLib::RIFF::WAV::File(path.c_str()));
+    }
+    std::map<std::string, std::string> fields;
+    const TagLib::PropertyMap properties = file->properties();
+    for (const auto& [name, values] : properties)
+        fields[name.to8Bit(true)] = values.front().to8Bit(true);
+    for (const char* count : {"TRACK", "DISC"})
+    {
+        const std::string total = std::string(count) + "TOTAL";
+        if (fields.count(total) != 0)
+        {
+            fields[std::string(count) + "NUMBER"] += "/" + fields[total];
+            fields.erase(total);
+        }
+    }
+    return fields;
+}
+
+class PipelineTags : public testing::TestWithParam<Case>
+{
+};
+} // namespace
+
+// Every field and the cover go along into the new file, as other programs
+// read them; WAV files take the text fields only.
+TEST_P(PipelineTags, CarriesEveryFieldAndTheCover)
+{
+    CTempDir dir;
+    const std::string name = GetParam().source;
+    const std::string extension = name.substr(name.rfind('.'));
+    const std::string source = extension == ".mp3"   ? WriteTestMp3(dir.File(name), 0.5)
+                               : extension == ".ogg" ? WriteTestOgg(dir.File(name), 0.5)
+                                                     : WriteTestWave(dir.File(name), 0.5);
+    TagAsAnotherProgram(source);
+    CRecordingHost host;
+    std::unique_ptr<CConversionPipeline> pipeline;
+    std::string output;
+    switch (GetParam().target)
+    {
+    case Target::Mp3:
+    {
+        auto mp3 = std::make_unique<CConvertToMP3>();
+        mp3->Open(source, output = dir.File("out.mp3"), 2, 0, false);
+        pipeline = std::move(mp3);
+        break;
+    }
+    case Target::Ogg:
+    {
+        auto ogg = std::make_unique<CConvertToOGG>();
+        ogg->Open(source, output = dir.File("out.ogg"), OggEncodeContext{});
+        pipeline = std::move(ogg);
+        break;
+    }
+    case Target::Wav:
+    {
+        auto wav = std::make_unique<CConvertToWAV>();
+        wav->Open(source, output = dir.File("out.wav"), 0);
+        pipeline = std::move(wav);
+        break;
+    }
+    }
+    ASSERT_FALSE(pipeline->Convert(host));
+    pipeline->Close();
+    bool hasCover = false;
+    const std::map<std::string, std::string> fields = FieldsOf(output, hasCover);
+    for (const auto& [field, value] : kCarriedFields)
+    {
+        const auto found = fields.find(field);
+        EXPECT_TRUE(found != fields.end() && found->second == value)
+            << field << " from " << name << " into " << output;
+    }
+    EXPECT_EQ(hasCover, GetParam().target != Target::Wav);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, PipelineTags,
+    testing::Values(Case{"song.wav", Target::Mp3}, Case{"song.mp3", Target::Mp3},
+                    Case{"song.ogg", Target::Mp3}, Case{"song.wav", Target::Ogg},
+                    Case{"song.mp3", Target::Ogg}, Case{"song.ogg", Target::Ogg},
+                    Case{"song.wav", Target::Wav}, Case{"song.mp3", Target::Wav},
+                    Case{"song.ogg", Target::Wav}),
+    CaseName);

@@ -103,11 +103,11 @@ bool CAudioMpegFile::WriteTags()
 }
 
 void CAudioMpegFile::BeginEncoding(const std::string& path, const EncodeTags& tags,
-                                   std::uint64_t samples)
+                                   std::uint64_t samples, const std::vector<std::uint8_t>& id3v2)
 {
     m_Path = MakeValidFileName(path, true);
     m_encoder = std::make_unique<CMp3Encoder>();
-    m_encoder->Begin(m_Path, tags, samples);
+    m_encoder->Begin(m_Path, tags, samples, id3v2);
 }
 
 void CAudioMpegFile::EncodeData(const void* pcm, std::size_t bytes)

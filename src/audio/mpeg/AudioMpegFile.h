@@ -33,7 +33,8 @@ public:
 
     // Encoding a new file; see CMp3Encoder. The output goes to
     // MakeValidFileName(path, true). Each raises CFileException on failure.
-    void BeginEncoding(const std::string& path, const EncodeTags& tags, std::uint64_t samples);
+    void BeginEncoding(const std::string& path, const EncodeTags& tags, std::uint64_t samples,
+                       const std::vector<std::uint8_t>& id3v2 = {});
     void EncodeData(const void* pcm, std::size_t bytes);
     void EndEncoding();
 

@@ -89,7 +89,8 @@ CMp3Encoder::~CMp3Encoder()
         lame_close(m_lame);
 }
 
-void CMp3Encoder::Begin(const std::string& path, const EncodeTags& tags, std::uint64_t samples)
+void CMp3Encoder::Begin(const std::string& path, const EncodeTags& tags, std::uint64_t samples,
+                        const std::vector<std::uint8_t>& id3v2)
 {
     m_path = path;
     const std::string refused = RefusedBitrate(tags.bitrate);
@@ -104,6 +105,9 @@ void CMp3Encoder::Begin(const std::string& path, const EncodeTags& tags, std::ui
     m_mp3.resize(kMp3BufferSize);
     if (!m_file.Open(path, CDiskFile::Mode::Create))
         throw CFileException(CFileException::kGeneric, m_file.ErrorText(), path);
+    m_audioStart = id3v2.size();
+    if (!id3v2.empty() && !m_file.Write(id3v2.data(), id3v2.size()))
+        Fail(m_file.ErrorText());
 }
 
 void CMp3Encoder::Configure(const EncodeTags& tags, std::uint64_t samples)
@@ -191,12 +195,12 @@ void CMp3Encoder::End()
     if (flushed < 0)
         Fail("the MP3 encoder failed to finish (error " + std::to_string(flushed) + ")");
     WriteOut(flushed);
-    // The encoder kept room for this frame at the very start of the file;
+    // The encoder kept room for this frame at the very start of the audio;
     // only now are the frame count and the padding known.
     const std::size_t size = lame_get_lametag_frame(m_lame, m_mp3.data(), m_mp3.size());
     if (size == 0 || size > m_mp3.size())
         Fail("the MP3 encoder gave no information frame");
-    if (!m_file.Seek(0) || !m_file.Write(m_mp3.data(), size))
+    if (!m_file.Seek(m_audioStart) || !m_file.Write(m_mp3.data(), size))
         Fail(m_file.ErrorText());
     WriteId3v1();
     m_file.Close();

@@ -43,7 +43,9 @@ public:
     // Refuses a bitrate MPEG-1 Layer III lacks at 44100 Hz before anything
     // is written. `samples` is the expected length in samples per channel,
     // a hint only: the information frame counts what was really encoded.
-    void Begin(const std::string& path, const EncodeTags& tags, std::uint64_t samples);
+    // `id3v2`, a whole ID3v2 tag, goes before the audio when not empty.
+    void Begin(const std::string& path, const EncodeTags& tags, std::uint64_t samples,
+               const std::vector<std::uint8_t>& id3v2 = {});
     // Interleaved left/right pairs; an odd last byte is ignored.
     void Encode(const void* pcm, std::size_t bytes);
     void End();
@@ -63,5 +65,6 @@ private:
     std::string m_path;
     std::vector<std::int16_t> m_held;
     std::vector<std::uint8_t> m_mp3;
-    std::string m_id3Texts[3]; // title, artist, album in Latin-1, at most 30 bytes
+    std::uint64_t m_audioStart = 0; // where the first frame goes, after any ID3v2 tag
+    std::string m_id3Texts[3];      // title, artist, album in Latin-1, at most 30 bytes
 };
