@@ -2,9 +2,13 @@
 
 #include "audio/AudioFileFactory.h"
 #include "cli/Printable.h"
-#include "tracks/TagWriter.h"
+#include "state/StateDatabase.h"
+#include "tracks/TagHistory.h"
 
 #include <ostream>
+
+CTagsCommand::CTagsCommand(CliContext& context) : m_context(context) {}
+CTagsCommand::~CTagsCommand() = default;
 
 int CTagsCommand::Run(const std::vector<std::string>& args)
 {
@@ -17,9 +21,11 @@ int CTagsCommand::Run(const std::vector<std::string>& args)
     }
     if (m_files.empty())
         return UsageError("no file given");
+    if (m_undo && (m_title || m_artist || m_album))
+        return UsageError("--undo sets no texts of its own");
     bool allDone = true;
     for (const std::string& path : m_files)
-        allDone = TagFile(path) && allDone;
+        allDone = (m_undo ? UndoFile(path) : TagFile(path)) && allDone;
     return allDone ? kExitOk : kExitFailure;
 }
 
@@ -39,6 +45,8 @@ bool CTagsCommand::Parse(const std::vector<std::string>& args)
             optionsEnded = true;
         else if (arg == "-h" || arg == "--help")
             m_help = true;
+        else if (arg == "--undo")
+            m_undo = true;
         else if (field && i + 1 < args.size())
             *field = args[++i];
         else
@@ -66,20 +74,46 @@ bool CTagsCommand::TagFile(const std::string& path)
         return fail(file->GetError());
     if (m_title || m_artist || m_album)
     {
+        const TagTexts before{file->GetTitle(), file->GetArtist(), file->GetAlbum()};
         if (m_title)
             file->SetTitle(*m_title);
         if (m_artist)
             file->SetArtist(*m_artist);
         if (m_album)
             file->SetAlbum(*m_album);
-        std::string error;
-        if (!WriteTagsVerified(*file, error))
+        std::string error, warning;
+        const bool written = WriteTagsRecorded(*file, before, History(), error, warning);
+        if (!warning.empty())
+            m_context.err << kProgramName << ": " << Printable(path) << ": " << warning << "\n";
+        if (!written)
             return fail(error);
-        file->EndDecoding();
-        // What the file holds now, as any reader will see it.
-        file->SetPath(path);
-        if (!file->IsValid())
-            return fail(file->GetError());
+    }
+    file->EndDecoding();
+    return Show(path);
+}
+
+bool CTagsCommand::UndoFile(const std::string& path)
+{
+    CTagHistory* history = History();
+    std::string error = "the history of tag edits cannot be opened";
+    if (!history || !history->Undo(path, error))
+    {
+        m_context.err << kProgramName << ": " << Printable(path) << ": " << error << "\n";
+        return false;
+    }
+    return Show(path);
+}
+
+// Prints what the file holds now, as any reader will see it.
+bool CTagsCommand::Show(const std::string& path)
+{
+    std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
+    file->SetPath(path);
+    if (!file->IsValid())
+    {
+        m_context.err << kProgramName << ": " << Printable(path) << ": " << file->GetError()
+                      << "\n";
+        return false;
     }
     file->EndDecoding();
     if (m_printed++ > 0)
@@ -89,6 +123,21 @@ bool CTagsCommand::TagFile(const std::string& path)
                   << "Artist: " << Printable(file->GetArtist()) << '\n'
                   << "Album: " << Printable(file->GetAlbum()) << '\n';
     return true;
+}
+
+CTagHistory* CTagsCommand::History()
+{
+    if (!m_historyTried)
+    {
+        m_historyTried = true;
+        std::string error;
+        m_database = CStateDatabase::Open(CStateDatabase::DefaultPath(), error);
+        if (m_database)
+            m_history = std::make_unique<CTagHistory>(*m_database);
+        else
+            m_context.err << kProgramName << ": " << error << "\n";
+    }
+    return m_history.get();
 }
 
 int CTagsCommand::UsageError(const std::string& message)
@@ -102,6 +151,7 @@ void CTagsCommand::PrintHelp()
 {
     m_context.out << "Usage: " << kProgramName
                   << " tags [--title T] [--artist A] [--album B] FILE...\n"
+                  << "       " << kProgramName << " tags --undo FILE...\n"
                   << "\n"
                   << "Without options, prints the title, artist and album of each file. With\n"
                   << "options, sets the given texts (the others keep theirs), writes them into\n"
@@ -109,6 +159,10 @@ void CTagsCommand::PrintHelp()
                   << "clears the field. MP3 files get an ID3v1 tag (and their ID3v2 tag, if\n"
                   << "they have one, is updated); WAV files tag chunks; Ogg Vorbis files\n"
                   << "comments.\n"
+                  << "\n"
+                  << "Every edit is first recorded with the texts it replaces (in\n"
+                  << "$XDG_STATE_HOME/tunewright/state.db). --undo puts the last edit of each\n"
+                  << "file back, unless the file has changed since in some other way.\n"
                   << "\n"
                   << "Exit status: 0 if every file was done, 1 if any failed, 2 if the command\n"
                   << "line is wrong.\n";

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The program's own state that outlives a run (the history of tag edits), in
+// one SQLite database under the user's state folder. Safe for the window and
+// several command-line processes at once: write-ahead logging, and a wait of
+// a few seconds when another process holds the lock. Used by one thread at a
+// time. Texts are UTF-8.
+class CStateDatabase
+{
+public:
+    // The database file: $XDG_STATE_HOME/tunewright/state.db, or
+    // ~/.local/state/tunewright/state.db.
+    static std::string DefaultPath();
+
+    // Opens (creating the folder, the file and its tables) the database at
+    // `path`. Null with `error` when it cannot.
+    static std::unique_ptr<CStateDatabase> Open(const std::string& path, std::string& error);
+    ~CStateDatabase();
+    CStateDatabase(const CStateDatabase&) = delete;
+    CStateDatabase& operator=(const CStateDatabase&) = delete;
+
+    // One prepared statement; its values are bound in order, its rows read
+    // by column. Finalised when it goes.
+    class CStatement
+    {
+    public:
+        CStatement(sqlite3* db, const char* sql);
+        ~CStatement();
+        CStatement(const CStatement&) = delete;
+        CStatement& operator=(const CStatement&) = delete;
+
+        CStatement& Bind(std::int64_t value);
+        CStatement& Bind(const std::string& text);
+        // The next row; false at the end or on an error (see Failed).
+        bool Step();
+        // Runs a statement that returns no rows; false on an error.
+        bool Run();
+        std::int64_t Integer(int column) const;
+        std::string Text(int column) const;
+        bool Failed() const { return m_failed; }
+
+    private:
+        sqlite3_stmt* m_statement = nullptr;
+        int m_next = 1;
+        bool m_failed = false;
+    };
+
+    CStatement Prepare(const char* sql) { return CStatement(m_db, sql); }
+    // Runs statements without values; false with `error` on failure.
+    bool Execute(const char* sql, std::string& error);
+    std::int64_t LastInsertId() const;
+    std::string LastError() const;
+
+private:
+    explicit CStateDatabase(sqlite3* db) : m_db(db) {}
+
+    sqlite3* m_db;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CAudioFile;
+class CStateDatabase;
+
+// A file's title, artist and album.
+struct TagTexts
+{
+    std::string title;
+    std::string artist;
+    std::string album;
+
+    bool operator==(const TagTexts&) const = default;
+};
+
+// The history of tag edits, so that the last edit of each file can be put
+// back. An edit is recorded before the file changes and marked done with
+// the file's size and time once it has; an undo refuses a file that has
+// changed since in any other way.
+class CTagHistory
+{
+public:
+    explicit CTagHistory(CStateDatabase& database) : m_database(database) {}
+
+    // Records that `path` is about to change from `before` to `after`: the
+    // fields that differ, with both texts. Returns the edit's id; 0 when no
+    // field changes or the record failed (then `error` says why).
+    std::int64_t Begin(const std::string& path, const TagTexts& before, const TagTexts& after,
+                       std::string& error);
+    // The edit is in the file now.
+    void Complete(std::int64_t edit, const std::string& path);
+    // The edit did not happen.
+    void Drop(std::int64_t edit);
+    // Puts back the fields of the last edit of `path` and forgets that edit.
+    // False with `error` when there is none, when the file has changed
+    // since, or when the tags cannot be written; the file then is as it was.
+    bool Undo(const std::string& path, std::string& error);
+
+private:
+    CStateDatabase& m_database;
+};
+
+// Writes the tags set in `file` (see WriteTagsVerified), recording the edit
+// from `before` in `history` when one is given. A history that cannot
+// record does not stop the edit: `warning` then says so.
+bool WriteTagsRecorded(CAudioFile& file, const TagTexts& before, CTagHistory* history,
+                       std::string& error, std::string& warning);

@@ -1,0 +1,124 @@
+#include "tracks/TagHistory.h"
+
+#include "audio/AudioFileFactory.h"
+#include "state/StateDatabase.h"
+#include "support/AudioFiles.h"
+#include "support/TempDir.h"
+#include "support/WaveBuilder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace
+{
+class TagHistory : public testing::TestWithParam<const char*>
+{
+protected:
+    TagHistory()
+    {
+        std::string error;
+        m_database = CStateDatabase::Open(m_dir.File("state/history.db"), error);
+        EXPECT_TRUE(m_database) << error;
+        m_history = std::make_unique<CTagHistory>(*m_database);
+    }
+
+    std::string Song()
+    {
+        const std::string name = m_dir.File(std::string("song") + GetParam());
+        if (std::string(GetParam()) == ".mp3")
+            return WriteTestMp3(name, 0.3, "One", "Band", "Disc");
+        if (std::string(GetParam()) == ".ogg")
+            return WriteTestOgg(name, 0.3, "One");
+        const std::string path = WriteTestWave(name, 0.3);
+        Edit(path, "One", "", "", false);
+        return path;
+    }
+
+    // Sets the texts through the history (or without it).
+    void Edit(const std::string& path, const std::string& title, const std::string& artist,
+              const std::string& album, bool recorded = true)
+    {
+        std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
+        file->SetPath(path);
+        ASSERT_TRUE(file->IsValid());
+        const TagTexts before{file->GetTitle(), file->GetArtist(), file->GetAlbum()};
+        file->SetTitle(title);
+        file->SetArtist(artist);
+        file->SetAlbum(album);
+        std::string error, warning;
+        ASSERT_TRUE(
+            WriteTagsRecorded(*file, before, recorded ? m_history.get() : nullptr, error, warning))
+            << error;
+        EXPECT_EQ(warning, "");
+    }
+
+    static TagTexts Read(const std::string& path)
+    {
+        std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
+        file->SetPath(path);
+        EXPECT_TRUE(file->IsValid());
+        return {file->GetTitle(), file->GetArtist(), file->GetAlbum()};
+    }
+
+    CTempDir m_dir;
+    std::unique_ptr<CStateDatabase> m_database;
+    std::unique_ptr<CTagHistory> m_history;
+};
+} // namespace
+
+void PrintTo(const TagTexts& texts, std::ostream* out)
+{
+    *out << texts.title << " / " << texts.artist << " / " << texts.album;
+}
+
+// Edits are put back one after another, the last first, to the original.
+TEST_P(TagHistory, UndoesEditsInTurnToTheOriginal)
+{
+    const std::string path = Song();
+    const TagTexts original = Read(path);
+    Edit(path, "Two", original.artist, original.album);
+    Edit(path, "Two", "Other", "Album \xE2\x99\xAA");
+    std::string error;
+    ASSERT_TRUE(m_history->Undo(path, error)) << error;
+    EXPECT_EQ(Read(path), (TagTexts{"Two", original.artist, original.album}));
+    ASSERT_TRUE(m_history->Undo(path, error)) << error;
+    EXPECT_EQ(Read(path), original);
+    EXPECT_FALSE(m_history->Undo(path, error));
+    EXPECT_EQ(error, "no tag edit of this file to undo");
+}
+
+// A change made since by another program is never overwritten.
+TEST_P(TagHistory, RefusesAFileChangedSince)
+{
+    const std::string path = Song();
+    Edit(path, "Two", "", "");
+    Edit(path, "Three", "", "", false); // not through the history
+    std::string error;
+    EXPECT_FALSE(m_history->Undo(path, error));
+    EXPECT_EQ(error, "the file has changed since its last tag edit; nothing was undone");
+    EXPECT_EQ(Read(path).title, "Three");
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, TagHistory, testing::Values(".mp3", ".ogg", ".wav"),
+                         [](const auto& test) { return std::string(test.param + 1); });
+
+// Two writers at once, as the window and a script may be: neither loses
+// its record.
+TEST(TagHistoryDatabase, TwoConnectionsRecordSideBySide)
+{
+    CTempDir dir;
+    std::string error;
+    auto first = CStateDatabase::Open(dir.File("state.db"), error);
+    auto second = CStateDatabase::Open(dir.File("state.db"), error);
+    ASSERT_TRUE(first && second) << error;
+    CTagHistory a(*first), b(*second);
+    for (int i = 0; i < 20; ++i)
+    {
+        EXPECT_NE(a.Begin(dir.File("a.mp3"), {"x", "", ""}, {"y", "", ""}, error), 0) << error;
+        EXPECT_NE(b.Begin(dir.File("b.mp3"), {"x", "", ""}, {"z", "", ""}, error), 0) << error;
+    }
+    auto count = first->Prepare("SELECT COUNT(*) FROM tag_edits");
+    ASSERT_TRUE(count.Step());
+    EXPECT_EQ(count.Integer(0), 40);
+}
