@@ -74,7 +74,7 @@ bool CTagsCommand::TagFile(const std::string& path)
         return fail(file->GetError());
     if (m_title || m_artist || m_album)
     {
-        const TagTexts before{file->GetTitle(), file->GetArtist(), file->GetAlbum()};
+        const TrackTexts before{file->GetTitle(), file->GetArtist(), file->GetAlbum()};
         if (m_title)
             file->SetTitle(*m_title);
         if (m_artist)

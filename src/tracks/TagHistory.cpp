@@ -16,7 +16,7 @@ namespace
 {
 const char* const kNames[3] = {"TITLE", "ARTIST", "ALBUM"};
 
-const std::string* Texts(const TagTexts& texts, int i)
+const std::string* Texts(const TrackTexts& texts, int i)
 {
     const std::string* all[3] = {&texts.title, &texts.artist, &texts.album};
     return all[i];
@@ -52,8 +52,8 @@ Fingerprint FingerprintOf(const std::string& path)
 }
 } // namespace
 
-std::int64_t CTagHistory::Begin(const std::string& path, const TagTexts& before,
-                                const TagTexts& after, std::string& error)
+std::int64_t CTagHistory::Begin(const std::string& path, const TrackTexts& before,
+                                const TrackTexts& after, std::string& error)
 {
     bool changes = false;
     for (int i = 0; i < 3; ++i)
@@ -172,7 +172,7 @@ bool CTagHistory::Undo(const std::string& path, std::string& error)
     return true;
 }
 
-bool WriteTagsRecorded(CAudioFile& file, const TagTexts& before, CTagHistory* history,
+bool WriteTagsRecorded(CAudioFile& file, const TrackTexts& before, CTagHistory* history,
                        std::string& error, std::string& warning)
 {
     std::int64_t edit = 0;

@@ -7,13 +7,13 @@ class CAudioFile;
 class CStateDatabase;
 
 // A file's title, artist and album.
-struct TagTexts
+struct TrackTexts
 {
     std::string title;
     std::string artist;
     std::string album;
 
-    bool operator==(const TagTexts&) const = default;
+    bool operator==(const TrackTexts&) const = default;
 };
 
 // The history of tag edits, so that the last edit of each file can be put
@@ -28,7 +28,7 @@ public:
     // Records that `path` is about to change from `before` to `after`: the
     // fields that differ, with both texts. Returns the edit's id; 0 when no
     // field changes or the record failed (then `error` says why).
-    std::int64_t Begin(const std::string& path, const TagTexts& before, const TagTexts& after,
+    std::int64_t Begin(const std::string& path, const TrackTexts& before, const TrackTexts& after,
                        std::string& error);
     // The edit is in the file now.
     void Complete(std::int64_t edit, const std::string& path);
@@ -46,5 +46,5 @@ private:
 // Writes the tags set in `file` (see WriteTagsVerified), recording the edit
 // from `before` in `history` when one is given. A history that cannot
 // record does not stop the edit: `warning` then says so.
-bool WriteTagsRecorded(CAudioFile& file, const TagTexts& before, CTagHistory* history,
+bool WriteTagsRecorded(CAudioFile& file, const TrackTexts& before, CTagHistory* history,
                        std::string& error, std::string& warning);

@@ -42,7 +42,7 @@ protected:
         std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
         file->SetPath(path);
         ASSERT_TRUE(file->IsValid());
-        const TagTexts before{file->GetTitle(), file->GetArtist(), file->GetAlbum()};
+        const TrackTexts before{file->GetTitle(), file->GetArtist(), file->GetAlbum()};
         file->SetTitle(title);
         file->SetArtist(artist);
         file->SetAlbum(album);
@@ -53,7 +53,7 @@ protected:
         EXPECT_EQ(warning, "");
     }
 
-    static TagTexts Read(const std::string& path)
+    static TrackTexts Read(const std::string& path)
     {
         std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
         file->SetPath(path);
@@ -67,7 +67,7 @@ protected:
 };
 } // namespace
 
-void PrintTo(const TagTexts& texts, std::ostream* out)
+void PrintTo(const TrackTexts& texts, std::ostream* out)
 {
     *out << texts.title << " / " << texts.artist << " / " << texts.album;
 }
@@ -76,12 +76,12 @@ void PrintTo(const TagTexts& texts, std::ostream* out)
 TEST_P(TagHistory, UndoesEditsInTurnToTheOriginal)
 {
     const std::string path = Song();
-    const TagTexts original = Read(path);
+    const TrackTexts original = Read(path);
     Edit(path, "Two", original.artist, original.album);
     Edit(path, "Two", "Other", "Album \xE2\x99\xAA");
     std::string error;
     ASSERT_TRUE(m_history->Undo(path, error)) << error;
-    EXPECT_EQ(Read(path), (TagTexts{"Two", original.artist, original.album}));
+    EXPECT_EQ(Read(path), (TrackTexts{"Two", original.artist, original.album}));
     ASSERT_TRUE(m_history->Undo(path, error)) << error;
     EXPECT_EQ(Read(path), original);
     EXPECT_FALSE(m_history->Undo(path, error));

@@ -2,8 +2,9 @@
 
 #include "audio/AudioFile.h"
 #include "audio/play/WavePlayer.h"
+#include "state/StateDatabase.h"
 #include "tracks/AudioTrack.h"
-#include "tracks/TagWriter.h"
+#include "tracks/TagHistory.h"
 #include "ui/common/UiText.h"
 #include "ui/play/QtWaveOutDevice.h"
 #include "ui/properties/AudioElementPage1.h"
@@ -21,17 +22,19 @@ namespace
 // Writes `tags` into `file` after reading it afresh, so that a file that
 // changed or went away since it was opened is not written blindly. Empty
 // when written, else why not.
-QString WriteTrackTags(CAudioFile& file, const TagTexts& tags)
+QString WriteTrackTags(CAudioFile& file, const TagTexts& tags, CTagHistory* history)
 {
     const std::string path = file.GetPath();
     file.SetPath(path);
     if (!file.IsValid())
         return Tr("the file cannot be read: %1").arg(CoreText(file.GetError()));
+    const TrackTexts before{file.GetTitle(), file.GetArtist(), file.GetAlbum()};
     file.SetTitle(ToUtf8(tags.title));
     file.SetArtist(ToUtf8(tags.artist));
     file.SetAlbum(ToUtf8(tags.album));
-    std::string error;
-    if (!WriteTagsVerified(file, error))
+    // A history that cannot record does not stop the user's edit.
+    std::string error, warning;
+    if (!WriteTagsRecorded(file, before, history, error, warning))
         return CoreText(error);
     return {};
 }
@@ -44,7 +47,8 @@ CAudioElementSheet::CAudioElementSheet(TrackRefs tracks, CHelpContext& help,
       m_page1(new CAudioElementPage1),
       m_page2(new CAudioElementPage2([this] { return m_player ? m_player->GetPosition() : 0; })),
       m_buttons(new QDialogButtonBox(
-          QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this))
+          QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this)),
+      m_undo(m_buttons->addButton(Tr("&Undo Last Change"), QDialogButtonBox::ResetRole))
 {
     if (!m_services.createDevice)
         m_services.createDevice = CreateWaveOutDevice;
@@ -61,6 +65,7 @@ CAudioElementSheet::CAudioElementSheet(TrackRefs tracks, CHelpContext& help,
     layout->addWidget(m_buttons);
 
     connect(m_buttons, &QDialogButtonBox::clicked, this, &CAudioElementSheet::OnButton);
+    connect(m_undo, &QPushButton::clicked, this, &CAudioElementSheet::UndoLastChange);
     connect(m_page1, &CAudioElementPage1::Changed, this, [this] { SetModified(true); });
     connect(m_page1, &CAudioElementPage1::NextRequested, this, [this] { ChangeAndMove(1); });
     connect(m_page1, &CAudioElementPage1::PreviousRequested, this, [this] { ChangeAndMove(-1); });
@@ -160,7 +165,7 @@ bool CAudioElementSheet::SaveTags()
     if (!file || file->IsReadOnly())
         return true;
     const TagTexts tags = m_page1->Tags();
-    const QString failure = WriteTrackTags(*file, tags);
+    const QString failure = WriteTrackTags(*file, tags, History());
     if (!failure.isEmpty())
     {
         ReportFailure(failure);
@@ -248,4 +253,38 @@ void CAudioElementSheet::Stop()
 void CAudioElementSheet::SetModified(bool modified)
 {
     m_buttons->button(QDialogButtonBox::Apply)->setEnabled(modified);
+}
+
+void CAudioElementSheet::UndoLastChange()
+{
+    if (!m_audioTrack || !m_audioTrack->GetAudioFile())
+        return;
+    ReleasePlayer();
+    CTagHistory* history = History();
+    std::string error = "the history of tag edits cannot be opened";
+    if (!history || !history->Undo(m_audioTrack->GetPathText(), error))
+    {
+        m_services.presenter.show(this, Tr("Nothing was undone:\n%1").arg(CoreText(error)),
+                                  MessageIcon::Exclamation);
+        OpenPlayer();
+        return;
+    }
+    // The file and the record now hold what they held before the edit.
+    SelectTrack(m_index);
+    const CAudioFile* file = m_audioTrack->GetAudioFile();
+    if (file)
+        m_tracks[m_index]->SetTags(file->GetTitle(), file->GetArtist(), file->GetAlbum());
+    m_bSavedAny = true;
+}
+
+CTagHistory* CAudioElementSheet::History()
+{
+    if (!m_database)
+    {
+        std::string error;
+        m_database = CStateDatabase::Open(CStateDatabase::DefaultPath(), error);
+        if (m_database)
+            m_history = std::make_unique<CTagHistory>(*m_database);
+    }
+    return m_history.get();
 }

@@ -14,8 +14,11 @@ class CAudioElementPage1;
 class CAudioElementPage2;
 class CAudioTrack;
 class CWavePlayer;
+class CStateDatabase;
+class CTagHistory;
 class QAbstractButton;
 class QDialogButtonBox;
+class QPushButton;
 class QTabWidget;
 
 // What the sheet takes from its surroundings; tests put in their own.
@@ -36,8 +39,10 @@ struct AudioElementSheetServices
 // been shown; "Change && next" and "Change && previous" save it and move
 // on. A save writes into the file, then into the document's record; a
 // read-only file is left alone, and a write that fails is reported and
-// leaves the record as it was (the sheet then stays on that track). The
-// player is released before every write and before the file it plays.
+// leaves the record as it was (the sheet then stays on that track). Every
+// write is recorded in the history of tag edits, and "Undo Last Change"
+// puts back the shown track's last edit from there. The player is released
+// before every write and before the file it plays.
 class CAudioElementSheet final : public QDialog, public IWaveOutListener
 {
     Q_OBJECT
@@ -70,6 +75,9 @@ private:
     void Play();
     void Stop();
     void SetModified(bool modified);
+    void UndoLastChange();
+    // The history of tag edits, opened on first use; null when it cannot be.
+    CTagHistory* History();
 
     // First, so that the topic is set before anything else and put back last.
     CHelpContextScope m_helpScope;
@@ -80,8 +88,11 @@ private:
     std::unique_ptr<CAudioTrack> m_audioTrack;
     std::unique_ptr<CWavePlayer> m_player;
     bool m_bSavedAny = false;
+    std::unique_ptr<CStateDatabase> m_database;
+    std::unique_ptr<CTagHistory> m_history;
     QTabWidget* m_tabs;
     CAudioElementPage1* m_page1;
     CAudioElementPage2* m_page2;
     QDialogButtonBox* m_buttons;
+    QPushButton* m_undo;
 };

@@ -305,6 +305,32 @@ TEST_F(AudioElementSheetTest, ApplyWritesAndStaysThenCancelKeepsWhatWasApplied)
     EXPECT_TRUE(m_sheet->SavedAny());
 }
 
+// The last edit comes back from the history into the file, the record and
+// the page; with nothing left to undo the sheet says so.
+TEST_F(AudioElementSheetTest, UndoLastChangePutsTheEditBack)
+{
+    const std::string path = WriteTestOgg(m_dir.File("undo.ogg"), 0.5, "Old");
+    Add({path});
+    Open({0});
+    SetTags(QStringLiteral("New"));
+    Button(QDialogButtonBox::Apply)->click();
+    ASSERT_EQ(ReadTags(path).title, "New");
+
+    QPushButton* undo = nullptr;
+    for (QPushButton* button : m_sheet->findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("&Undo Last Change"))
+            undo = button;
+    ASSERT_NE(undo, nullptr);
+    undo->click();
+    EXPECT_EQ(ReadTags(path).title, "Old");
+    EXPECT_EQ(Record(0).title, "Old");
+    EXPECT_EQ(Text("title"), QStringLiteral("Old"));
+    EXPECT_TRUE(m_messages.empty());
+    undo->click();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_TRUE(m_messages[0].contains(QStringLiteral("no tag edit of this file to undo")));
+}
+
 TEST_F(AudioElementSheetTest, SeveralTracksAreWalkedWithChangeAndNextAndPrevious)
 {
     const std::vector<std::string> paths = {WriteTestMp3(m_dir.File("a.mp3"), 0.5, "A"),
