@@ -17,22 +17,6 @@ constexpr int kMostLeadingTags = 8;
 // sampling rate.
 constexpr std::uint32_t kStreamBits = 0xFFFE0C00u;
 
-// Fills `dest` as far as the source goes: the bytes read, or -1 on an error.
-std::int64_t ReadUpTo(IByteSource& source, std::uint8_t* dest, std::size_t count)
-{
-    std::size_t done = 0;
-    while (done < count)
-    {
-        const std::int64_t got = source.Read(dest + done, count - done);
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<std::int64_t>(done);
-}
-
 // The whole size of the ID3v2 tag whose header opens `head`, or 0 when
 // `head` is no such header. Size bytes carry seven bits each; a tag with
 // a footer has ten bytes more.
@@ -70,8 +54,9 @@ public:
         {
             if (m_bytes.size() < count)
                 m_bytes.resize(std::min(kCapacity, std::max(count, m_held + kPiece)));
-            const std::int64_t got =
-                ReadUpTo(m_source, m_bytes.data() + m_held, m_bytes.size() - m_held);
+            const std::int64_t got = ReadUntilFull(
+                [this](std::uint8_t* at, std::size_t n) { return m_source.Read(at, n); },
+                m_bytes.data() + m_held, m_bytes.size() - m_held);
             if (got < 0)
                 return false;
             m_ended = static_cast<std::size_t>(got) < m_bytes.size() - m_held;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // A forward-only stream of bytes with a known size, read in blocks.
@@ -26,3 +27,9 @@ public:
     // Why the last Read or Skip failed, in plain words ("read error: ...").
     virtual std::string ErrorText() const = 0;
 };
+
+// Reads through `read` (which takes a place and a count and returns the
+// bytes read, 0 at the end or -1 on an error) until `count` bytes are there
+// or the data ends: the bytes read, or -1 on an error.
+std::int64_t ReadUntilFull(const std::function<std::int64_t(std::uint8_t*, std::size_t)>& read,
+                           std::uint8_t* dest, std::size_t count);

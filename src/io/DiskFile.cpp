@@ -1,5 +1,7 @@
 #include "io/DiskFile.h"
 
+#include "io/ByteSource.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
@@ -137,18 +139,8 @@ std::int64_t CDiskFile::Read(void* dest, std::size_t count)
 
 std::int64_t CDiskFile::ReadFully(void* dest, std::size_t count)
 {
-    auto* bytes = static_cast<std::uint8_t*>(dest);
-    std::size_t done = 0;
-    while (done < count)
-    {
-        const std::int64_t got = Read(bytes + done, count - done);
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<std::int64_t>(done);
+    return ReadUntilFull([this](std::uint8_t* at, std::size_t n) { return Read(at, n); },
+                         static_cast<std::uint8_t*>(dest), count);
 }
 
 bool CDiskFile::Write(const void* data, std::size_t count)
@@ -206,4 +198,20 @@ bool CDiskFile::Size(std::uint64_t& size)
         return Fail("cannot read the file's size: ");
     size = static_cast<std::uint64_t>(info.st_size);
     return true;
+}
+
+std::int64_t ReadUntilFull(const std::function<std::int64_t(std::uint8_t*, std::size_t)>& read,
+                           std::uint8_t* dest, std::size_t count)
+{
+    std::size_t done = 0;
+    while (done < count)
+    {
+        const std::int64_t got = read(dest + done, count - done);
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::int64_t>(done);
 }

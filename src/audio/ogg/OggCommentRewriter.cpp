@@ -1,5 +1,6 @@
 #include "audio/ogg/OggCommentRewriter.h"
 
+#include "audio/FieldEdits.h"
 #include "io/Paths.h"
 #include "io/TemporaryFile.h"
 
@@ -444,39 +445,20 @@ std::vector<std::string>& GetComments(CommentEditState& state)
     return state.comments;
 }
 
-namespace
-{
-bool HasFieldName(const std::string& comment, const std::string& name)
-{
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
-    return comment.size() > name.size() && comment[name.size()] == '=' &&
-           std::equal(name.begin(), name.end(), comment.begin(),
-                      [&](char a, char b) { return upper(a) == upper(b); });
-}
-} // namespace
-
 void SetVorbisFields(std::vector<std::string>& comments, const VorbisCommentList& fields)
 {
-    std::vector<std::string> result;
-    std::vector<bool> placed(fields.size(), false);
-    const auto put = [&](std::size_t i)
+    // A comment without '=' has no name, and so never matches a field.
+    std::vector<std::string> names;
+    for (const std::string& comment : comments)
     {
-        if (!placed[i] && !fields[i].second.empty())
-            result.push_back(fields[i].first + "=" + fields[i].second);
-        placed[i] = true;
-    };
-    for (std::string& comment : comments)
-    {
-        const auto field =
-            std::find_if(fields.begin(), fields.end(),
-                         [&](const auto& f) { return HasFieldName(comment, f.first); });
-        if (field == fields.end())
-            result.push_back(std::move(comment));
-        else
-            put(static_cast<std::size_t>(field - fields.begin()));
+        const auto separator = comment.find('=');
+        names.push_back(separator == std::string::npos ? std::string(1, '\0')
+                                                       : comment.substr(0, separator));
     }
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        put(i);
+    std::vector<std::string> result;
+    for (const FieldListEntry& entry : SetFields(names, fields, true))
+        result.push_back(entry.kept ? std::move(comments[entry.index])
+                                    : fields[entry.index].first + "=" + fields[entry.index].second);
     comments = std::move(result);
 }
 

@@ -1,5 +1,6 @@
 #include "audio/wav/RiffInfo.h"
 
+#include "audio/FieldEdits.h"
 #include "audio/wav/Riff.h"
 
 #include <algorithm>
@@ -52,24 +53,13 @@ std::string RiffInfoText(const std::vector<RiffInfoField>& fields, const char* i
 void SetRiffInfoFields(std::vector<RiffInfoField>& fields,
                        const std::vector<std::pair<std::string, std::string>>& texts)
 {
+    std::vector<std::string> ids;
+    for (const RiffInfoField& field : fields)
+        ids.push_back(field.id);
     std::vector<RiffInfoField> result;
-    std::vector<bool> placed(texts.size(), false);
-    const auto put = [&](std::size_t i)
-    {
-        if (!placed[i] && !texts[i].second.empty())
-            result.push_back({texts[i].first, texts[i].second});
-        placed[i] = true;
-    };
-    for (RiffInfoField& field : fields)
-    {
-        const auto text = std::find_if(texts.begin(), texts.end(),
-                                       [&](const auto& t) { return t.first == field.id; });
-        if (text == texts.end())
-            result.push_back(std::move(field));
-        else
-            put(static_cast<std::size_t>(text - texts.begin()));
-    }
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        put(i);
+    for (const FieldListEntry& entry : SetFields(ids, texts, false))
+        result.push_back(entry.kept
+                             ? std::move(fields[entry.index])
+                             : RiffInfoField{texts[entry.index].first, texts[entry.index].second});
     fields = std::move(result);
 }
