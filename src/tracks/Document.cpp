@@ -104,6 +104,26 @@ void CTunewright20Doc::ReorderTracks(const std::vector<std::string>& paths)
     m_Tracks = std::move(reordered);
 }
 
+void CTunewright20Doc::ReorderTracks(const TrackRefs& order)
+{
+    std::unordered_map<const TrackInfo*, std::unique_ptr<TrackInfo>*> byRecord;
+    byRecord.reserve(m_Tracks.size());
+    for (std::unique_ptr<TrackInfo>& track : m_Tracks)
+        byRecord.emplace(track.get(), &track);
+    std::vector<std::unique_ptr<TrackInfo>> reordered;
+    reordered.reserve(m_Tracks.size());
+    for (const TrackInfo* record : order)
+    {
+        const auto found = byRecord.find(record);
+        if (found != byRecord.end() && *found->second)
+            reordered.push_back(std::move(*found->second));
+    }
+    for (std::unique_ptr<TrackInfo>& track : m_Tracks)
+        if (track)
+            reordered.push_back(std::move(track));
+    m_Tracks = std::move(reordered);
+}
+
 void CTunewright20Doc::FinishChange()
 {
     Recount();

@@ -61,6 +61,8 @@ public:
     bool ContainsTrack(const std::string& path) const;
     // Puts the records in the order of `paths`; unknown paths are ignored.
     void ReorderTracks(const std::vector<std::string>& paths);
+    // The same by the records themselves, as a sorted view holds them.
+    void ReorderTracks(const TrackRefs& order);
     // Recounts and tells the views that the working list changed.
     void FinishChange();
 

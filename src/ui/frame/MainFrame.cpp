@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -297,8 +298,9 @@ void CMainFrame::CreatePanes()
         { return m_storage.ReadInt(kSplitterSection, "LeftWidth").value_or(kDefaultPaneSize); });
     setCentralWidget(m_splitterMain);
 
-    connect(m_workingList, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateCommandUI(); });
-    connect(&m_folderList->List(), &QTreeWidget::itemSelectionChanged, this,
+    connect(m_workingList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { UpdateCommandUI(); });
+    connect(m_folderList->List().selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { UpdateCommandUI(); });
 }
 
