@@ -27,7 +27,9 @@
 #include <QMenuBar>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 
 namespace
 {
@@ -295,13 +297,26 @@ void CMainFrame::CreatePanes()
     m_splitterMain->SetPanes(m_splitterLeft, m_workingList);
     m_splitterMain->SetInitialFirstSize(
         [this]
-        { return m_storage.ReadInt(kSplitterSection, "LeftWidth").value_or(kDefaultPaneSize); });
+        { return m_storage.ReadInt(kSplitterSection, "LeftWidth").value_or(DefaultTreeWidth()); });
     setCentralWidget(m_splitterMain);
 
     connect(m_workingList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { UpdateCommandUI(); });
     connect(m_folderList->List().selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { UpdateCommandUI(); });
+}
+
+// Without a stored width the folder tree shows ordinary folder names a few
+// levels down in full, rather than cutting them at 150 pixels.
+int CMainFrame::DefaultTreeWidth() const
+{
+    constexpr int kLevels = 3;
+    constexpr int kMargins = 24;
+    const int name = m_treeView->fontMetrics().horizontalAdvance(Tr("An Ordinary Folder Name"));
+    const int indent = m_treeView->style()->pixelMetric(QStyle::PM_TreeViewIndentation);
+    const int icon = m_treeView->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    const int scrollBar = m_treeView->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return std::max(kDefaultPaneSize, name + kLevels * indent + icon + scrollBar + kMargins);
 }
 
 QMenu* CMainFrame::CreateContextMenu(const std::vector<int>& commands)
