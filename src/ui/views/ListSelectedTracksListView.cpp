@@ -5,6 +5,7 @@
 #include "tracks/Strings.h"
 #include "ui/common/ContextMenu.h"
 #include "ui/common/DragData.h"
+#include "ui/common/FreedMemory.h"
 #include "ui/common/UiText.h"
 
 #include <QContextMenuEvent>
@@ -215,8 +216,10 @@ void CListSelectedTracksListView::RunCommand(int id)
 void CListSelectedTracksListView::RemoveSelected()
 {
     const std::vector<std::size_t> rows = SelectedRows();
-    if (!rows.empty())
-        m_doc.RemoveTracks(rows);
+    if (rows.empty())
+        return;
+    m_doc.RemoveTracks(rows);
+    ReturnFreedMemory();
 }
 
 void CListSelectedTracksListView::EditSelectedTags()
