@@ -19,7 +19,7 @@
 
 namespace
 {
-// What a typical row holds, for columns that fit their contents.
+// What a typical row holds, for columns that fit their contents; never shown.
 const char* const kTypicalTexts[] = {
     "01 - An Ordinary Track Title.mp3",
     "Corrupt",
@@ -75,7 +75,7 @@ void CListSelectedTracksListView::InsertColumns()
 {
     QStringList typical;
     for (const char* text : kTypicalTexts)
-        typical.append(Tr(text));
+        typical.append(QString::fromUtf8(text));
     SetTypicalTexts(typical);
     AddNumericColumn(kColLength);
     LoadColumnWidths();
