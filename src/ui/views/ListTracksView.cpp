@@ -46,6 +46,11 @@ QVariant CFolderFilesModel::headerData(int section, Qt::Orientation orientation,
     return {};
 }
 
+Qt::ItemFlags CFolderFilesModel::flags(const QModelIndex& index) const
+{
+    return QAbstractListModel::flags(index) | Qt::ItemIsDragEnabled;
+}
+
 CTrackListCtrl::CTrackListCtrl(QWidget* parent)
     : QTreeView(parent), m_files(new CFolderFilesModel(this))
 {

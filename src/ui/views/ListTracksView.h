@@ -32,6 +32,8 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Rows may be dragged out (to the working list).
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
     QStringList m_paths;

@@ -117,6 +117,9 @@ TEST_F(TrackViews, FolderListShowsTheFolderSortedAndAddsTheSelection)
     CListTracksView folder(doc, [this](const std::vector<std::string>& paths)
                            { added.push_back(paths); });
     EXPECT_EQ(Column(folder.List(), 0), QStringList({"A.WAV", "b.wav", "c.wav"}));
+    EXPECT_TRUE(folder.List().model()->flags(folder.List().model()->index(0, 0)) &
+                Qt::ItemIsDragEnabled)
+        << "without it the list never starts a drag";
 
     bool enabled = true;
     ASSERT_TRUE(folder.QueryCommand(kCmdAddTracks, enabled));
