@@ -34,13 +34,25 @@ CTrackListModel::CTrackListModel(QObject* parent) : CSortableListModel(parent)
 void CTrackListModel::Refresh(TrackRefs tracks)
 {
     beginResetModel();
-    m_tracks = std::move(tracks);
+    m_rows.clear();
+    m_rows.reserve(tracks.size());
+    for (TrackInfo* track : tracks)
+        m_rows.push_back({track, track->checkStatus, track->convertStatus});
     endResetModel();
+}
+
+TrackRefs CTrackListModel::Tracks() const
+{
+    TrackRefs tracks;
+    tracks.reserve(m_rows.size());
+    for (const Row& row : m_rows)
+        tracks.push_back(row.track);
+    return tracks;
 }
 
 int CTrackListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_tracks.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
 int CTrackListModel::columnCount(const QModelIndex& parent) const
@@ -59,7 +71,7 @@ QVariant CTrackListModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole:
         if (index.column() == kColFile)
             return m_icons.ForFile(
-                ToQString(m_tracks[static_cast<std::size_t>(index.row())]->path));
+                ToQString(m_rows[static_cast<std::size_t>(index.row())].track->path));
         return {};
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(ColumnAlignment(index.column()));
@@ -81,15 +93,16 @@ QVariant CTrackListModel::headerData(int section, Qt::Orientation orientation, i
 
 QString CTrackListModel::SortText(int row, int column) const
 {
-    const TrackInfo& track = *m_tracks[static_cast<std::size_t>(row)];
+    const Row& shown = m_rows[static_cast<std::size_t>(row)];
+    const TrackInfo& track = *shown.track;
     switch (column)
     {
     case kColFile:
         return FileName(track.path);
     case kColCheck:
-        return Tr(strings::CheckStatusText(track.checkStatus));
+        return Tr(strings::CheckStatusText(shown.checkStatus));
     case kColConvert:
-        return Tr(strings::ConvertStatusText(track.convertStatus));
+        return Tr(strings::ConvertStatusText(shown.convertStatus));
     case kColTitle:
         return ToQString(track.title);
     case kColArtist:
@@ -107,9 +120,9 @@ QString CTrackListModel::SortText(int row, int column) const
 
 void CTrackListModel::MoveRows(const std::vector<std::size_t>& order)
 {
-    TrackRefs moved;
+    std::vector<Row> moved;
     moved.reserve(order.size());
     for (const std::size_t row : order)
-        moved.push_back(m_tracks[row]);
-    m_tracks = std::move(moved);
+        moved.push_back(m_rows[row]);
+    m_rows = std::move(moved);
 }

@@ -4,10 +4,15 @@
 #include "ui/sortlist/SortableListModel.h"
 #include "ui/views/FileIcons.h"
 
+#include <cstdint>
+#include <vector>
+
 // The working list's rows: the document's records, one row each, in the
 // document's order, with the texts of the eight columns computed when
-// shown. Holds pointers to the records only; Refresh takes the document's
-// list anew and must follow every change of it.
+// shown. Holds pointers to the records and a copy of the two statuses a
+// run writes, so that a run's worker never writes what the window reads:
+// the rows show the statuses as of the last Refresh, which must follow
+// every change of the document's list.
 class CTrackListModel final : public CSortableListModel
 {
     Q_OBJECT
@@ -31,7 +36,7 @@ public:
     // Shows `tracks` in one reset.
     void Refresh(TrackRefs tracks);
     // The records in row order.
-    const TrackRefs& Tracks() const { return m_tracks; }
+    TrackRefs Tracks() const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -43,7 +48,14 @@ protected:
     void MoveRows(const std::vector<std::size_t>& order) override;
 
 private:
+    struct Row
+    {
+        TrackInfo* track;
+        std::int32_t checkStatus;
+        std::int32_t convertStatus;
+    };
+
     QStringList m_titles;
-    TrackRefs m_tracks;
+    std::vector<Row> m_rows;
     mutable CFileIcons m_icons;
 };

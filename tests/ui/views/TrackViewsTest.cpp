@@ -171,6 +171,7 @@ TEST_F(TrackViews, WorkingListShowsTheRecordsAndCounts)
     // A run's results show after the document's update.
     doc.GetTracks()[1]->checkStatus = kCheckCorrupt;
     doc.GetTracks()[1]->convertStatus = kConvertOggToWav;
+    EXPECT_EQ(Column(list, 1)[1], "no") << "what a running worker writes is not read meanwhile";
     doc.FinishChange();
     EXPECT_EQ(Column(list, 1)[1], "Corrupt");
     EXPECT_EQ(Column(list, 2)[1], "OGG -> WAV");
