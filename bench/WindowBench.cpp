@@ -133,6 +133,7 @@ public:
         Report("memory_after_first_track", ResidentMegabytes(), "MB");
         Report("add_small_1_job", Seconds([&] { Add(small, 1); }), "s");
         EmptyList();
+        Report("memory_after_adding_and_emptying", ResidentMegabytes(), "MB");
         Report("add_small_all_cores", Seconds([&] { Add(small, CoreCount()); }), "s");
         Report("analysis_small", Seconds([&] { m_frame.Execute(kCmdAnalyze); }), "s");
         Report("memory_after_run", ResidentMegabytes(), "MB");

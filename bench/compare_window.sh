@@ -47,9 +47,10 @@ printf '  adding:     window 1 job %s, %d jobs %s   cli info %d ms, %d processes
   "$(ms add_small_1_job)" "$cores" "$(ms add_small_all_cores)" $((info_one / 1000)) "$cores" $((info_all / 1000))
 printf '  cancel:     %s from Cancel to the dialog closing (%s files checked)\n' \
   "$(ms cancel_to_close)" "$(figure files_checked_before_cancel)"
-printf '  memory:     %s MB at start, %s MB after the first track, %s MB after a run and emptying (%s %%), %s MB after a second\n' \
-  "$(figure memory_at_start)" "$(figure memory_after_first_track)" "$(figure memory_after_emptying)" \
-  "$(figure memory_growth)" "$(figure memory_after_second_run)"
+printf '  memory:     %s MB at start, %s MB after the first track, %s MB after adding and emptying,\n' \
+  "$(figure memory_at_start)" "$(figure memory_after_first_track)" "$(figure memory_after_adding_and_emptying)"
+printf '              %s MB after runs and emptying (%s %%), %s MB after another round\n' \
+  "$(figure memory_after_emptying)" "$(figure memory_growth)" "$(figure memory_after_second_run)"
 echo "A working list of $tracks tracks (added in $(ms add_big_all_cores), $(figure memory_per_track) bytes a track):"
 printf '  sort by File %s, by Length %s; remove 1,000 selected %s; refresh after a run %s\n' \
   "$(ms sort_by_file)" "$(ms sort_by_length)" "$(ms remove_1000_selected)" "$(ms refresh_after_run)"

@@ -42,7 +42,8 @@ public:
     // The value name under which the widths are kept; without one they are
     // neither loaded nor stored.
     void SetName(const QString& name) { m_Name = name; }
-    // The rows; the list does not take ownership.
+    // The rows. Not owned, but read when the list goes (for the widths):
+    // a child of the list lives long enough.
     void SetSortModel(CSortableListModel* model);
     CSortableListModel* SortModel() const { return m_pModel; }
     // Texts of a typical row, one per column: a column fitted to its
