@@ -4,8 +4,10 @@
 #include "settings/SettingsStore.h"
 #include "tracks/AudioTrack.h"
 #include "tracks/IRunHost.h"
+#include "tracks/OrderedWork.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -15,47 +17,76 @@ void CTunewright20Doc::SetCurrentFolder(const std::string& folder)
     UpdateViews(ViewScope::AllButWorkingList);
 }
 
-void CTunewright20Doc::AddTracks(const std::vector<std::string>& paths, IRunHost& host)
+void CTunewright20Doc::AddTracks(const std::vector<std::string>& paths, IRunHost& host,
+                                 unsigned jobs)
 {
     StopPlayback();
-    AddTracksWork(paths, host);
+    AddTracksWork(paths, host, jobs);
     FinishChange();
 }
 
-void CTunewright20Doc::AddTracksWork(const std::vector<std::string>& paths, IRunHost& host)
+void CTunewright20Doc::AddTracksWork(const std::vector<std::string>& paths, IRunHost& host,
+                                     unsigned jobs)
 {
     // Looked up once per path: a large folder must not cost a scan of the
     // whole list for each of its files.
     std::unordered_set<std::string> known;
+    known.reserve(m_Tracks.size() + paths.size());
     for (const auto& track : m_Tracks)
         known.insert(track->path);
+    // Each path is read once, and only when it is not in the list already.
     const std::size_t count = paths.size();
-    for (std::size_t i = 0; i < count; ++i)
+    std::vector<char> toRead(count, 0);
     {
-        if (known.count(paths[i]) != 0)
-            continue;
-        host.SetCurrentFile(paths[i]);
-        if (host.IsCancelled())
-            break;
-        if (i % 10 == 0)
-            host.SetProgress(static_cast<int>(i * 100 / count));
-        if (std::unique_ptr<TrackInfo> track = ReadTrack(paths[i]))
-        {
-            known.insert(track->path);
-            m_Tracks.push_back(std::move(track));
-        }
+        std::unordered_set<std::string_view> seen;
+        for (std::size_t i = 0; i < count; ++i)
+            toRead[i] = known.count(paths[i]) == 0 && seen.insert(paths[i]).second;
     }
+    const bool readTags = m_settings.GetID3Check();
+    std::vector<std::unique_ptr<TrackInfo>> read(count);
+    bool cancelled = false;
+    RunInOrder(
+        count, jobs,
+        [&](std::size_t i)
+        {
+            if (toRead[i])
+                read[i] = ReadTrack(paths[i], readTags);
+        },
+        [&](std::size_t i)
+        {
+            if (cancelled)
+                return false;
+            if (known.count(paths[i]) != 0)
+                return true;
+            host.SetCurrentFile(paths[i]);
+            if (host.IsCancelled())
+            {
+                cancelled = true;
+                return false;
+            }
+            if (i % 10 == 0)
+                host.SetProgress(static_cast<int>(i * 100 / count));
+            // A repeated path that could not be read the first time is
+            // passed over like the first.
+            if (read[i])
+            {
+                known.insert(paths[i]);
+                m_Tracks.push_back(std::move(read[i]));
+            }
+            return true;
+        },
+        [&] { return host.IsCancelled(); });
 }
 
 // The record for the file at `path`, or none when it cannot be read or
-// holds no audio.
-std::unique_ptr<TrackInfo> CTunewright20Doc::ReadTrack(const std::string& path) const
+// holds no audio. Safe to call on several threads at once.
+std::unique_ptr<TrackInfo> CTunewright20Doc::ReadTrack(const std::string& path, bool readTags)
 {
     CAudioTrack audio(path);
     if (!audio.GetAudioFile() || audio.GetLength() == 0)
         return nullptr;
     auto track = std::make_unique<TrackInfo>();
-    if (m_settings.GetID3Check())
+    if (readTags)
     {
         const CAudioFile& file = *audio.GetAudioFile();
         track->SetTags(file.GetTitle(), file.GetArtist(), file.GetAlbum());
@@ -98,6 +129,26 @@ void CTunewright20Doc::ReorderTracks(const std::vector<std::string>& paths)
     }
     // Records the caller did not name keep their relative order at the end,
     // so that none is ever lost.
+    for (std::unique_ptr<TrackInfo>& track : m_Tracks)
+        if (track)
+            reordered.push_back(std::move(track));
+    m_Tracks = std::move(reordered);
+}
+
+void CTunewright20Doc::ReorderTracks(const TrackRefs& order)
+{
+    std::unordered_map<const TrackInfo*, std::unique_ptr<TrackInfo>*> byRecord;
+    byRecord.reserve(m_Tracks.size());
+    for (std::unique_ptr<TrackInfo>& track : m_Tracks)
+        byRecord.emplace(track.get(), &track);
+    std::vector<std::unique_ptr<TrackInfo>> reordered;
+    reordered.reserve(m_Tracks.size());
+    for (const TrackInfo* record : order)
+    {
+        const auto found = byRecord.find(record);
+        if (found != byRecord.end() && *found->second)
+            reordered.push_back(std::move(*found->second));
+    }
     for (std::unique_ptr<TrackInfo>& track : m_Tracks)
         if (track)
             reordered.push_back(std::move(track));

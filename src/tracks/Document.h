@@ -51,16 +51,21 @@ public:
 
     // Adds the files at `paths` that are not in the list yet and can be read,
     // reporting to `host`; a cancel keeps what was added. Then recounts and
-    // updates the views. Runs the work on the calling thread.
-    void AddTracks(const std::vector<std::string>& paths, IRunHost& host);
+    // updates the views. Runs the work on the calling thread (and `jobs`
+    // threads that read the files).
+    void AddTracks(const std::vector<std::string>& paths, IRunHost& host, unsigned jobs = 1);
     // The work loop of AddTracks alone, for a worker thread; the caller
-    // recounts and updates the views afterwards (FinishChange).
-    void AddTracksWork(const std::vector<std::string>& paths, IRunHost& host);
+    // recounts and updates the views afterwards (FinishChange). Reads up to
+    // `jobs` files at a time; the tracks enter the list in the order of
+    // `paths` all the same, and a cancel takes effect at the next file.
+    void AddTracksWork(const std::vector<std::string>& paths, IRunHost& host, unsigned jobs = 1);
     // Removes the records at `positions` (ascending, as the list was before).
     void RemoveTracks(const std::vector<std::size_t>& positions);
     bool ContainsTrack(const std::string& path) const;
     // Puts the records in the order of `paths`; unknown paths are ignored.
     void ReorderTracks(const std::vector<std::string>& paths);
+    // The same by the records themselves, as a sorted view holds them.
+    void ReorderTracks(const TrackRefs& order);
     // Recounts and tells the views that the working list changed.
     void FinishChange();
 
@@ -93,7 +98,7 @@ public:
 
 private:
     void Recount();
-    std::unique_ptr<TrackInfo> ReadTrack(const std::string& path) const;
+    static std::unique_ptr<TrackInfo> ReadTrack(const std::string& path, bool readTags);
 
     const CSettingsStore& m_settings;
     std::vector<std::unique_ptr<TrackInfo>> m_Tracks;

@@ -63,6 +63,12 @@ bool WaitFor(OrderedState& state, std::size_t index, const std::function<bool()>
 }
 } // namespace
 
+unsigned CoreCount()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 0 ? cores : 1;
+}
+
 std::size_t RunInOrder(std::size_t count, unsigned jobs,
                        const std::function<void(std::size_t)>& work,
                        const std::function<bool(std::size_t)>& show,

@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <functional>
 
+// One job per processor core, at least one.
+unsigned CoreCount();
+
 // Runs `work(i)` for each item i below `count` on up to `jobs` threads, and
 // hands each finished item to `show(i)` on the calling thread in item order,
 // so that a batch reads as if done one by one. `show` returning false starts

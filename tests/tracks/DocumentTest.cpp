@@ -51,13 +51,20 @@ protected:
     CountingObserver m_observer;
     CRecordingHost m_host;
 };
+
+// Adding reads the files one at a time or several at once, alike.
+class DocumentAdding : public Document, public testing::WithParamInterface<unsigned>
+{
+};
+INSTANTIATE_TEST_SUITE_P(Jobs, DocumentAdding, testing::Values(1u, 4u));
 } // namespace
 
-TEST_F(Document, AddsReadableFilesOnceAndCountsThem)
+TEST_P(DocumentAdding, AddsReadableFilesOnceInOrderAndCountsThem)
 {
     const std::string a = Wave("a.wav"), b = Mp3("b.mp3");
     std::ofstream(m_dir.File("empty.wav")) << "";
-    m_document.AddTracks({a, b, a, m_dir.File("empty.wav"), m_dir.File("missing.mp3")}, m_host);
+    m_document.AddTracks({a, m_dir.File("empty.wav"), b, a, m_dir.File("missing.mp3")}, m_host,
+                         GetParam());
     EXPECT_EQ(Paths(), (std::vector<std::string>{a, b}));
     EXPECT_EQ(m_document.GetWavCount(), 1);
     EXPECT_EQ(m_document.GetMp3Count(), 1);
@@ -69,7 +76,7 @@ TEST_F(Document, AddsReadableFilesOnceAndCountsThem)
 
     // The same paths again add nothing and show nothing for the known ones.
     m_host.files.clear();
-    m_document.AddTracks({a, b}, m_host);
+    m_document.AddTracks({a, b}, m_host, GetParam());
     EXPECT_EQ(m_document.GetTrackCount(), 2);
     EXPECT_TRUE(m_host.files.empty());
 }
@@ -80,21 +87,24 @@ TEST_F(Document, PathsDifferingOnlyInCaseAreTwoTracks)
     EXPECT_EQ(m_document.GetTrackCount(), 2);
 }
 
-TEST_F(Document, ProgressIsSetEveryTenthPathAndNeverAtTheEnd)
+TEST_P(DocumentAdding, ProgressIsSetEveryTenthPathAndNeverAtTheEnd)
 {
     std::vector<std::string> paths;
     for (int i = 0; i < 25; ++i)
         paths.push_back(m_dir.File("missing" + std::to_string(i) + ".wav"));
-    m_document.AddTracks(paths, m_host);
+    m_document.AddTracks(paths, m_host, GetParam());
     EXPECT_EQ(m_host.progress, (std::vector<int>{0, 40, 80}));
 }
 
-TEST_F(Document, CancelKeepsWhatWasAdded)
+TEST_P(DocumentAdding, CancelTakesEffectAtTheNextFileAndKeepsWhatWasAdded)
 {
-    const std::vector<std::string> paths = {Wave("1.wav"), Wave("2.wav"), Wave("3.wav")};
+    std::vector<std::string> paths;
+    for (int i = 0; i < 20; ++i)
+        paths.push_back(Wave(std::to_string(i) + ".wav", 100));
     m_host.onFile = [&](const std::string& path) { m_host.cancelled = path == paths[2]; };
-    m_document.AddTracks(paths, m_host);
+    m_document.AddTracks(paths, m_host, GetParam());
     EXPECT_EQ(Paths(), (std::vector<std::string>{paths[0], paths[1]}));
+    EXPECT_EQ(m_host.files.back(), paths[2]) << "nothing is shown after the cancel";
 }
 
 TEST_F(Document, TagsAreReadOnlyWhenTheSettingSaysSo)

@@ -20,13 +20,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 
 namespace
 {
@@ -294,12 +297,26 @@ void CMainFrame::CreatePanes()
     m_splitterMain->SetPanes(m_splitterLeft, m_workingList);
     m_splitterMain->SetInitialFirstSize(
         [this]
-        { return m_storage.ReadInt(kSplitterSection, "LeftWidth").value_or(kDefaultPaneSize); });
+        { return m_storage.ReadInt(kSplitterSection, "LeftWidth").value_or(DefaultTreeWidth()); });
     setCentralWidget(m_splitterMain);
 
-    connect(m_workingList, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateCommandUI(); });
-    connect(&m_folderList->List(), &QTreeWidget::itemSelectionChanged, this,
+    connect(m_workingList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { UpdateCommandUI(); });
+    connect(m_folderList->List().selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { UpdateCommandUI(); });
+}
+
+// Without a stored width the folder tree shows ordinary folder names a few
+// levels down in full, rather than cutting them at 150 pixels.
+int CMainFrame::DefaultTreeWidth() const
+{
+    constexpr int kLevels = 3;
+    constexpr int kMargins = 24;
+    const int name = m_treeView->fontMetrics().horizontalAdvance(Tr("An Ordinary Folder Name"));
+    const int indent = m_treeView->style()->pixelMetric(QStyle::PM_TreeViewIndentation);
+    const int icon = m_treeView->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    const int scrollBar = m_treeView->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return std::max(kDefaultPaneSize, name + kLevels * indent + icon + scrollBar + kMargins);
 }
 
 QMenu* CMainFrame::CreateContextMenu(const std::vector<int>& commands)

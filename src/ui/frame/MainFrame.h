@@ -104,6 +104,7 @@ private:
     void OpenSettings();
     void EditTags(const std::vector<std::size_t>& rows);
     void StoreState();
+    int DefaultTreeWidth() const;
 
     CTunewright20Doc& m_doc;
     CSettingsStore& m_settings;

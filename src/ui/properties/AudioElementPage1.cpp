@@ -31,8 +31,8 @@ CAudioElementPage1::CAudioElementPage1(QWidget* parent)
 
     auto* fields = new QGridLayout;
     int row = 0;
-    for (auto [label, edit] : {std::pair{"File:", m_file}, std::pair{"Title:", m_title},
-                               std::pair{"Artist:", m_artist}, std::pair{"Album:", m_album}})
+    for (auto [label, edit] : {std::pair{"&File:", m_file}, std::pair{"&Title:", m_title},
+                               std::pair{"A&rtist:", m_artist}, std::pair{"Al&bum:", m_album}})
     {
         auto* text = new QLabel(Tr(label), this);
         text->setBuddy(edit);

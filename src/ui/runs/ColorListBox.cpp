@@ -58,32 +58,97 @@ private:
 };
 } // namespace
 
-CColorListBox::CColorListBox(QWidget* parent) : QListWidget(parent)
+class CColorListBox::CLinesModel final : public QAbstractListModel
 {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_lines.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount())
+            return {};
+        const Line& line = m_lines[static_cast<std::size_t>(index.row())];
+        if (role == Qt::DisplayRole)
+            return line.text;
+        if (role == kColourRole)
+            return static_cast<uint>(line.colour);
+        return {};
+    }
+
+    void Append(std::vector<Line> lines)
+    {
+        if (lines.empty())
+            return;
+        const int first = rowCount();
+        beginInsertRows({}, first, first + static_cast<int>(lines.size()) - 1);
+        m_lines.insert(m_lines.end(), std::make_move_iterator(lines.begin()),
+                       std::make_move_iterator(lines.end()));
+        endInsertRows();
+    }
+
+    const Line* At(int index) const
+    {
+        return index >= 0 && index < rowCount() ? &m_lines[static_cast<std::size_t>(index)]
+                                                : nullptr;
+    }
+
+private:
+    std::vector<Line> m_lines;
+};
+
+CColorListBox::CColorListBox(QWidget* parent) : QListView(parent), m_lines(new CLinesModel(this))
+{
+    setModel(m_lines);
     setItemDelegate(new CColorLineDelegate(m_widest, this));
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
 int CColorListBox::AddLine(const QString& text, std::uint32_t colour)
 {
-    auto* item = new QListWidgetItem(text, this);
-    item->setData(kColourRole, static_cast<uint>(colour));
-    const int width = fontMetrics().horizontalAdvance(text) + 2 * kTextMargin;
-    if (width > m_widest)
+    AddLines({{text, colour}});
+    return count() - 1;
+}
+
+void CColorListBox::AddLines(std::vector<Line> lines)
+{
+    if (lines.empty())
+        return;
+    int widest = m_widest;
+    const QFontMetrics metrics = fontMetrics();
+    for (const Line& line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line.text) + 2 * kTextMargin);
+    m_lines->Append(std::move(lines));
+    if (widest != m_widest)
     {
-        m_widest = width;
+        m_widest = widest;
         scheduleDelayedItemsLayout();
     }
-    scrollToItem(item);
-    return row(item);
+    scrollToBottom();
+}
+
+int CColorListBox::count() const
+{
+    return m_lines->rowCount();
+}
+
+QString CColorListBox::LineText(int index) const
+{
+    const Line* line = m_lines->At(index);
+    return line ? line->text : QString();
 }
 
 std::uint32_t CColorListBox::LineColour(int index) const
 {
-    const QListWidgetItem* line = item(index);
-    return line ? line->data(kColourRole).toUInt() : 0;
+    const Line* line = m_lines->At(index);
+    return line ? line->colour : 0;
 }
 
 QColor CColorListBox::FillColour(std::uint32_t colour, bool selected, const QPalette& palette)

@@ -14,11 +14,11 @@ namespace
 constexpr int kWidth = 560;
 
 const ConvertingKind kToMp3{ConversionTarget::Mp3, "Convert to MP3",
-                            "Convert to MP3:", CHelpContext::kConvertToMp3OrOgg};
+                            "Con&vert to MP3:", CHelpContext::kConvertToMp3OrOgg};
 const ConvertingKind kToOgg{ConversionTarget::Ogg, "Convert to OGG",
-                            "Convert to OGG Vorbis:", CHelpContext::kConvertToMp3OrOgg};
+                            "Con&vert to OGG Vorbis:", CHelpContext::kConvertToMp3OrOgg};
 const ConvertingKind kToWav{ConversionTarget::Wav, "Convert to WAV",
-                            "Convert to WAV:", CHelpContext::kConvertToWav};
+                            "Con&vert to WAV:", CHelpContext::kConvertToWav};
 const ConvertingKind kMp3ToMp3{ConversionTarget::Mp3ToMp3, "Convert MP3 -> MP3", nullptr,
                                CHelpContext::kConvertMp3ToMp3};
 

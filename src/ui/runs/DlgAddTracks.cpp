@@ -17,7 +17,7 @@ constexpr int kWidth = 420;
 } // namespace
 
 CDlgAddTracks::CDlgAddTracks(CTunewright20Doc& doc, std::vector<std::string> paths, QWidget* parent,
-                             CMessagePresenter presenter)
+                             CMessagePresenter presenter, unsigned jobs)
     : CProgressDlg(std::move(presenter), parent)
 {
     setWindowTitle(Tr(strings::kReadFilesInformation));
@@ -30,8 +30,8 @@ CDlgAddTracks::CDlgAddTracks(CTunewright20Doc& doc, std::vector<std::string> pat
     SetControls(controls);
     setMinimumWidth(kWidth);
 
-    StartWhenShown([&doc, paths = std::move(paths)](IRunHost& host)
-                   { doc.AddTracksWork(paths, host); });
+    StartWhenShown([&doc, paths = std::move(paths), jobs](IRunHost& host)
+                   { doc.AddTracksWork(paths, host, jobs); });
 }
 
 void CDlgAddTracks::WorkEnded()

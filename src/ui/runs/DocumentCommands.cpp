@@ -2,6 +2,7 @@
 
 #include "tracks/AnalysisReport.h"
 #include "tracks/Strings.h"
+#include "ui/common/FreedMemory.h"
 #include "ui/common/UiText.h"
 #include "ui/runs/ConvertingDlg.h"
 #include "ui/runs/DlgAddTracks.h"
@@ -46,6 +47,7 @@ void CDocumentCommands::AddTracks(const std::vector<std::string>& paths)
         dialog.exec();
     }
     m_doc.FinishChange();
+    ReturnFreedMemory();
 }
 
 void CDocumentCommands::Analyze(const TrackRefs& tracks)
@@ -98,4 +100,6 @@ void CDocumentCommands::MoveCorruptFiles()
 void CDocumentCommands::RunFinished()
 {
     m_doc.UpdateViews(ViewScope::AllButFolderList);
+    // The dialog's lines have gone with it.
+    ReturnFreedMemory();
 }

@@ -137,28 +137,23 @@ void CProgressDlg::OnCloseBox()
         OnCancel();
 }
 
-void CProgressDlg::ShowCurrentFile(const std::string& path)
+void CProgressDlg::ShowUpdates(const RunUpdates& updates)
 {
-    if (m_controls.currentFile)
-        m_controls.currentFile->SetPath(ToQString(path));
-}
-
-void CProgressDlg::ShowCaption(const std::string& text)
-{
-    if (m_controls.caption)
-        m_controls.caption->setTitle(CoreText(text));
-}
-
-void CProgressDlg::ShowResultLine(const std::string& text, std::uint32_t colour)
-{
-    if (m_controls.results)
-        m_controls.results->AddLine(CoreText(text), colour);
-}
-
-void CProgressDlg::ShowProgress(int percent)
-{
-    if (m_controls.progress)
-        m_controls.progress->setValue(percent);
+    if (updates.currentFile && m_controls.currentFile)
+        m_controls.currentFile->SetPath(ToQString(*updates.currentFile));
+    if (updates.caption && m_controls.caption)
+        m_controls.caption->setTitle(CoreText(*updates.caption));
+    if (!updates.lines.empty() && m_controls.results)
+    {
+        std::vector<CColorListBox::Line> lines;
+        lines.reserve(updates.lines.size());
+        for (const RunUpdates::Line& line : updates.lines)
+            lines.push_back({CoreText(line.text), line.colour});
+        m_controls.results->AddLines(std::move(lines));
+    }
+    if (updates.progress && m_controls.progress)
+        m_controls.progress->setValue(*updates.progress);
+    m_failures.insert(m_failures.end(), updates.failures.begin(), updates.failures.end());
 }
 
 HostAnswer CProgressDlg::AskUser(const std::string& question)
@@ -169,11 +164,6 @@ HostAnswer CProgressDlg::AskUser(const std::string& question)
 void CProgressDlg::ShowUserMessage(const std::string& text, MessageIcon icon)
 {
     m_presenter.ShowCore(this, text, icon);
-}
-
-void CProgressDlg::NoteFailure(const std::string& path, const std::string& reason)
-{
-    m_failures.emplace_back(path, reason);
 }
 
 void CProgressDlg::ShowFailures(const QString& heading)

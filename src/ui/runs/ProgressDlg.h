@@ -17,8 +17,9 @@ class CRunThread;
 class QGroupBox;
 class QProgressBar;
 
-// The base of the run dialogs: one worker thread per run, whose calls reach
-// the dialog's controls on the user-interface thread. The dialog ends only
+// The base of the run dialogs: one worker thread per run, whose reports
+// reach the dialog's controls on the user-interface thread, gathered (see
+// CRunHostChannel). The dialog ends only
 // after the worker's last call to it, and while the worker runs the Cancel
 // button, Esc and the close box only ask it to stop. The work gets a
 // channel it shares with the dialog as its host (see CRunHostChannel), so
@@ -81,13 +82,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void ShowCurrentFile(const std::string& path) override;
-    void ShowCaption(const std::string& text) override;
-    void ShowResultLine(const std::string& text, std::uint32_t colour) override;
-    void ShowProgress(int percent) override;
+    void ShowUpdates(const RunUpdates& updates) override;
     HostAnswer AskUser(const std::string& question) override;
     void ShowUserMessage(const std::string& text, MessageIcon icon) override;
-    void NoteFailure(const std::string& path, const std::string& reason) override;
     void OnWorkEnded() override;
 
     CMessagePresenter m_presenter;

@@ -3,28 +3,34 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
-#include <optional>
+#include <QTimer>
 
 void CRunHostChannel::SetProgress(int percent)
 {
-    if (m_shownProgress.exchange(percent) == percent)
+    // The walk of a file reports its progress per frame; most reports repeat the last.
+    if (m_lastProgress.exchange(percent) == percent)
         return;
-    Post([percent](IProgressView& view) { view.ShowProgress(percent); });
+    Gather([percent](RunUpdates& updates) { updates.progress = percent; });
 }
 
 void CRunHostChannel::SetCurrentFile(const std::string& path)
 {
-    Post([path](IProgressView& view) { view.ShowCurrentFile(path); });
+    Gather([&path](RunUpdates& updates) { updates.currentFile = path; });
 }
 
 void CRunHostChannel::SetCaption(const std::string& text)
 {
-    Post([text](IProgressView& view) { view.ShowCaption(text); });
+    Gather([&text](RunUpdates& updates) { updates.caption = text; });
 }
 
 void CRunHostChannel::AddResultLine(const std::string& text, std::uint32_t colour)
 {
-    Post([text, colour](IProgressView& view) { view.ShowResultLine(text, colour); });
+    Gather([&](RunUpdates& updates) { updates.lines.push_back({text, colour}); });
+}
+
+void CRunHostChannel::ReportFailure(const std::string& path, const std::string& reason)
+{
+    Gather([&](RunUpdates& updates) { updates.failures.emplace_back(path, reason); });
 }
 
 HostAnswer CRunHostChannel::Ask(const std::string& question)
@@ -44,14 +50,20 @@ void CRunHostChannel::ShowMessage(const std::string& text, MessageIcon icon)
         false);
 }
 
-void CRunHostChannel::ReportFailure(const std::string& path, const std::string& reason)
-{
-    Post([path, reason](IProgressView& view) { view.NoteFailure(path, reason); });
-}
-
 void CRunHostChannel::ReportEnd()
 {
-    Post([](IProgressView& view) { view.OnWorkEnded(); });
+    std::unique_lock lock(m_mutex);
+    if (!m_view)
+        return;
+    if (OnViewThreadLocked())
+    {
+        lock.unlock();
+        Deliver();
+        if (m_view)
+            m_view->OnWorkEnded();
+        return;
+    }
+    PostLocked([](IProgressView& view) { view.OnWorkEnded(); });
 }
 
 void CRunHostChannel::Detach()
@@ -60,23 +72,57 @@ void CRunHostChannel::Detach()
         std::lock_guard lock(m_mutex);
         m_receiver = nullptr;
         m_view = nullptr;
+        m_pending = {};
     }
     m_replied.notify_all();
 }
 
-void CRunHostChannel::Post(ViewCall call)
+void CRunHostChannel::Gather(const std::function<void(RunUpdates&)>& add)
 {
     std::unique_lock lock(m_mutex);
     if (!m_view)
         return;
+    add(m_pending);
     if (OnViewThreadLocked())
     {
-        IProgressView& view = *m_view;
         lock.unlock();
-        call(view);
+        Deliver();
         return;
     }
-    PostLocked(std::move(call));
+    if (m_deliveryDue)
+        return;
+    m_deliveryDue = true;
+    QMetaObject::invokeMethod(
+        m_receiver, [self = shared_from_this()] { self->DeliverInTime(); }, Qt::QueuedConnection);
+}
+
+void CRunHostChannel::DeliverInTime()
+{
+    if (!m_receiver)
+        return;
+    const auto since = Clock::now() - m_lastDelivery;
+    if (since >= kDeliveryInterval)
+    {
+        Deliver();
+        return;
+    }
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(kDeliveryInterval - since);
+    QTimer::singleShot(wait, m_receiver, [self = shared_from_this()] { self->Deliver(); });
+}
+
+void CRunHostChannel::Deliver()
+{
+    RunUpdates updates;
+    IProgressView* view;
+    {
+        std::lock_guard lock(m_mutex);
+        view = m_view;
+        updates = std::exchange(m_pending, {});
+        m_deliveryDue = false;
+    }
+    m_lastDelivery = Clock::now();
+    if (view && !updates.Empty())
+        view->ShowUpdates(updates);
 }
 
 // The receiver cannot go away meanwhile: detaching takes the mutex first.
@@ -86,6 +132,7 @@ void CRunHostChannel::PostLocked(ViewCall call)
         m_receiver,
         [self = shared_from_this(), call = std::move(call)]
         {
+            self->Deliver();
             // The view is detached only on this thread, so it cannot go while the call runs.
             if (self->m_view)
                 call(*self->m_view);
@@ -108,9 +155,9 @@ Result CRunHostChannel::Request(std::function<Result(IProgressView&)> call, Resu
         return fallback;
     if (OnViewThreadLocked())
     {
-        IProgressView& view = *m_view;
         lock.unlock();
-        return call(view);
+        Deliver();
+        return m_view ? call(*m_view) : fallback;
     }
     auto reply = std::make_shared<std::optional<Result>>();
     PostLocked(

@@ -18,7 +18,7 @@ constexpr int kResultsMinimumHeight = 160;
 
 CColorListBox* AddResultsList(QBoxLayout& layout, QWidget& owner)
 {
-    auto* label = new QLabel(Tr("Results:"), &owner);
+    auto* label = new QLabel(Tr("&Results:"), &owner);
     auto* results = new CColorListBox(&owner);
     results->setObjectName(QStringLiteral("results"));
     results->setMinimumHeight(kResultsMinimumHeight);

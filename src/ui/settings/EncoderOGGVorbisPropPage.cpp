@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 #include <iterator>
+#include <utility>
 
 namespace
 {
@@ -38,9 +39,9 @@ QString OggQualityLabel(int position)
 
 CEncoderOGGVorbisPropPage::CEncoderOGGVorbisPropPage(CSettingsStore& store, QWidget* parent)
     : CSettingsPage(store, parent), m_cbrList(NewBitrateList("cbrList")),
-      m_bbr(new QCheckBox(Tr("Enable BBR"), this)), m_bbrNominal(NewBitrateList("bbrNominal")),
+      m_bbr(new QCheckBox(Tr("Enable &BBR"), this)), m_bbrNominal(NewBitrateList("bbrNominal")),
       m_bbrMin(NewBitrateList("bbrMin")), m_bbrMax(NewBitrateList("bbrMax")),
-      m_vbr(new QCheckBox(Tr("Enable VBR"), this)), m_slider(new QSlider(Qt::Horizontal, this)),
+      m_vbr(new QCheckBox(Tr("Enable &VBR"), this)), m_slider(new QSlider(Qt::Horizontal, this)),
       m_sliderText(new QLabel(this))
 {
     m_bbr->setObjectName(QStringLiteral("enableBbr"));
@@ -59,9 +60,14 @@ CEncoderOGGVorbisPropPage::CEncoderOGGVorbisPropPage(CSettingsStore& store, QWid
     auto* bbr = new QGroupBox(Tr("Burstable bit rate (BBR)"), this);
     auto* bbrLayout = new QGridLayout(bbr);
     bbrLayout->addWidget(m_bbr, 0, 0, 1, 3);
-    bbrLayout->addWidget(new QLabel(Tr("Min"), bbr), 1, 0);
-    bbrLayout->addWidget(new QLabel(Tr("Nominal"), bbr), 1, 1);
-    bbrLayout->addWidget(new QLabel(Tr("Max"), bbr), 1, 2);
+    int column = 0;
+    for (auto [text, list] : {std::pair{"M&in", m_bbrMin}, std::pair{"&Nominal", m_bbrNominal},
+                              std::pair{"Ma&x", m_bbrMax}})
+    {
+        auto* label = new QLabel(Tr(text), bbr);
+        label->setBuddy(list);
+        bbrLayout->addWidget(label, 1, column++);
+    }
     bbrLayout->addWidget(m_bbrMin, 2, 0);
     bbrLayout->addWidget(m_bbrNominal, 2, 1);
     bbrLayout->addWidget(m_bbrMax, 2, 2);

@@ -20,8 +20,8 @@ const char* const kQualities[] = {"Normal", "Low", "High"};
 
 CEncoderPropPage::CEncoderPropPage(CSettingsStore& store, QWidget* parent)
     : CSettingsPage(store, parent), m_bitRate(new QComboBox(this)), m_quality(new QComboBox(this)),
-      m_cbr(new QRadioButton(Tr("Constant Bit Rate (CBR)"), this)),
-      m_vbr(new QRadioButton(Tr("Variable Bit Rate (VBR)"), this))
+      m_cbr(new QRadioButton(Tr("Con&stant Bit Rate (CBR)"), this)),
+      m_vbr(new QRadioButton(Tr("&Variable Bit Rate (VBR)"), this))
 {
     m_bitRate->setObjectName(QStringLiteral("bitRate"));
     m_quality->setObjectName(QStringLiteral("quality"));
@@ -33,8 +33,8 @@ CEncoderPropPage::CEncoderPropPage(CSettingsStore& store, QWidget* parent)
         m_quality->addItem(Tr(text));
 
     auto* lists = new QFormLayout;
-    lists->addRow(Tr("Bit Rate:"), m_bitRate);
-    lists->addRow(Tr("Quality:"), m_quality);
+    lists->addRow(Tr("&Bit Rate:"), m_bitRate);
+    lists->addRow(Tr("&Quality:"), m_quality);
 
     auto* encoding = new QGroupBox(Tr("Encoding with"), this);
     auto* encodingLayout = new QVBoxLayout(encoding);

@@ -27,11 +27,11 @@ QString PickFolderWithDialog(QWidget* parent, const QString& start)
 CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
     : CSettingsPage(store, parent), m_trackDir(new QLineEdit(this)),
       m_browse(new QPushButton(Tr("..."), this)),
-      m_uncompressed(new QRadioButton(Tr("WAV uncompressed (1:1)"), this)),
-      m_compressed(new QRadioButton(Tr("WAV compressed (1:4)"), this)),
-      m_id3Check(new QCheckBox(Tr("Read ID3 Tag"), this)),
-      m_normalize(new QCheckBox(Tr("Normalize"), this)),
-      m_convertCorrupt(new QCheckBox(Tr("Try to convert corrupt files"), this)),
+      m_uncompressed(new QRadioButton(Tr("WAV &uncompressed (1:1)"), this)),
+      m_compressed(new QRadioButton(Tr("WAV co&mpressed (1:4)"), this)),
+      m_id3Check(new QCheckBox(Tr("&Read ID3 Tag"), this)),
+      m_normalize(new QCheckBox(Tr("&Normalize"), this)),
+      m_convertCorrupt(new QCheckBox(Tr("Try to con&vert corrupt files"), this)),
       m_picker(PickFolderWithDialog)
 {
     m_trackDir->setObjectName(QStringLiteral("trackDir"));
@@ -46,7 +46,9 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
     m_browse->setFixedWidth(m_browse->sizeHint().height() * 2);
 
     auto* folderRow = new QHBoxLayout;
-    folderRow->addWidget(new QLabel(Tr("Track Directory:"), this));
+    auto* folderLabel = new QLabel(Tr("&Track Directory:"), this);
+    folderLabel->setBuddy(m_trackDir);
+    folderRow->addWidget(folderLabel);
     folderRow->addWidget(m_trackDir, 1);
     folderRow->addWidget(m_browse);
 

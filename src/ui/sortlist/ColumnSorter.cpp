@@ -68,9 +68,14 @@ std::vector<std::size_t> CColumnSorter::Order(const std::vector<QString>& texts)
 
 std::vector<std::size_t> CColumnSorter::OrderByText(const std::vector<QString>& texts) const
 {
+    // Folded once per row rather than at every comparison: the same order
+    // as comparing without regard to case, at a fraction of the cost.
+    std::vector<QString> folded;
+    folded.reserve(texts.size());
+    for (const QString& text : texts)
+        folded.push_back(text.toCaseFolded());
     std::vector<std::size_t> order = Identity(texts.size());
-    const auto less = [&](std::size_t a, std::size_t b)
-    { return QString::compare(texts[a], texts[b], Qt::CaseInsensitive) < 0; };
+    const auto less = [&](std::size_t a, std::size_t b) { return folded[a] < folded[b]; };
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b)
                      { return m_bAscending ? less(a, b) : less(b, a); });

@@ -3,18 +3,19 @@
 #include "settings/SettingsStore.h"
 #include "ui/common/UiText.h"
 #include "ui/sortlist/ColumnSorter.h"
+#include "ui/sortlist/SortableListModel.h"
 
 #include <QItemSelection>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <algorithm>
+#include <numeric>
 
 // Keys are distinct sortable columns, so they never outnumber the limit.
 static_assert(CMultiColumnSortListView::kDirectionColumns <=
               CMultiColumnSortListView::kMaxSortKeys);
 
 CMultiColumnSortListView::CMultiColumnSortListView(ISettingsStorage& storage, QWidget* parent)
-    : QTreeWidget(parent), m_Storage(storage), m_pHeader(new CSortHeaderCtrl(this))
+    : QTreeView(parent), m_Storage(storage), m_pHeader(new CSortHeaderCtrl(this))
 {
     setHeader(m_pHeader);
     setRootIsDecorated(false);
@@ -36,6 +37,50 @@ CMultiColumnSortListView::CMultiColumnSortListView(ISettingsStorage& storage, QW
     m_pHeader->setStretchLastSection(false);
     connect(m_pHeader, &CSortHeaderCtrl::ColumnClicked, this,
             &CMultiColumnSortListView::OnHeaderClick);
+    // A width set by hand ends the fitting to contents.
+    connect(m_pHeader, &QHeaderView::sectionResized, this,
+            [this]
+            {
+                if (!m_bSizing)
+                    m_bFitColumns = false;
+            });
+}
+
+void CMultiColumnSortListView::SetSortModel(CSortableListModel* model)
+{
+    m_pModel = model;
+    setModel(model);
+}
+
+int CMultiColumnSortListView::ColumnCount() const
+{
+    return m_pModel ? m_pModel->columnCount() : m_pHeader->count();
+}
+
+int CMultiColumnSortListView::RowCount() const
+{
+    return m_pModel ? m_pModel->rowCount() : 0;
+}
+
+std::vector<std::size_t> CMultiColumnSortListView::SelectedRows() const
+{
+    std::vector<std::size_t> rows;
+    if (!selectionModel())
+        return rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(static_cast<std::size_t>(row));
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void CMultiColumnSortListView::SelectRow(int row)
+{
+    if (!m_pModel || row < 0 || row >= m_pModel->rowCount())
+        return;
+    selectionModel()->setCurrentIndex(m_pModel->index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                   QItemSelectionModel::Rows);
 }
 
 CMultiColumnSortListView::~CMultiColumnSortListView()
@@ -66,15 +111,52 @@ void CMultiColumnSortListView::LoadColumnWidths()
 {
     if (m_Name.isEmpty())
         return;
-    const QString text =
-        ToQString(m_Storage.ReadString(kWidthSection, ToUtf8(m_Name)).value_or(""));
-    const QStringList fields = text.split(u',');
-    for (int column = 0; column < columnCount(); ++column)
+    const std::optional<std::string> stored = m_Storage.ReadString(kWidthSection, ToUtf8(m_Name));
+    // A first start has nothing stored: the columns show what they hold
+    // rather than seventy pixels each.
+    m_bFitColumns = !stored;
+    if (m_bFitColumns)
+    {
+        FitColumnsIfUnset();
+        return;
+    }
+    const QStringList fields = ToQString(*stored).split(u',');
+    m_bSizing = true;
+    for (int column = 0; column < ColumnCount(); ++column)
     {
         const int width = column < fields.size() ? LeadingNumber(fields[column]) : 0;
         const bool usable = width >= kMinColumnWidth && width <= kMaxColumnWidth;
         setColumnWidth(column, usable ? width : kMinColumnWidth);
     }
+    m_bSizing = false;
+}
+
+void CMultiColumnSortListView::FitColumnsIfUnset()
+{
+    if (!m_bFitColumns)
+        return;
+    m_bSizing = true;
+    for (int column = 0; column < ColumnCount(); ++column)
+        setColumnWidth(column, FittedWidth(column));
+    m_bSizing = false;
+}
+
+// The widest of the title (with room for an arrow), the typical text and
+// the rows in view, within the minimum and kMaxFittedWidth.
+int CMultiColumnSortListView::FittedWidth(int column)
+{
+    constexpr int kArrowRoom = 14;
+    constexpr int kCellMargin = 12;
+    int width = m_pHeader->sectionSizeHint(column) + kArrowRoom;
+    if (column < m_TypicalTexts.size())
+    {
+        const int icon = column == 0 ? iconSize().width() + kCellMargin : 0;
+        width = std::max(width, fontMetrics().horizontalAdvance(m_TypicalTexts[column]) +
+                                    kCellMargin + icon);
+    }
+    if (RowCount() > 0)
+        width = std::max(width, sizeHintForColumn(column));
+    return std::clamp(width, kMinColumnWidth, kMaxFittedWidth);
 }
 
 void CMultiColumnSortListView::StoreColumnWidths()
@@ -82,7 +164,7 @@ void CMultiColumnSortListView::StoreColumnWidths()
     if (m_Name.isEmpty())
         return;
     QString text;
-    for (int column = 0; column < columnCount(); ++column)
+    for (int column = 0; column < ColumnCount(); ++column)
         text += QString::number(columnWidth(column)) + u',';
     m_Storage.WriteString(kWidthSection, ToUtf8(m_Name), ToUtf8(text));
 }
@@ -90,7 +172,7 @@ void CMultiColumnSortListView::StoreColumnWidths()
 void CMultiColumnSortListView::OnHeaderClick(int column, Qt::MouseButton button,
                                              Qt::KeyboardModifiers modifiers)
 {
-    if (button != Qt::LeftButton || column < 0 || column >= columnCount() ||
+    if (button != Qt::LeftButton || !m_pModel || column < 0 || column >= ColumnCount() ||
         column >= kDirectionColumns)
         return;
     if (modifiers.testFlag(Qt::ControlModifier))
@@ -132,60 +214,27 @@ void CMultiColumnSortListView::SortByAdding(int column)
 void CMultiColumnSortListView::RunPasses(const std::vector<SSortPass>& passes)
 {
     m_bSorting = true;
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(topLevelItemCount());
-    for (int row = 0; row < topLevelItemCount(); ++row)
-        rows.push_back(topLevelItem(row));
-
+    // rows[i]: the model row that is to stand at place i.
+    std::vector<std::size_t> rows(static_cast<std::size_t>(m_pModel->rowCount()));
+    std::iota(rows.begin(), rows.end(), std::size_t{0});
     for (const SSortPass& pass : passes)
     {
         std::vector<QString> texts;
-        texts.reserve(static_cast<std::size_t>(rows.size()));
-        for (const QTreeWidgetItem* item : rows)
-            texts.push_back(item->text(pass.column));
+        texts.reserve(rows.size());
+        for (const std::size_t row : rows)
+            texts.push_back(m_pModel->SortText(static_cast<int>(row), pass.column));
         const std::vector<std::size_t> order =
             CColumnSorter(IsNumericColumn(pass.column), pass.ascending).Order(texts);
-        QList<QTreeWidgetItem*> sorted;
+        std::vector<std::size_t> sorted;
         sorted.reserve(rows.size());
-        for (const std::size_t index : order)
-            sorted.push_back(rows[static_cast<qsizetype>(index)]);
+        for (const std::size_t place : order)
+            sorted.push_back(rows[place]);
         rows.swap(sorted);
     }
-    ShowRowsInOrder(rows);
-    m_bSorting = false;
-}
-
-// Moves the rows into the given order. The items themselves move, with
-// their texts, icons and data; which rows are selected, hidden and current
-// and the scroll position are put back, and no selection signal reports the
-// passing change.
-void CMultiColumnSortListView::ShowRowsInOrder(const QList<QTreeWidgetItem*>& rows)
-{
-    const QSignalBlocker blocker(this);
-    const QList<QTreeWidgetItem*> selected = selectedItems();
-    QTreeWidgetItem* const current = currentItem();
-    const int currentCol = currentColumn();
-    QList<QTreeWidgetItem*> hidden;
-    for (QTreeWidgetItem* item : rows)
-        if (item->isHidden())
-            hidden.push_back(item);
+    // The selection and the current row follow their rows; the view stays
+    // where it was scrolled to.
     const int scrolled = verticalScrollBar()->value();
-
-    QTreeWidgetItem* const root = invisibleRootItem();
-    root->takeChildren(); // the same items, handed back in their new order
-    root->addChildren(rows);
-
-    for (QTreeWidgetItem* item : hidden)
-        item->setHidden(true);
-    QItemSelection selection;
-    for (QTreeWidgetItem* item : selected)
-    {
-        const QModelIndex index = indexFromItem(item);
-        selection.select(index, index);
-    }
-    selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    if (current != nullptr)
-        setCurrentItem(current, currentCol, QItemSelectionModel::NoUpdate);
-    executeDelayedItemsLayout();
+    m_pModel->Reorder(rows);
     verticalScrollBar()->setValue(scrolled);
+    m_bSorting = false;
 }

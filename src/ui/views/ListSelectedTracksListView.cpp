@@ -5,42 +5,31 @@
 #include "tracks/Strings.h"
 #include "ui/common/ContextMenu.h"
 #include "ui/common/DragData.h"
+#include "ui/common/FreedMemory.h"
 #include "ui/common/UiText.h"
 
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 
 namespace
 {
-struct ColumnLayout
-{
-    int width;
-    Qt::Alignment alignment;
+// What a typical row holds, for columns that fit their contents; never shown.
+const char* const kTypicalTexts[] = {
+    "01 - An Ordinary Track Title.mp3",
+    "Corrupt",
+    "MP3 -> WAV",
+    "An Ordinary Track Title",
+    "Artist Name",
+    "Album Title",
+    "10:00",
+    "/home/someone/Music/Artist Name/Album Title/01 - An Ordinary Track Title.mp3",
 };
-
-// The widths the columns are inserted with; the stored widths replace them.
-constexpr ColumnLayout kColumns[] = {
-    {176, Qt::AlignLeft}, {59, Qt::AlignLeft}, {70, Qt::AlignLeft},    {99, Qt::AlignLeft},
-    {76, Qt::AlignLeft},  {70, Qt::AlignLeft}, {51, Qt::AlignHCenter}, {149, Qt::AlignLeft},
-};
-
-QStringList RowTexts(const TrackInfo& track)
-{
-    return {QFileInfo(ToQString(track.path)).fileName(),
-            Tr(strings::CheckStatusText(track.checkStatus)),
-            Tr(strings::ConvertStatusText(track.convertStatus)),
-            ToQString(track.title),
-            ToQString(track.artist),
-            ToQString(track.album),
-            ToQString(track.lengthText),
-            ToQString(track.path)};
-}
 
 ConversionTarget TargetOf(int id)
 {
@@ -60,14 +49,16 @@ CListSelectedTracksListView::CListSelectedTracksListView(CTunewright20Doc& doc,
                                                          ISettingsStorage& storage,
                                                          WorkingListActions actions,
                                                          QWidget* parent)
-    : CMultiColumnSortListView(storage, parent), m_doc(doc), m_actions(std::move(actions))
+    : CMultiColumnSortListView(storage, parent), m_doc(doc), m_actions(std::move(actions)),
+      m_model(new CTrackListModel(this))
 {
     SetName(QStringLiteral("LISTSELECTEDTRACK"));
+    SetSortModel(m_model);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     InsertColumns();
-    connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { EditSelectedTags(); });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this] { EditSelectedTags(); });
     m_doc.AddObserver(this);
     m_doc.SetStopPlayback([this] { ReleasePlayback(); });
     Refill();
@@ -82,16 +73,10 @@ CListSelectedTracksListView::~CListSelectedTracksListView()
 
 void CListSelectedTracksListView::InsertColumns()
 {
-    QStringList titles;
-    for (const std::string& name : strings::ColumnNames())
-        titles.append(Tr(name.c_str()));
-    setColumnCount(kColumnCount);
-    setHeaderLabels(titles.mid(0, kColumnCount));
-    for (int column = 0; column < kColumnCount; ++column)
-    {
-        header()->resizeSection(column, kColumns[column].width);
-        headerItem()->setTextAlignment(column, kColumns[column].alignment | Qt::AlignVCenter);
-    }
+    QStringList typical;
+    for (const char* text : kTypicalTexts)
+        typical.append(QString::fromUtf8(text));
+    SetTypicalTexts(typical);
     AddNumericColumn(kColLength);
     LoadColumnWidths();
 }
@@ -99,24 +84,12 @@ void CListSelectedTracksListView::InsertColumns()
 void CListSelectedTracksListView::Refill()
 {
     const std::vector<std::size_t> selected = SelectedRows();
-    setUpdatesEnabled(false);
-    clear();
-    QList<QTreeWidgetItem*> items;
-    for (const TrackInfo* track : m_doc.GetTracks())
-    {
-        auto* item = new QTreeWidgetItem(RowTexts(*track));
-        item->setIcon(kColFile, m_icons.ForFile(ToQString(track->path)));
-        item->setTextAlignment(kColLength, Qt::AlignHCenter | Qt::AlignVCenter);
-        items.append(item);
-    }
-    addTopLevelItems(items);
-    if (!selected.empty() && selected.front() < static_cast<std::size_t>(items.size()))
-    {
-        QTreeWidgetItem* item = items[static_cast<qsizetype>(selected.front())];
-        setCurrentItem(item);
-        item->setSelected(true);
-    }
-    setUpdatesEnabled(true);
+    const int scrolled = verticalScrollBar()->value();
+    m_model->Refresh(m_doc.GetTracks());
+    if (!selected.empty())
+        SelectRow(static_cast<int>(selected.front()));
+    verticalScrollBar()->setValue(scrolled);
+    FitColumnsIfUnset();
     WriteCounts();
 }
 
@@ -128,17 +101,6 @@ void CListSelectedTracksListView::WriteCounts()
     m_actions.setStatusText(2, Tr("WAVs: %1").arg(m_doc.GetWavCount()));
     m_actions.setStatusText(3, Tr("MP3s: %1").arg(m_doc.GetMp3Count()));
     m_actions.setStatusText(4, Tr("OGGs: %1").arg(m_doc.GetOggCount()));
-}
-
-std::vector<std::size_t> CListSelectedTracksListView::SelectedRows() const
-{
-    std::vector<std::size_t> rows;
-    for (int row = 0; row < topLevelItemCount(); ++row)
-    {
-        if (topLevelItem(row)->isSelected())
-            rows.push_back(static_cast<std::size_t>(row));
-    }
-    return rows;
 }
 
 void CListSelectedTracksListView::AddPaths(const std::vector<std::string>& paths)
@@ -254,8 +216,10 @@ void CListSelectedTracksListView::RunCommand(int id)
 void CListSelectedTracksListView::RemoveSelected()
 {
     const std::vector<std::size_t> rows = SelectedRows();
-    if (!rows.empty())
-        m_doc.RemoveTracks(rows);
+    if (rows.empty())
+        return;
+    m_doc.RemoveTracks(rows);
+    ReturnFreedMemory();
 }
 
 void CListSelectedTracksListView::EditSelectedTags()
@@ -286,11 +250,7 @@ void CListSelectedTracksListView::RunOnSelection(int id)
 
 void CListSelectedTracksListView::OnSorted()
 {
-    std::vector<std::string> paths;
-    paths.reserve(static_cast<std::size_t>(topLevelItemCount()));
-    for (int row = 0; row < topLevelItemCount(); ++row)
-        paths.push_back(ToUtf8(topLevelItem(row)->text(kColPath)));
-    m_doc.ReorderTracks(paths);
+    m_doc.ReorderTracks(m_model->Tracks());
 }
 
 void CListSelectedTracksListView::keyReleaseEvent(QKeyEvent* event)

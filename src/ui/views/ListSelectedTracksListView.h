@@ -5,7 +5,7 @@
 #include "tracks/Document.h"
 #include "ui/common/Commands.h"
 #include "ui/sortlist/MultiColumnSortListView.h"
-#include "ui/views/FileIcons.h"
+#include "ui/views/TrackListModel.h"
 
 #include <cstddef>
 #include <functional>
@@ -43,28 +43,19 @@ class CListSelectedTracksListView : public CMultiColumnSortListView,
     Q_OBJECT
 
 public:
-    enum Column
-    {
-        kColFile,
-        kColCheck,
-        kColConvert,
-        kColTitle,
-        kColArtist,
-        kColAlbum,
-        kColLength,
-        kColPath,
-        kColumnCount
-    };
+    using Column = CTrackListModel::Column;
+    static constexpr int kColFile = CTrackListModel::kColFile;
+    static constexpr int kColLength = CTrackListModel::kColLength;
+    static constexpr int kColPath = CTrackListModel::kColPath;
 
     CListSelectedTracksListView(CTunewright20Doc& doc, ISettingsStorage& storage,
                                 WorkingListActions actions, QWidget* parent = nullptr);
     ~CListSelectedTracksListView() override;
 
     void SetContextMenu(QMenu* menu) { m_contextMenu = menu; }
-    // Rebuilds the rows from the document.
+    // Shows the document's list anew, in one reset of the rows.
     void Refill();
-    // The selected rows, ascending.
-    std::vector<std::size_t> SelectedRows() const;
+    const CTrackListModel& Model() const { return *m_model; }
     // Playback must end before anything works on the tracks' files.
     void ReleasePlayback();
     // Plays the first selected track, resuming it when it is the one held.
@@ -99,7 +90,7 @@ private:
 
     CTunewright20Doc& m_doc;
     WorkingListActions m_actions;
-    CFileIcons m_icons;
+    CTrackListModel* m_model; // a child, so that it outlives the base's last look at it
     QMenu* m_contextMenu = nullptr;
     // The player decodes the track's file: it goes first.
     std::unique_ptr<CAudioTrack> m_playingTrack;

@@ -13,35 +13,71 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QVBoxLayout>
+#include <algorithm>
 
-namespace
+void CFolderFilesModel::SetPaths(QStringList paths)
 {
-constexpr int kPathRole = Qt::UserRole;
+    beginResetModel();
+    m_paths = std::move(paths);
+    endResetModel();
 }
 
-CTrackListCtrl::CTrackListCtrl(QWidget* parent) : QTreeWidget(parent)
+int CFolderFilesModel::rowCount(const QModelIndex& parent) const
 {
-    setColumnCount(1);
-    setHeaderLabels({Tr("Track")});
+    return parent.isValid() ? 0 : static_cast<int>(m_paths.size());
+}
+
+QVariant CFolderFilesModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_paths.size())
+        return {};
+    const QString& path = m_paths[index.row()];
+    if (role == Qt::DisplayRole)
+        return QFileInfo(path).fileName();
+    if (role == Qt::DecorationRole)
+        return m_icons.ForFile(path);
+    return {};
+}
+
+QVariant CFolderFilesModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section == 0)
+        return Tr("Track");
+    return {};
+}
+
+Qt::ItemFlags CFolderFilesModel::flags(const QModelIndex& index) const
+{
+    return QAbstractListModel::flags(index) | Qt::ItemIsDragEnabled;
+}
+
+CTrackListCtrl::CTrackListCtrl(QWidget* parent)
+    : QTreeView(parent), m_files(new CFolderFilesModel(this))
+{
+    setModel(m_files);
     header()->resizeSection(0, 250);
     header()->setStretchLastSection(false);
     setRootIsDecorated(false);
+    setItemsExpandable(false);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
 }
 
 QStringList CTrackListCtrl::SelectedPaths() const
 {
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     QStringList paths;
-    for (int row = 0; row < topLevelItemCount(); ++row)
-    {
-        const QTreeWidgetItem* item = topLevelItem(row);
-        if (item->isSelected())
-            paths.append(item->data(0, kPathRole).toString());
-    }
+    for (const int row : rows)
+        paths.append(m_files->Paths()[row]);
     return paths;
 }
 
@@ -53,8 +89,8 @@ void CTrackListCtrl::startDrag(Qt::DropActions)
     m_dragging = true;
     auto* drag = new QDrag(this);
     drag->setMimeData(MakeTracksDrag(paths).release());
-    if (const QTreeWidgetItem* item = currentItem())
-        drag->setPixmap(item->icon(0).pixmap(16, 16));
+    if (const QModelIndex current = currentIndex(); current.isValid())
+        drag->setPixmap(current.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16));
     drag->exec(Qt::CopyAction);
     m_dragging = false;
 }
@@ -63,7 +99,7 @@ void CTrackListCtrl::keyReleaseEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_A && event->modifiers() == Qt::NoModifier)
         selectAll();
-    QTreeWidget::keyReleaseEvent(event);
+    QTreeView::keyReleaseEvent(event);
 }
 
 CListTracksView::CListTracksView(CTunewright20Doc& doc, AddTracksFunction addTracks,
@@ -75,7 +111,7 @@ CListTracksView::CListTracksView(CTunewright20Doc& doc, AddTracksFunction addTra
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
     setFocusProxy(m_list);
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { AddSelectedTracks(); });
+    connect(m_list, &QAbstractItemView::doubleClicked, this, [this] { AddSelectedTracks(); });
     m_doc.AddObserver(this);
     Fill();
 }
@@ -92,22 +128,14 @@ void CListTracksView::Fill()
     // Each row keeps its file's full path.
     const std::vector<std::string> paths =
         folder.empty() ? std::vector<std::string>{} : ListTrackFiles(folder);
-    m_list->setUpdatesEnabled(false);
-    m_list->clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(paths.size()));
+    QStringList rows;
+    rows.reserve(static_cast<qsizetype>(paths.size()));
     for (const std::string& path : paths)
-    {
-        const QString qpath = ToQString(path);
-        auto* item = new QTreeWidgetItem({QFileInfo(qpath).fileName()});
-        item->setIcon(0, m_icons.ForFile(qpath));
-        item->setData(0, kPathRole, qpath);
-        items.append(item);
-    }
-    m_list->addTopLevelItems(items);
-    if (!items.isEmpty())
-        m_list->setCurrentItem(items.last(), 0, QItemSelectionModel::NoUpdate);
-    m_list->setUpdatesEnabled(true);
+        rows.append(ToQString(path));
+    m_list->Files().SetPaths(std::move(rows));
+    if (const int count = m_list->Files().rowCount(); count > 0)
+        m_list->selectionModel()->setCurrentIndex(m_list->Files().index(count - 1),
+                                                  QItemSelectionModel::NoUpdate);
 }
 
 void CListTracksView::AddSelectedTracks()

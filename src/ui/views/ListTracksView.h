@@ -4,7 +4,9 @@
 #include "ui/common/Commands.h"
 #include "ui/views/FileIcons.h"
 
-#include <QTreeWidget>
+#include <QAbstractListModel>
+#include <QStringList>
+#include <QTreeView>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -14,15 +16,40 @@ class QMenu;
 
 using AddTracksFunction = std::function<void(const std::vector<std::string>&)>;
 
+// The files of a folder, one row each, shown by name with the desktop's
+// icon for the file's type.
+class CFolderFilesModel final : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    // Shows `paths` (full paths, in order) in one reset.
+    void SetPaths(QStringList paths);
+    const QStringList& Paths() const { return m_paths; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Rows may be dragged out (to the working list).
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    QStringList m_paths;
+    mutable CFileIcons m_icons;
+};
+
 // The list control of the folder list: one column, whole rows selected,
 // rows dragged out as a list of files.
-class CTrackListCtrl : public QTreeWidget
+class CTrackListCtrl : public QTreeView
 {
     Q_OBJECT
 
 public:
     explicit CTrackListCtrl(QWidget* parent = nullptr);
 
+    CFolderFilesModel& Files() { return *m_files; }
     // The full paths of the selected rows, in row order.
     QStringList SelectedPaths() const;
     bool IsDragging() const { return m_dragging; }
@@ -32,6 +59,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    CFolderFilesModel* m_files; // a child of the list
     bool m_dragging = false;
 };
 
@@ -61,6 +89,5 @@ private:
     CTunewright20Doc& m_doc;
     AddTracksFunction m_addTracks;
     CTrackListCtrl* m_list;
-    CFileIcons m_icons;
     QMenu* m_contextMenu = nullptr;
 };

@@ -126,8 +126,8 @@ TEST_F(MainFrame, EnablingFollowsTheActivePaneAndTheList)
     AddFiles({"a.wav", "b.wav"});
     doc.SetCurrentFolder(dir.Path().string());
     EXPECT_FALSE(Enabled(CMainFrame::kPaneFolderList)[kCmdAddTracks]);
-    ASSERT_EQ(Frame().FolderList().List().topLevelItemCount(), 2);
-    Frame().FolderList().List().topLevelItem(0)->setSelected(true);
+    ASSERT_EQ(Frame().FolderList().List().model()->rowCount(), 2);
+    Frame().FolderList().List().selectAll();
     EXPECT_TRUE(Enabled(CMainFrame::kPaneFolderList)[kCmdAddTracks]);
 
     // Only WAV tracks: no analysis, no MP3 re-encoding, conversions open.
@@ -141,7 +141,7 @@ TEST_F(MainFrame, EnablingFollowsTheActivePaneAndTheList)
     EXPECT_FALSE(working[kCmdMoveCorruptFiles]);
 
     doc.GetTracks()[0]->checkStatus = kCheckCorrupt;
-    Frame().WorkingList().topLevelItem(1)->setSelected(true);
+    Frame().WorkingList().SelectRow(1);
     working = Enabled(CMainFrame::kPaneWorkingList);
     EXPECT_TRUE(working[kCmdMoveCorruptFiles]);
     EXPECT_TRUE(working[kCmdEditTags]);
@@ -245,7 +245,7 @@ TEST_F(MainFrame, PlayTrackPlaysTheSelectedTrack)
 {
     AddFiles({"a.wav"});
     Frame().ActivatePane(CMainFrame::kPaneWorkingList);
-    Frame().WorkingList().topLevelItem(0)->setSelected(true);
+    Frame().WorkingList().SelectRow(0);
     Frame().Execute(kCmdPlayTrack);
     ASSERT_NE(Frame().WorkingList().Player(), nullptr);
     EXPECT_TRUE(Frame().WorkingList().Player()->IsPlaying());

@@ -45,7 +45,7 @@ inline std::vector<std::pair<std::string, std::uint32_t>> ResultLines(const QDia
     const auto* list = dialog.findChild<CColorListBox*>(QStringLiteral("results"));
     std::vector<std::pair<std::string, std::uint32_t>> lines;
     for (int i = 0; list && i < list->count(); ++i)
-        lines.emplace_back(list->item(i)->text().toStdString(), list->LineColour(i));
+        lines.emplace_back(list->LineText(i).toStdString(), list->LineColour(i));
     return lines;
 }
 

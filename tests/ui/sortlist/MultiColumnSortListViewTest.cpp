@@ -1,13 +1,17 @@
 #include "ui/sortlist/MultiColumnSortListView.h"
 
 #include "support/MemorySettingsStorage.h"
+#include "ui/sortlist/ColumnSorter.h"
+#include "ui/sortlist/SortableListModel.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
+#include <random>
 
 // Readable failures.
 void PrintTo(const QString& text, std::ostream* out)
@@ -22,10 +26,48 @@ constexpr int kName = 0;
 constexpr int kGroup = 1;
 constexpr int kLength = 2;
 
+// Rows of three texts: name, group, length.
+class CRowsModel final : public CSortableListModel
+{
+public:
+    void Add(const QString& name, const QString& group, const QString& length)
+    {
+        beginInsertRows({}, rowCount(), rowCount());
+        m_rows.push_back({name, group, length});
+        endInsertRows();
+    }
+    int rowCount(const QModelIndex& = {}) const override { return int(m_rows.size()); }
+    int columnCount(const QModelIndex& = {}) const override { return 3; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        return m_rows[std::size_t(index.row())][index.column()];
+    }
+
+protected:
+    void MoveRows(const std::vector<std::size_t>& order) override
+    {
+        std::vector<QStringList> moved;
+        for (const std::size_t row : order)
+            moved.push_back(m_rows[row]);
+        m_rows.swap(moved);
+    }
+
+private:
+    std::vector<QStringList> m_rows;
+};
+
 class CCountingList : public CMultiColumnSortListView
 {
 public:
-    using CMultiColumnSortListView::CMultiColumnSortListView;
+    explicit CCountingList(ISettingsStorage& storage)
+        : CMultiColumnSortListView(storage), m_Rows(new CRowsModel)
+    {
+        m_Rows->setParent(this);
+        SetSortModel(m_Rows);
+    }
+    CRowsModel* m_Rows;
     int m_Sorted = 0;
 
 protected:
@@ -37,22 +79,23 @@ class MultiColumnSortListViewTest : public ::testing::Test
 protected:
     MultiColumnSortListViewTest() : m_List(std::make_unique<CCountingList>(m_Storage))
     {
-        m_List->setHeaderLabels(
-            {QStringLiteral("Name"), QStringLiteral("Group"), QStringLiteral("Length")});
         m_List->AddNumericColumn(kLength);
     }
 
     void AddRow(const QString& name, const QString& group, const QString& length = {})
     {
-        m_List->addTopLevelItem(new QTreeWidgetItem(QStringList{name, group, length}));
+        m_List->m_Rows->Add(name, group, length);
     }
+
+    QModelIndex At(int row) const { return m_List->m_Rows->index(row, 0); }
+    bool IsSelected(int row) const { return m_List->selectionModel()->isRowSelected(row); }
 
     // The rows' texts in one column, top to bottom, joined by spaces.
     QString Column(int column) const
     {
         QStringList texts;
-        for (int row = 0; row < m_List->topLevelItemCount(); ++row)
-            texts << m_List->topLevelItem(row)->text(column);
+        for (int row = 0; row < m_List->RowCount(); ++row)
+            texts << m_List->m_Rows->SortText(row, column);
         return texts.join(u' ');
     }
 
@@ -180,31 +223,54 @@ TEST_F(MultiColumnSortListViewTest, OtherButtonsChangeNothing)
     EXPECT_EQ(Column(kName), "b a");
 }
 
-TEST_F(MultiColumnSortListViewTest, SortingKeepsItemsWithTheirDataAndSelection)
+TEST_F(MultiColumnSortListViewTest, SortingAHundredThousandRowsKeepsTiesInOrderAndTheSelection)
 {
-    AddRow("a", "");
-    AddRow("b", "");
-    AddRow("c", "");
-    QTreeWidgetItem* const a = m_List->topLevelItem(0);
-    QTreeWidgetItem* const c = m_List->topLevelItem(2);
-    a->setData(kName, Qt::UserRole, 7);
-    a->setSelected(true);
-    c->setSelected(true);
-    m_List->setCurrentItem(c, 0, QItemSelectionModel::NoUpdate);
-    int selectionSignals = 0;
-    QObject::connect(m_List.get(), &QTreeWidget::itemSelectionChanged,
-                     [&selectionSignals] { ++selectionSignals; });
+    // Synthetic records: a group of ten, a length, and a name that says
+    // where the row stood, so that ties show whether their order was kept.
+    constexpr int kRows = 100000;
+    std::mt19937 random(17);
+    for (int row = 0; row < kRows; ++row)
+        AddRow(
+            QStringLiteral("%1").arg(row, 6, 10, QLatin1Char('0')),
+            QStringLiteral("g%1").arg(random() % 10),
+            QStringLiteral("%1:%2").arg(random() % 12).arg(random() % 60, 2, 10, QLatin1Char('0')));
+    const auto selection = [&] { return m_List->SelectedRows(); };
+    m_List->selectionModel()->select(QItemSelection(At(10), At(12)),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    m_List->selectionModel()->select(At(70000),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    m_List->selectionModel()->setCurrentIndex(At(70000), QItemSelectionModel::NoUpdate);
+    QStringList chosen;
+    for (const std::size_t row : selection())
+        chosen << m_List->m_Rows->SortText(int(row), kName);
 
-    Click(kName);
-    ASSERT_EQ(Column(kName), "c b a");
-    EXPECT_EQ(m_List->topLevelItem(2), a);
-    EXPECT_EQ(a->data(kName, Qt::UserRole).toInt(), 7);
-    EXPECT_EQ(m_List->selectedItems().size(), 2);
-    EXPECT_TRUE(a->isSelected());
-    EXPECT_TRUE(c->isSelected());
-    EXPECT_FALSE(m_List->topLevelItem(1)->isSelected());
-    EXPECT_EQ(m_List->currentItem(), c);
-    EXPECT_EQ(selectionSignals, 0);
+    Click(kGroup);
+    CtrlClick(kLength);
+    // Group descending, then length descending, then the original order.
+    const auto key = [&](int row)
+    {
+        const CRowsModel& rows = *m_List->m_Rows;
+        return std::tuple(rows.SortText(row, kGroup),
+                          -CColumnSorter::NumericValue(rows.SortText(row, kLength)),
+                          rows.SortText(row, kName));
+    };
+    for (int row = 1; row < kRows; ++row)
+    {
+        const auto before = key(row - 1), after = key(row);
+        ASSERT_GE(std::get<0>(before), std::get<0>(after)) << row;
+        if (std::get<0>(before) == std::get<0>(after))
+        {
+            ASSERT_LE(std::tuple(std::get<1>(before), std::get<2>(before)),
+                      std::tuple(std::get<1>(after), std::get<2>(after)))
+                << row;
+        }
+    }
+    QStringList stillChosen;
+    for (const std::size_t row : selection())
+        stillChosen << m_List->m_Rows->SortText(int(row), kName);
+    std::sort(stillChosen.begin(), stillChosen.end());
+    EXPECT_EQ(stillChosen, chosen) << "the selected records stay selected wherever they went";
+    EXPECT_EQ(m_List->m_Rows->SortText(m_List->currentIndex().row(), kName), "070000");
 }
 
 TEST_F(MultiColumnSortListViewTest, SortingKeepsTheScrollPosition)
@@ -235,11 +301,28 @@ TEST_F(MultiColumnSortListViewTest, LoadedWidthsBelowTheMinimumOrMissingBecomeTh
     EXPECT_EQ(m_List->columnWidth(1), 70);
     EXPECT_EQ(m_List->columnWidth(2), 70);
 
-    // Nothing stored: the insertion widths do not survive either.
-    m_List->setColumnWidth(1, 250);
-    m_List->SetName("OTHER");
+    EXPECT_FALSE(m_List->FitsColumns());
+}
+
+TEST_F(MultiColumnSortListViewTest, WithNothingStoredColumnsFitTheirContentsUntilSetByHand)
+{
+    const QString longName = QStringLiteral("a rather long name that needs room to be read.mp3");
+    m_List->SetTypicalTexts({QStringLiteral("a typical name of a file.mp3")});
+    m_List->SetName("LIST");
     m_List->LoadColumnWidths();
-    EXPECT_EQ(m_List->columnWidth(1), 70);
+    ASSERT_TRUE(m_List->FitsColumns());
+    const int typical = m_List->columnWidth(kName);
+    EXPECT_GT(typical, m_List->fontMetrics().horizontalAdvance("a typical name of a file.mp3"));
+    EXPECT_EQ(m_List->columnWidth(kGroup), 70) << "a short title needs no more than the minimum";
+
+    AddRow(longName, "x");
+    m_List->FitColumnsIfUnset();
+    EXPECT_GT(m_List->columnWidth(kName), m_List->fontMetrics().horizontalAdvance(longName));
+    EXPECT_LE(m_List->columnWidth(kName), CMultiColumnSortListView::kMaxFittedWidth);
+
+    m_List->header()->resizeSection(kName, 90); // by hand
+    m_List->FitColumnsIfUnset();
+    EXPECT_EQ(m_List->columnWidth(kName), 90);
 }
 
 TEST_F(MultiColumnSortListViewTest, WidthsAreStoredInColumnOrderWhenTheListGoes)
@@ -253,7 +336,6 @@ TEST_F(MultiColumnSortListViewTest, WidthsAreStoredInColumnOrderWhenTheListGoes)
     EXPECT_EQ(m_Storage.ReadString("ColumnWidths", "LIST"), "100,200,300,");
 
     auto again = std::make_unique<CCountingList>(m_Storage);
-    again->setColumnCount(3);
     again->SetName("LIST");
     again->LoadColumnWidths();
     EXPECT_EQ(again->columnWidth(2), 300);

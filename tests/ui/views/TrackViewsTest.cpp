@@ -64,11 +64,11 @@ protected:
         return names;
     }
 
-    static QStringList Column(const QTreeWidget& list, int column)
+    static QStringList Column(const QAbstractItemView& list, int column)
     {
         QStringList texts;
-        for (int row = 0; row < list.topLevelItemCount(); ++row)
-            texts.append(list.topLevelItem(row)->text(column));
+        for (int row = 0; row < list.model()->rowCount(); ++row)
+            texts.append(list.model()->index(row, column).data().toString());
         return texts;
     }
 
@@ -96,6 +96,13 @@ bool Drop(CListSelectedTracksListView& list, const QMimeData& data,
     return enter.isAccepted() && drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
 }
 
+// Adds `row` to the list's selection, as a Ctrl+click does.
+void Select(QAbstractItemView& list, int row)
+{
+    list.selectionModel()->select(list.model()->index(row, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
 void ReleaseKey(QWidget& widget, int key)
 {
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
@@ -110,12 +117,15 @@ TEST_F(TrackViews, FolderListShowsTheFolderSortedAndAddsTheSelection)
     CListTracksView folder(doc, [this](const std::vector<std::string>& paths)
                            { added.push_back(paths); });
     EXPECT_EQ(Column(folder.List(), 0), QStringList({"A.WAV", "b.wav", "c.wav"}));
+    EXPECT_TRUE(folder.List().model()->flags(folder.List().model()->index(0, 0)) &
+                Qt::ItemIsDragEnabled)
+        << "without it the list never starts a drag";
 
     bool enabled = true;
     ASSERT_TRUE(folder.QueryCommand(kCmdAddTracks, enabled));
     EXPECT_FALSE(enabled);
-    folder.List().topLevelItem(2)->setSelected(true);
-    folder.List().topLevelItem(0)->setSelected(true);
+    Select(folder.List(), 2);
+    Select(folder.List(), 0);
     ASSERT_TRUE(folder.QueryCommand(kCmdAddTracks, enabled));
     EXPECT_TRUE(enabled);
     folder.RunCommand(kCmdAddTracks);
@@ -123,34 +133,36 @@ TEST_F(TrackViews, FolderListShowsTheFolderSortedAndAddsTheSelection)
     EXPECT_EQ(added[0], (std::vector<std::string>{dir.File("A.WAV"), dir.File("c.wav")}));
 
     ReleaseKey(folder.List(), Qt::Key_A);
-    EXPECT_EQ(folder.List().selectedItems().size(), 3);
-    emit folder.List().itemDoubleClicked(folder.List().topLevelItem(1), 0);
+    EXPECT_EQ(folder.List().SelectedPaths().size(), 3);
+    emit folder.List().doubleClicked(folder.List().model()->index(1, 0));
     ASSERT_EQ(added.size(), 2u);
     EXPECT_EQ(added[1].size(), 3u);
 
     // Choosing another folder refills; the working list's changes do not.
     std::filesystem::create_directory(dir.Path() / "other");
     doc.SetCurrentFolder(dir.File("other"));
-    EXPECT_EQ(folder.List().topLevelItemCount(), 0);
+    EXPECT_EQ(folder.List().model()->rowCount(), 0);
 }
 
 TEST_F(TrackViews, WorkingListShowsTheRecordsAndCounts)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
     EXPECT_EQ(status[1], "Tracks: 0");
+    // Nothing stored yet: names and paths have room from the start.
+    EXPECT_GT(list.columnWidth(0), list.fontMetrics().horizontalAdvance("01 - A Track Title.mp3"));
+    EXPECT_GT(list.columnWidth(7), list.columnWidth(0));
     ASSERT_TRUE(Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string()))));
-    ASSERT_EQ(list.topLevelItemCount(), 3);
-    QStringList headers;
-    for (int column = 0; column < list.columnCount(); ++column)
-        headers.append(list.headerItem()->text(column));
+    ASSERT_EQ(list.RowCount(), 3);
+    QStringList headers, first;
+    for (int column = 0; column < list.model()->columnCount(); ++column)
+    {
+        headers.append(list.model()->headerData(column, Qt::Horizontal).toString());
+        first.append(list.model()->index(0, column).data().toString());
+    }
     EXPECT_EQ(headers, QStringList({"File", "Check", "Convert", "Title", "Artist", "Album",
                                     "Length", "Path"}));
-    const QTreeWidgetItem* first = list.topLevelItem(0);
-    EXPECT_EQ(first->text(0), "A.WAV");
-    EXPECT_EQ(first->text(1), "no");
-    EXPECT_EQ(first->text(2), "no");
-    EXPECT_EQ(first->text(6), "9:59");
-    EXPECT_EQ(first->text(7), QString::fromStdString(dir.File("A.WAV")));
+    EXPECT_EQ(first, QStringList({"A.WAV", "no", "no", "", "", "", "9:59",
+                                  QString::fromStdString(dir.File("A.WAV"))}));
     EXPECT_EQ(status[1], "Tracks: 3");
     EXPECT_EQ(status[2], "WAVs: 3");
     EXPECT_EQ(status[3], "MP3s: 0");
@@ -159,22 +171,23 @@ TEST_F(TrackViews, WorkingListShowsTheRecordsAndCounts)
     // A run's results show after the document's update.
     doc.GetTracks()[1]->checkStatus = kCheckCorrupt;
     doc.GetTracks()[1]->convertStatus = kConvertOggToWav;
+    EXPECT_EQ(Column(list, 1)[1], "no") << "what a running worker writes is not read meanwhile";
     doc.FinishChange();
-    EXPECT_EQ(list.topLevelItem(1)->text(1), "Corrupt");
-    EXPECT_EQ(list.topLevelItem(1)->text(2), "OGG -> WAV");
+    EXPECT_EQ(Column(list, 1)[1], "Corrupt");
+    EXPECT_EQ(Column(list, 2)[1], "OGG -> WAV");
 }
 
 TEST_F(TrackViews, RefillSelectsOnlyTheFirstPreviouslySelectedRow)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
     Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string())));
-    list.topLevelItem(1)->setSelected(true);
-    list.topLevelItem(2)->setSelected(true);
+    Select(list, 1);
+    Select(list, 2);
     doc.FinishChange();
     EXPECT_EQ(list.SelectedRows(), (std::vector<std::size_t>{1}));
 
     // Removing rows 1 and 2 leaves one: nothing to select again.
-    list.topLevelItem(2)->setSelected(true);
+    Select(list, 2);
     ReleaseKey(list, Qt::Key_Delete);
     EXPECT_EQ(DocumentOrder(), (std::vector<std::string>{"A.WAV"}));
     EXPECT_TRUE(list.SelectedRows().empty());
@@ -248,7 +261,7 @@ TEST_F(TrackViews, PlayResumesTheSameTrackAndStartsAnotherAfresh)
     list.RunCommand(kCmdPlayTrack);
     EXPECT_EQ(list.Player(), nullptr) << "nothing selected, nothing played";
 
-    list.topLevelItem(1)->setSelected(true);
+    Select(list, 1);
     list.RunCommand(kCmdPlayTrack);
     ASSERT_NE(list.Player(), nullptr);
     ASSERT_EQ(devices.size(), 1u);
@@ -268,7 +281,7 @@ TEST_F(TrackViews, PlayResumesTheSameTrackAndStartsAnotherAfresh)
     ReleaseKey(list, Qt::Key_Delete);
     ASSERT_NE(list.Player(), nullptr);
     EXPECT_TRUE(list.Player()->IsPlaying());
-    list.topLevelItem(0)->setSelected(true);
+    Select(list, 0);
     list.RunCommand(kCmdPlayTrack);
     ASSERT_EQ(devices.size(), 2u);
     EXPECT_EQ(list.PlayingTrack()->GetPathText(), dir.File("A.WAV"));
@@ -279,7 +292,7 @@ TEST_F(TrackViews, PlayAfterTheOutputWasLostOpensAnother)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
     Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string())));
-    list.topLevelItem(0)->setSelected(true);
+    Select(list, 0);
     list.RunCommand(kCmdPlayTrack);
     ASSERT_EQ(devices.size(), 1u);
     devices[0]->Close();
@@ -292,7 +305,7 @@ TEST_F(TrackViews, RunsAndAdditionsReleasePlayback)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
     Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string())));
-    list.topLevelItem(0)->setSelected(true);
+    Select(list, 0);
     list.RunCommand(kCmdPlayTrack);
     ASSERT_NE(list.Player(), nullptr);
     list.RunCommand(kCmdEditTags);
