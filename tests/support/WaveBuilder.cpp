@@ -128,14 +128,16 @@ std::vector<std::int16_t> TestSignal(std::size_t frames, unsigned channels)
 std::vector<std::uint8_t> AsBytes(const std::vector<std::int16_t>& samples)
 {
     std::vector<std::uint8_t> bytes(samples.size() * 2);
-    std::memcpy(bytes.data(), samples.data(), bytes.size());
+    if (!bytes.empty()) // an empty vector's data() may be null
+        std::memcpy(bytes.data(), samples.data(), bytes.size());
     return bytes;
 }
 
 std::vector<std::int16_t> AsSamples(const std::vector<std::uint8_t>& bytes)
 {
     std::vector<std::int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    if (!samples.empty())
+        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
     return samples;
 }
 
