@@ -65,7 +65,7 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
             ++tally.corrupt;
         PrintVerdict(path, result);
         if (m_options.reportSet)
-            checked.push_back(ReportTrack(path, result.IsSound()));
+            checked.push_back(ReportTrack(path, result));
         if (m_context.errIsTerminal)
             m_context.out.flush(); // before the next progress line appears
     };
@@ -212,8 +212,9 @@ void CCheckCommand::PrintHelp()
         << " check [--tsv] [-v|--verbose] [-r|--recursive] [--report FILE.txt] PATH...\n"
         << "\n"
         << "Walks MP3 files frame by frame and prints OK or Corrupt for each, then a summary.\n"
-        << "A file is corrupt when a frame header is unusable or a frame does not start\n"
-        << "where the one before it ended; tags and other bytes around the audio are fine.\n"
+        << "A file is corrupt when a frame header is unusable, a frame does not start\n"
+        << "where the one before it ended, or no MPEG audio is found at all; tags and\n"
+        << "other bytes around the audio are fine.\n"
         << "\n"
         << "PATH is a file, checked whatever its extension, or a folder, whose .mp3 files\n"
         << "are checked in sorted order.\n"
@@ -255,6 +256,9 @@ void CCheckCommand::PrintVerdict(const std::string& path, const MP3CheckResult& 
 
 void CCheckCommand::PrintDamage(const MP3CheckResult& result)
 {
+    // An unreadable file's reason has gone to standard error already.
+    if (result.readable && !result.HasAudio())
+        m_context.out << "    " << kNoAudioFound << '\n';
     const std::size_t shown = std::min<std::size_t>(result.damage.size(), kDamageShown);
     for (std::size_t i = 0; i < shown; ++i)
         m_context.out << "    " << DescribeDamage(result.damage[i]) << '\n';
@@ -263,11 +267,13 @@ void CCheckCommand::PrintDamage(const MP3CheckResult& result)
                       << Plural(result.errors, "error") << " in all)\n";
 }
 
-std::unique_ptr<TrackInfo> CCheckCommand::ReportTrack(const std::string& path, bool sound)
+std::unique_ptr<TrackInfo> CCheckCommand::ReportTrack(const std::string& path,
+                                                      const MP3CheckResult& result)
 {
     auto track = std::make_unique<TrackInfo>();
     track->path = path;
-    track->checkStatus = sound ? kCheckSound : kCheckCorrupt;
+    track->checkStatus = result.IsSound() ? kCheckSound : kCheckCorrupt;
+    track->checkNote = VerdictNote(result);
     CAudioTrack audio(path);
     if (const CAudioFile* file = audio.GetAudioFile())
     {

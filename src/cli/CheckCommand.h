@@ -52,7 +52,7 @@ private:
     void PrintVerdict(const std::string& path, const MP3CheckResult& result);
     void PrintDamage(const MP3CheckResult& result);
     void PrintSummary(const Tally& tally);
-    std::unique_ptr<TrackInfo> ReportTrack(const std::string& path, bool sound);
+    std::unique_ptr<TrackInfo> ReportTrack(const std::string& path, const MP3CheckResult& result);
     bool WriteReport(const std::vector<std::unique_ptr<TrackInfo>>& checked);
 
     CliContext& m_context;

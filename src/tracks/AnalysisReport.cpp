@@ -44,7 +44,10 @@ std::string RenderAnalysisReport(const TrackRefs& tracks)
     for (const TrackInfo* track : tracks)
     {
         AppendLine(report, labels[0], track->path);
-        AppendLine(report, labels[1], strings::CheckStatusText(track->checkStatus));
+        std::string check = strings::CheckStatusText(track->checkStatus);
+        if (track->checkStatus == kCheckCorrupt && !track->checkNote.empty())
+            check += " (" + track->checkNote + ")";
+        AppendLine(report, labels[1], check);
         AppendLine(report, labels[2], strings::ConvertStatusText(track->convertStatus));
         AppendLine(report, labels[3], track->title);
         AppendLine(report, labels[4], track->artist);

@@ -4,6 +4,7 @@
 #include "support/WaveBuilder.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -78,6 +79,24 @@ TEST_F(CheckCommand, VerboseListsTheFirstDamageThenACount)
     EXPECT_NE(r.out.find("    ... and 2 more (12 errors in all)\nOK       "), std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("2 files checked: 1 OK, 1 Corrupt\n"), std::string::npos);
+}
+
+TEST_F(CheckCommand, AFileWithoutAudioIsCorruptInEveryOutput)
+{
+    std::ofstream(File("empty.mp3")).close();
+    Outcome plain = Cli({"check", File("empty.mp3")});
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_EQ(plain.out, "Corrupt  " + File("empty.mp3") + "\n1 file checked: 0 OK, 1 Corrupt\n");
+    EXPECT_EQ(Cli({"check", "-v", File("empty.mp3")}).out,
+              "Corrupt  " + File("empty.mp3") +
+                  "\n    no MPEG audio found\n1 file checked: 0 OK, 1 Corrupt\n");
+    EXPECT_EQ(Cli({"check", "--tsv", File("empty.mp3")}).out,
+              "Corrupt\t" + File("empty.mp3") + "\n");
+    Cli({"check", "--report", File("r.txt"), File("empty.mp3")});
+    const std::vector<std::uint8_t> report = ReadFileBytes(File("r.txt"));
+    EXPECT_NE(
+        std::string(report.begin(), report.end()).find("Check: Corrupt (no MPEG audio found)\r\n"),
+        std::string::npos);
 }
 
 TEST_F(CheckCommand, UnreadableFilesCountAsCorruptAndTheSummarySaysSo)
