@@ -3,9 +3,9 @@
 #include "check/MP3CheckTask.h"
 #include "cli/CliRunHost.h"
 #include "cli/FileCollector.h"
-#include "cli/Printable.h"
 #include "cli/TerminalProgress.h"
 #include "io/Paths.h"
+#include "io/Printable.h"
 #include "tracks/AnalysisReport.h"
 #include "tracks/AudioTrack.h"
 #include "tracks/OrderedWork.h"
@@ -13,6 +13,7 @@
 #include "tracks/TrackInfo.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 
 namespace
@@ -39,6 +40,17 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
         return UsageError("no file or folder to check");
     if (m_options.reportSet && UpperCaseExtension(PathFromUtf8(m_options.report)) != ".TXT")
         return UsageError("the report is a plain text file: its name must end in .txt");
+    if (m_options.reportSet)
+    {
+        // Found out now rather than after a run of hours.
+        std::string target, error;
+        if (!TryReportTarget(m_options.report, target, error))
+        {
+            m_context.err << kProgramName << ": cannot write " << Printable(m_options.report)
+                          << ": " << error << "\n";
+            return kExitFailure;
+        }
+    }
 
     CFileCollector collector({".MP3"}, m_options.recursive);
     for (const std::string& path : m_options.paths)
@@ -226,8 +238,8 @@ void CCheckCommand::PrintHelp()
         << "  -j, --jobs N     check N files at a time (default: one per processor core);\n"
         << "                   the output keeps the order of the files\n"
         << "      --report FILE.txt\n"
-        << "                   also write the analysis report: per file its path, verdict,\n"
-        << "                   title, artist, album and length (CR LF line ends)\n"
+        << "                   also write the analysis report: per file its full path,\n"
+        << "                   verdict, title, artist, album and length (CR LF line ends)\n"
         << "  -h, --help       show this help\n"
         << "\n"
         << "A file that cannot be read counts as Corrupt; the reason goes to standard error.\n"
@@ -271,7 +283,10 @@ std::unique_ptr<TrackInfo> CCheckCommand::ReportTrack(const std::string& path,
                                                       const MP3CheckResult& result)
 {
     auto track = std::make_unique<TrackInfo>();
-    track->path = path;
+    // The report is read away from the shell that typed the paths.
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), error);
+    track->path = error ? path : Utf8FromPath(absolute.lexically_normal());
     track->checkStatus = result.IsSound() ? kCheckSound : kCheckCorrupt;
     track->checkNote = VerdictNote(result);
     CAudioTrack audio(path);

@@ -1,6 +1,6 @@
 #include "cli/InfoCommand.h"
 
-#include "cli/Printable.h"
+#include "io/Printable.h"
 #include "tracks/AudioTrack.h"
 #include "tracks/Strings.h"
 #include "tracks/TrackInfo.h"

@@ -1,7 +1,7 @@
 #include "cli/TagsCommand.h"
 
 #include "audio/AudioFileFactory.h"
-#include "cli/Printable.h"
+#include "io/Printable.h"
 #include "state/StateDatabase.h"
 #include "tracks/TagHistory.h"
 

@@ -180,8 +180,9 @@ TEST_F(CheckCommand, OddCharactersInPathsCannotBreakLinesOrDriveTheTerminal)
 
 TEST_F(CheckCommand, TheReportListsEveryCheckedFile)
 {
-    Outcome r =
-        Cli({"check", "--tsv", "--report", File("report.txt"), File("good.mp3"), File("bad.mp3")});
+    // Paths typed relative to the current folder go into the report in full.
+    std::filesystem::current_path(m_dir.Path());
+    Outcome r = Cli({"check", "--tsv", "--report", "report.txt", "./good.mp3", "bad.mp3"});
     EXPECT_EQ(r.status, 1);
     const std::vector<std::uint8_t> report = ReadFileBytes(File("report.txt"));
     const std::string text(report.begin(), report.end());
@@ -193,6 +194,12 @@ TEST_F(CheckCommand, TheReportListsEveryCheckedFile)
     Outcome wrong = Cli({"check", "--report", File("report.log"), File("good.mp3")});
     EXPECT_EQ(wrong.status, 2);
     EXPECT_FALSE(std::filesystem::exists(File("report.log")));
+
+    // A report that cannot be written stops the command before any check.
+    Outcome nowhere = Cli({"check", "--report", File("missing/r.txt"), File("good.mp3")});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_EQ(nowhere.out, "");
+    EXPECT_NE(nowhere.err.find("cannot write " + File("missing/r.txt")), std::string::npos);
 }
 
 TEST_F(CheckCommand, SeveralJobsGiveTheSameOutputInTheSameOrder)
