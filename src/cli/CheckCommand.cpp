@@ -3,6 +3,7 @@
 #include "check/MP3CheckTask.h"
 #include "cli/CliRunHost.h"
 #include "cli/FileCollector.h"
+#include "cli/OptionParser.h"
 #include "cli/TerminalProgress.h"
 #include "io/Paths.h"
 #include "io/Printable.h"
@@ -153,68 +154,36 @@ std::size_t CCheckCommand::CheckSideBySide(const std::vector<std::string>& files
 
 bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& options)
 {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i)
-    {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-")
-            options.paths.push_back(arg);
-        else if (arg == "--")
-            optionsEnded = true;
-        else if (arg == "--tsv")
-            options.tsv = true;
-        else if (arg == "-v" || arg == "--verbose")
-            options.verbose = true;
-        else if (arg == "-r" || arg == "--recursive")
-            options.recursive = true;
-        else if (arg == "-h" || arg == "--help")
-            options.help = true;
-        else if ((arg == "--jobs" || arg == "-j") && i + 1 < args.size())
-        {
-            if (!ParseJobs(args[++i], options.jobs))
-                return false;
-        }
-        else if (arg.rfind("--jobs=", 0) == 0)
-        {
-            if (!ParseJobs(arg.substr(7), options.jobs))
-                return false;
-        }
-        else if (arg == "--report" && i + 1 < args.size())
-        {
-            options.report = args[++i];
-            options.reportSet = true;
-        }
-        else if (arg.rfind("--report=", 0) == 0)
-        {
-            options.report = arg.substr(9);
-            options.reportSet = true;
-        }
-        else
-        {
-            UsageError("unknown option '" + arg + "'");
-            return false;
-        }
-    }
-    return true;
-}
-
-bool CCheckCommand::ParseJobs(const std::string& text, unsigned& jobs)
-{
-    if (text.empty() || text.size() > 4 ||
-        text.find_first_not_of("0123456789") != std::string::npos || std::stoi(text) < 1)
-    {
-        UsageError("--jobs takes a number of files to check at a time, 1 or more");
-        return false;
-    }
-    jobs = static_cast<unsigned>(std::stoi(text));
-    return true;
+    COptionParser parser("check",
+                         {{"-h", "--help", nullptr, SetFlag(options.help)},
+                          {nullptr, "--tsv", nullptr, SetFlag(options.tsv)},
+                          {"-v", "--verbose", nullptr, SetFlag(options.verbose)},
+                          {"-r", "--recursive", nullptr, SetFlag(options.recursive)},
+                          {"-j", "--jobs", "a number of files to check at a time, 1 or more",
+                           [&](const std::string& value)
+                           {
+                               int jobs = 0;
+                               if (!ParseCount(value, 1, 9999, jobs))
+                                   return false;
+                               options.jobs = static_cast<unsigned>(jobs);
+                               return true;
+                           }},
+                          {nullptr, "--report", "a file name ending in .txt",
+                           [&](const std::string& value)
+                           {
+                               options.report = value;
+                               options.reportSet = true;
+                               return true;
+                           }}});
+    if (parser.Parse(args, options.paths))
+        return true;
+    UsageError(parser.Error());
+    return false;
 }
 
 int CCheckCommand::UsageError(const std::string& message)
 {
-    m_context.err << kProgramName << " check: " << message << "\n"
-                  << "Try '" << kProgramName << " check --help'.\n";
-    return kExitUsage;
+    return CliUsageError(m_context, "check", message);
 }
 
 void CCheckCommand::PrintHelp()

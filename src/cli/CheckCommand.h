@@ -41,7 +41,6 @@ private:
     using ShowResult = std::function<void(const std::string&, const MP3CheckResult&)>;
 
     bool ParseOptions(const std::vector<std::string>& args, Options& options);
-    bool ParseJobs(const std::string& text, unsigned& jobs);
     bool Interrupted() const;
     // Each checks the files and shows every result in order; returns how
     // many were shown, fewer than all when interrupted.
