@@ -1,7 +1,9 @@
 #include "cli/Cli.h"
 #include "settings/QtSettingsStorage.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <iostream>
 
 #ifndef _WIN32
@@ -43,11 +45,24 @@ int main(int argc, char** argv)
     // file in hand is cleaned up rather than left half written.
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
+#ifndef _WIN32
+    // A reader that went away is an output error to report, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     context.interrupted = [] { return g_interrupted != 0; };
     // The settings are opened only by the commands that read them.
     context.openSettings = OpenProgramSettings;
     const std::vector<std::string> args(argv + 1, argv + argc);
     const int status = RunCli(args, context);
+    errno = 0;
     std::cout.flush();
-    return std::cout ? status : kExitFailure;
+    if (!std::cout)
+    {
+        // Results that did not arrive are a failure, whatever they said.
+        const int reason = errno;
+        std::cerr << kProgramName << ": cannot write the output: "
+                  << (reason != 0 ? std::strerror(reason) : "write error") << "\n";
+        return kExitFailure;
+    }
+    return status;
 }

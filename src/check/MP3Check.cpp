@@ -51,6 +51,15 @@ int ProgressPercent(std::uint64_t countedFrames, double frameEstimate)
 }
 } // namespace
 
+std::string VerdictNote(const MP3CheckResult& result)
+{
+    if (!result.readable)
+        return result.failure;
+    if (!result.HasAudio())
+        return kNoAudioFound;
+    return {};
+}
+
 bool CMP3Check::CheckFile(const std::string& path, IProgressSink* progress)
 {
     CInputFile file;

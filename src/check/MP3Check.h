@@ -25,8 +25,18 @@ struct MP3CheckResult
     std::uint64_t errors = 0;
     std::vector<MP3DamageEvent> damage;
 
-    bool IsSound() const { return readable && errors == 0; }
+    // A file in which no frame chains on from another holds no audio to
+    // play, however clean its bytes; calling it sound would hide empty or
+    // mislabelled downloads among the good files.
+    bool HasAudio() const { return countedFrames > 0; }
+    bool IsSound() const { return readable && errors == 0 && HasAudio(); }
 };
+
+inline constexpr const char* kNoAudioFound = "no MPEG audio found";
+
+// Why a file is not sound when no damage event says it: why it could not be
+// read, or that it holds no audio. Empty otherwise.
+std::string VerdictNote(const MP3CheckResult& result);
 
 // Walks an MP3 file frame by frame and decides whether it is sound: no header
 // that carries the sync word but is unusable, and no sound header away from
@@ -37,7 +47,8 @@ public:
     virtual ~CMP3Check() = default;
 
     // Returns true when the file is sound. A file that cannot be opened or
-    // read to its end is not sound; GetResult().failure says why.
+    // read to its end is not sound, and neither is one without a frame;
+    // VerdictNote(GetResult()) says why.
     // `progress` may be null; it is given the percentage of the file walked.
     bool CheckFile(const std::string& path, IProgressSink* progress);
 

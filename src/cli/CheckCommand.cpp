@@ -3,9 +3,10 @@
 #include "check/MP3CheckTask.h"
 #include "cli/CliRunHost.h"
 #include "cli/FileCollector.h"
-#include "cli/Printable.h"
+#include "cli/OptionParser.h"
 #include "cli/TerminalProgress.h"
 #include "io/Paths.h"
+#include "io/Printable.h"
 #include "tracks/AnalysisReport.h"
 #include "tracks/AudioTrack.h"
 #include "tracks/OrderedWork.h"
@@ -13,6 +14,7 @@
 #include "tracks/TrackInfo.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 
 namespace
@@ -39,6 +41,17 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
         return UsageError("no file or folder to check");
     if (m_options.reportSet && UpperCaseExtension(PathFromUtf8(m_options.report)) != ".TXT")
         return UsageError("the report is a plain text file: its name must end in .txt");
+    if (m_options.reportSet)
+    {
+        // Found out now rather than after a run of hours.
+        std::string target, error;
+        if (!TryReportTarget(m_options.report, target, error))
+        {
+            m_context.err << kProgramName << ": cannot write " << Printable(m_options.report)
+                          << ": " << error << "\n";
+            return kExitFailure;
+        }
+    }
 
     CFileCollector collector({".MP3"}, m_options.recursive);
     for (const std::string& path : m_options.paths)
@@ -65,7 +78,7 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
             ++tally.corrupt;
         PrintVerdict(path, result);
         if (m_options.reportSet)
-            checked.push_back(ReportTrack(path, result.IsSound()));
+            checked.push_back(ReportTrack(path, result));
         if (m_context.errIsTerminal)
             m_context.out.flush(); // before the next progress line appears
     };
@@ -141,68 +154,36 @@ std::size_t CCheckCommand::CheckSideBySide(const std::vector<std::string>& files
 
 bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& options)
 {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i)
-    {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-")
-            options.paths.push_back(arg);
-        else if (arg == "--")
-            optionsEnded = true;
-        else if (arg == "--tsv")
-            options.tsv = true;
-        else if (arg == "-v" || arg == "--verbose")
-            options.verbose = true;
-        else if (arg == "-r" || arg == "--recursive")
-            options.recursive = true;
-        else if (arg == "-h" || arg == "--help")
-            options.help = true;
-        else if ((arg == "--jobs" || arg == "-j") && i + 1 < args.size())
-        {
-            if (!ParseJobs(args[++i], options.jobs))
-                return false;
-        }
-        else if (arg.rfind("--jobs=", 0) == 0)
-        {
-            if (!ParseJobs(arg.substr(7), options.jobs))
-                return false;
-        }
-        else if (arg == "--report" && i + 1 < args.size())
-        {
-            options.report = args[++i];
-            options.reportSet = true;
-        }
-        else if (arg.rfind("--report=", 0) == 0)
-        {
-            options.report = arg.substr(9);
-            options.reportSet = true;
-        }
-        else
-        {
-            UsageError("unknown option '" + arg + "'");
-            return false;
-        }
-    }
-    return true;
-}
-
-bool CCheckCommand::ParseJobs(const std::string& text, unsigned& jobs)
-{
-    if (text.empty() || text.size() > 4 ||
-        text.find_first_not_of("0123456789") != std::string::npos || std::stoi(text) < 1)
-    {
-        UsageError("--jobs takes a number of files to check at a time, 1 or more");
-        return false;
-    }
-    jobs = static_cast<unsigned>(std::stoi(text));
-    return true;
+    COptionParser parser("check",
+                         {{"-h", "--help", nullptr, SetFlag(options.help)},
+                          {nullptr, "--tsv", nullptr, SetFlag(options.tsv)},
+                          {"-v", "--verbose", nullptr, SetFlag(options.verbose)},
+                          {"-r", "--recursive", nullptr, SetFlag(options.recursive)},
+                          {"-j", "--jobs", "a number of files to check at a time, 1 or more",
+                           [&](const std::string& value)
+                           {
+                               int jobs = 0;
+                               if (!ParseCount(value, 1, 9999, jobs))
+                                   return false;
+                               options.jobs = static_cast<unsigned>(jobs);
+                               return true;
+                           }},
+                          {nullptr, "--report", "a file name ending in .txt",
+                           [&](const std::string& value)
+                           {
+                               options.report = value;
+                               options.reportSet = true;
+                               return true;
+                           }}});
+    if (parser.Parse(args, options.paths))
+        return true;
+    UsageError(parser.Error());
+    return false;
 }
 
 int CCheckCommand::UsageError(const std::string& message)
 {
-    m_context.err << kProgramName << " check: " << message << "\n"
-                  << "Try '" << kProgramName << " check --help'.\n";
-    return kExitUsage;
+    return CliUsageError(m_context, "check", message);
 }
 
 void CCheckCommand::PrintHelp()
@@ -212,8 +193,9 @@ void CCheckCommand::PrintHelp()
         << " check [--tsv] [-v|--verbose] [-r|--recursive] [--report FILE.txt] PATH...\n"
         << "\n"
         << "Walks MP3 files frame by frame and prints OK or Corrupt for each, then a summary.\n"
-        << "A file is corrupt when a frame header is unusable or a frame does not start\n"
-        << "where the one before it ended; tags and other bytes around the audio are fine.\n"
+        << "A file is corrupt when a frame header is unusable, a frame does not start\n"
+        << "where the one before it ended, or no MPEG audio is found at all; tags and\n"
+        << "other bytes around the audio are fine.\n"
         << "\n"
         << "PATH is a file, checked whatever its extension, or a folder, whose .mp3 files\n"
         << "are checked in sorted order.\n"
@@ -225,8 +207,8 @@ void CCheckCommand::PrintHelp()
         << "  -j, --jobs N     check N files at a time (default: one per processor core);\n"
         << "                   the output keeps the order of the files\n"
         << "      --report FILE.txt\n"
-        << "                   also write the analysis report: per file its path, verdict,\n"
-        << "                   title, artist, album and length (CR LF line ends)\n"
+        << "                   also write the analysis report: per file its full path,\n"
+        << "                   verdict, title, artist, album and length (CR LF line ends)\n"
         << "  -h, --help       show this help\n"
         << "\n"
         << "A file that cannot be read counts as Corrupt; the reason goes to standard error.\n"
@@ -255,6 +237,9 @@ void CCheckCommand::PrintVerdict(const std::string& path, const MP3CheckResult& 
 
 void CCheckCommand::PrintDamage(const MP3CheckResult& result)
 {
+    // An unreadable file's reason has gone to standard error already.
+    if (result.readable && !result.HasAudio())
+        m_context.out << "    " << kNoAudioFound << '\n';
     const std::size_t shown = std::min<std::size_t>(result.damage.size(), kDamageShown);
     for (std::size_t i = 0; i < shown; ++i)
         m_context.out << "    " << DescribeDamage(result.damage[i]) << '\n';
@@ -263,11 +248,16 @@ void CCheckCommand::PrintDamage(const MP3CheckResult& result)
                       << Plural(result.errors, "error") << " in all)\n";
 }
 
-std::unique_ptr<TrackInfo> CCheckCommand::ReportTrack(const std::string& path, bool sound)
+std::unique_ptr<TrackInfo> CCheckCommand::ReportTrack(const std::string& path,
+                                                      const MP3CheckResult& result)
 {
     auto track = std::make_unique<TrackInfo>();
-    track->path = path;
-    track->checkStatus = sound ? kCheckSound : kCheckCorrupt;
+    // The report is read away from the shell that typed the paths.
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), error);
+    track->path = error ? path : Utf8FromPath(absolute.lexically_normal());
+    track->checkStatus = result.IsSound() ? kCheckSound : kCheckCorrupt;
+    track->checkNote = VerdictNote(result);
     CAudioTrack audio(path);
     if (const CAudioFile* file = audio.GetAudioFile())
     {

@@ -41,7 +41,6 @@ private:
     using ShowResult = std::function<void(const std::string&, const MP3CheckResult&)>;
 
     bool ParseOptions(const std::vector<std::string>& args, Options& options);
-    bool ParseJobs(const std::string& text, unsigned& jobs);
     bool Interrupted() const;
     // Each checks the files and shows every result in order; returns how
     // many were shown, fewer than all when interrupted.
@@ -52,7 +51,7 @@ private:
     void PrintVerdict(const std::string& path, const MP3CheckResult& result);
     void PrintDamage(const MP3CheckResult& result);
     void PrintSummary(const Tally& tally);
-    std::unique_ptr<TrackInfo> ReportTrack(const std::string& path, bool sound);
+    std::unique_ptr<TrackInfo> ReportTrack(const std::string& path, const MP3CheckResult& result);
     bool WriteReport(const std::vector<std::unique_ptr<TrackInfo>>& checked);
 
     CliContext& m_context;

@@ -1,6 +1,6 @@
 #include "cli/CliRunHost.h"
 
-#include "cli/Printable.h"
+#include "io/Printable.h"
 
 #include <algorithm>
 #include <istream>

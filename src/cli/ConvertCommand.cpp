@@ -3,6 +3,7 @@
 #include "audio/ogg/OggEncoder.h"
 #include "cli/CliRunHost.h"
 #include "cli/FileCollector.h"
+#include "cli/OptionParser.h"
 #include "conversion/Pipelines.h"
 #include "settings/SettingsStore.h"
 
@@ -25,22 +26,7 @@ int IndexOf(std::span<const int> table, int value)
 
 bool ToInt(const std::string& text, int& value)
 {
-    if (text.empty() || text.size() > 9 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return false;
-    value = std::stoi(text);
-    return true;
-}
-
-// Options that take a value, given as "--name VALUE" or "--name=VALUE".
-const char* const kValueOptions[] = {"--jobs",        "-j",           "--to",      "--out",
-                                     "--filter",      "--bitrate",    "--quality", "--ogg-cbr",
-                                     "--ogg-managed", "--ogg-quality"};
-
-bool TakesValue(const std::string& option)
-{
-    return std::find(std::begin(kValueOptions), std::end(kValueOptions), option) !=
-           std::end(kValueOptions);
+    return ParseCount(text, 0, 999999999, value);
 }
 } // namespace
 
@@ -100,57 +86,53 @@ int CConvertCommand::Run(const std::vector<std::string>& args)
 
 bool CConvertCommand::Parse(const std::vector<std::string>& args)
 {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i)
+    Options& o = m_options;
+    const auto value = [this](const char* option)
+    { return [this, option](const std::string& text) { return ParseValue(option, text); }; };
+    const auto choice = [](std::optional<bool>& target, bool chosen)
     {
-        std::string arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-')
+        return [&target, chosen](const std::string&)
         {
-            m_options.files.push_back(arg);
-            continue;
-        }
-        std::string value;
-        const auto equals = arg.find('=');
-        if (arg.rfind("--", 0) == 0 && equals != std::string::npos)
+            target = chosen;
+            return true;
+        };
+    };
+    const auto overwrite = [&o](int answer)
+    {
+        return [&o, answer](const std::string&)
         {
-            value = arg.substr(equals + 1);
-            arg.erase(equals);
-            if (!TakesValue(arg))
-                return Refuse("option '" + arg + "' takes no value");
-            if (!ParseValue(arg, value))
-                return false;
-            continue;
-        }
-        if (TakesValue(arg))
-        {
-            if (i + 1 >= args.size())
-                return Refuse("option '" + arg + "' needs a value");
-            if (!ParseValue(arg, args[++i]))
-                return false;
-            continue;
-        }
-        if (arg == "--")
-            optionsEnded = true;
-        else if (arg == "-h" || arg == "--help")
-            m_options.help = true;
-        else if (arg == "-r" || arg == "--recursive")
-            m_options.recursive = true;
-        else if (arg == "--yes")
-            m_options.overwrite = 1;
-        else if (arg == "--no")
-            m_options.overwrite = -1;
-        else if (arg == "--cbr" || arg == "--vbr")
-            m_options.vbr = arg == "--vbr";
-        else if (arg == "--pcm" || arg == "--adpcm")
-            m_options.compressedWav = arg == "--adpcm";
-        else if (arg == "--normalize" || arg == "--no-normalize")
-            m_options.normalize = arg == "--normalize";
-        else if (arg == "--convert-corrupt" || arg == "--no-convert-corrupt")
-            m_options.convertCorrupt = arg == "--convert-corrupt";
-        else
-            return Refuse("unknown option '" + arg + "'");
-    }
-    return true;
+            o.overwrite = answer;
+            return true;
+        };
+    };
+    COptionParser parser(
+        "convert",
+        {{"-h", "--help", nullptr, SetFlag(o.help)},
+         {"-r", "--recursive", nullptr, SetFlag(o.recursive)},
+         {nullptr, "--yes", nullptr, overwrite(1)},
+         {nullptr, "--no", nullptr, overwrite(-1)},
+         {nullptr, "--cbr", nullptr, choice(o.vbr, false)},
+         {nullptr, "--vbr", nullptr, choice(o.vbr, true)},
+         {nullptr, "--pcm", nullptr, choice(o.compressedWav, false)},
+         {nullptr, "--adpcm", nullptr, choice(o.compressedWav, true)},
+         {nullptr, "--normalize", nullptr, choice(o.normalize, true)},
+         {nullptr, "--no-normalize", nullptr, choice(o.normalize, false)},
+         {nullptr, "--convert-corrupt", nullptr, choice(o.convertCorrupt, true)},
+         {nullptr, "--no-convert-corrupt", nullptr, choice(o.convertCorrupt, false)},
+         {nullptr, "--to", "mp3, ogg, wav or mp3-to-mp3", value("--to")},
+         {"-j", "--jobs", "a number of files to convert at a time, 1 or more", value("--jobs")},
+         {nullptr, "--out", "a folder", value("--out")},
+         {nullptr, "--filter", "all, wav, mp3 or ogg", value("--filter")},
+         {nullptr, "--bitrate", "64, 96, 128, 160, 192, 256 or 320", value("--bitrate")},
+         {nullptr, "--quality", "normal, low or high", value("--quality")},
+         {nullptr, "--ogg-cbr", "128, 160, 192, 256 or 350", value("--ogg-cbr")},
+         {nullptr, "--ogg-managed", "MIN,NOM,MAX from 128, 160, 192, 256, 350, in rising order",
+          value("--ogg-managed")},
+         {nullptr, "--ogg-quality", "0 to 20", value("--ogg-quality")}});
+    if (parser.Parse(args, o.files))
+        return true;
+    UsageError(parser.Error());
+    return false;
 }
 
 bool CConvertCommand::ParseValue(const std::string& option, const std::string& value)
@@ -167,18 +149,18 @@ bool CConvertCommand::ParseValue(const std::string& option, const std::string& v
         else if (value == "mp3-to-mp3")
             m_options.target = ConversionTarget::Mp3ToMp3;
         else
-            return Refuse("--to takes mp3, ogg, wav or mp3-to-mp3");
+            return false;
     }
-    else if (option == "--jobs" || option == "-j")
+    else if (option == "--jobs")
     {
         if (!ToInt(value, number) || number < 1)
-            return Refuse("--jobs takes a number of files to convert at a time, 1 or more");
+            return false;
         m_options.jobs = static_cast<unsigned>(number);
     }
     else if (option == "--out")
     {
         if (value.empty())
-            return Refuse("--out needs a folder");
+            return false;
         m_options.out = value;
     }
     else if (option == "--filter")
@@ -186,13 +168,13 @@ bool CConvertCommand::ParseValue(const std::string& option, const std::string& v
         const char* const names[] = {"all", "wav", "mp3", "ogg"};
         const auto found = std::find(std::begin(names), std::end(names), value);
         if (found == std::end(names))
-            return Refuse("--filter takes all, wav, mp3 or ogg");
+            return false;
         m_options.filter = static_cast<int>(found - std::begin(names));
     }
     else if (option == "--bitrate")
     {
         if (!ToInt(value, number) || IndexOf(kMp3BitrateChoices, number) < 0)
-            return Refuse("--bitrate takes 64, 96, 128, 160, 192, 256 or 320");
+            return false;
         m_options.bitRateIndex = IndexOf(kMp3BitrateChoices, number);
     }
     else if (option == "--quality")
@@ -200,13 +182,13 @@ bool CConvertCommand::ParseValue(const std::string& option, const std::string& v
         const char* const names[] = {"normal", "low", "high"};
         const auto found = std::find(std::begin(names), std::end(names), value);
         if (found == std::end(names))
-            return Refuse("--quality takes normal, low or high");
+            return false;
         m_options.qualityIndex = static_cast<int>(found - std::begin(names));
     }
     else if (option == "--ogg-cbr")
     {
         if (!ToInt(value, number) || IndexOf(kOggBitrates, number) < 0)
-            return Refuse("--ogg-cbr takes 128, 160, 192, 256 or 350");
+            return false;
         m_options.oggCbrIndex = IndexOf(kOggBitrates, number);
     }
     else if (option == "--ogg-managed")
@@ -224,14 +206,13 @@ bool CConvertCommand::ParseValue(const std::string& option, const std::string& v
             indexes.push_back(IndexOf(kOggBitrates, number));
         }
         if (indexes.size() != 3 || indexes[0] > indexes[1] || indexes[1] > indexes[2])
-            return Refuse("--ogg-managed takes MIN,NOM,MAX from 128, 160, 192, 256, 350, "
-                          "in rising order");
+            return false;
         m_options.oggManaged = indexes;
     }
     else if (option == "--ogg-quality")
     {
         if (!ToInt(value, number) || number > 20)
-            return Refuse("--ogg-quality takes 0 to 20");
+            return false;
         m_options.oggQuality = number;
     }
     return true;
@@ -280,17 +261,9 @@ void CConvertCommand::Apply(ConversionSettings& settings) const
         settings.convertCorruptFiles = *o.convertCorrupt;
 }
 
-bool CConvertCommand::Refuse(const std::string& message)
-{
-    UsageError(message);
-    return false;
-}
-
 int CConvertCommand::UsageError(const std::string& message)
 {
-    m_context.err << kProgramName << " convert: " << message << "\n"
-                  << "Try '" << kProgramName << " convert --help'.\n";
-    return kExitUsage;
+    return CliUsageError(m_context, "convert", message);
 }
 
 void CConvertCommand::PrintHelp()

@@ -44,7 +44,6 @@ private:
     bool ParseValue(const std::string& option, const std::string& value);
     void Apply(ConversionSettings& settings) const;
     int UsageError(const std::string& message);
-    bool Refuse(const std::string& message); // a usage error while parsing
     void PrintHelp();
 
     CliContext& m_context;

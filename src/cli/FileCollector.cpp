@@ -1,7 +1,7 @@
 #include "cli/FileCollector.h"
 
-#include "cli/Printable.h"
 #include "io/Paths.h"
+#include "io/Printable.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,44 +1,27 @@
 #include "cli/InfoCommand.h"
 
-#include "cli/Printable.h"
+#include "cli/OptionParser.h"
+#include "io/Printable.h"
 #include "tracks/AudioTrack.h"
 #include "tracks/Strings.h"
 #include "tracks/TrackInfo.h"
 
 #include <ostream>
 
-namespace
-{
-} // namespace
-
 int CInfoCommand::Run(const std::vector<std::string>& args)
 {
+    bool help = false;
     std::vector<std::string> paths;
-    bool optionsEnded = false;
-    for (const std::string& arg : args)
+    COptionParser parser("info", {{"-h", "--help", nullptr, SetFlag(help)}});
+    if (!parser.Parse(args, paths))
+        return CliUsageError(m_context, "info", parser.Error());
+    if (help)
     {
-        if (!optionsEnded && (arg == "-h" || arg == "--help"))
-        {
-            PrintHelp();
-            return kExitOk;
-        }
-        if (!optionsEnded && arg == "--")
-            optionsEnded = true;
-        else if (!optionsEnded && arg.size() > 1 && arg[0] == '-')
-        {
-            m_context.err << kProgramName << " info: unknown option '" << arg << "'\n"
-                          << "Try '" << kProgramName << " info --help'.\n";
-            return kExitUsage;
-        }
-        else
-            paths.push_back(arg);
+        PrintHelp();
+        return kExitOk;
     }
     if (paths.empty())
-    {
-        m_context.err << kProgramName << " info: no file given\n"
-                      << "Try '" << kProgramName << " info --help'.\n";
-        return kExitUsage;
-    }
+        return CliUsageError(m_context, "info", "no file given");
     bool allRead = true;
     for (const std::string& path : paths)
         allRead = PrintFile(path) && allRead;

@@ -1,7 +1,8 @@
 #include "cli/TagsCommand.h"
 
 #include "audio/AudioFileFactory.h"
-#include "cli/Printable.h"
+#include "cli/OptionParser.h"
+#include "io/Printable.h"
 #include "state/StateDatabase.h"
 #include "tracks/TagHistory.h"
 
@@ -31,32 +32,23 @@ int CTagsCommand::Run(const std::vector<std::string>& args)
 
 bool CTagsCommand::Parse(const std::vector<std::string>& args)
 {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i)
+    const auto text = [](std::optional<std::string>& field)
     {
-        const std::string& arg = args[i];
-        std::optional<std::string>* field = arg == "--title"    ? &m_title
-                                            : arg == "--artist" ? &m_artist
-                                            : arg == "--album"  ? &m_album
-                                                                : nullptr;
-        if (optionsEnded || arg.empty() || arg[0] != '-')
-            m_files.push_back(arg);
-        else if (arg == "--")
-            optionsEnded = true;
-        else if (arg == "-h" || arg == "--help")
-            m_help = true;
-        else if (arg == "--undo")
-            m_undo = true;
-        else if (field && i + 1 < args.size())
-            *field = args[++i];
-        else
+        return [&field](const std::string& value)
         {
-            UsageError(field ? "option '" + arg + "' needs a value"
-                             : "unknown option '" + arg + "'");
-            return false;
-        }
-    }
-    return true;
+            field = value;
+            return true;
+        };
+    };
+    COptionParser parser("tags", {{"-h", "--help", nullptr, SetFlag(m_help)},
+                                  {nullptr, "--undo", nullptr, SetFlag(m_undo)},
+                                  {nullptr, "--title", "a text", text(m_title)},
+                                  {nullptr, "--artist", "a text", text(m_artist)},
+                                  {nullptr, "--album", "a text", text(m_album)}});
+    if (parser.Parse(args, m_files))
+        return true;
+    UsageError(parser.Error());
+    return false;
 }
 
 bool CTagsCommand::TagFile(const std::string& path)
@@ -142,9 +134,7 @@ CTagHistory* CTagsCommand::History()
 
 int CTagsCommand::UsageError(const std::string& message)
 {
-    m_context.err << kProgramName << " tags: " << message << "\n"
-                  << "Try '" << kProgramName << " tags --help'.\n";
-    return kExitUsage;
+    return CliUsageError(m_context, "tags", message);
 }
 
 void CTagsCommand::PrintHelp()

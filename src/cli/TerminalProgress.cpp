@@ -1,6 +1,6 @@
 #include "cli/TerminalProgress.h"
 
-#include "cli/Printable.h"
+#include "io/Printable.h"
 
 #include <algorithm>
 #include <ostream>

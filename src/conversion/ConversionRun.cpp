@@ -508,6 +508,7 @@ bool CConversionRun::ConvertTrackToWave(TrackInfo& track, IRunHost& host) const
         check.SetPath(track.path);
         sound = check.Run(&host);
         track.checkStatus = sound ? kCheckSound : kCheckCorrupt;
+        track.checkNote = VerdictNote(check.GetResult());
     }
     if (!HasEnoughDiskSpace(track))
     {

@@ -2,12 +2,19 @@
 
 #include "io/DiskFile.h"
 #include "io/Paths.h"
+#include "io/Printable.h"
 #include "io/TemporaryFile.h"
 #include "tracks/IRunHost.h"
 #include "tracks/Strings.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <set>
 #include <system_error>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -17,7 +24,27 @@ constexpr const char* kLineEnd = "\r\n";
 
 void AppendLine(std::string& report, const std::string& label, const std::string& value)
 {
-    report += label + ": " + value + kLineEnd;
+    report += label + ": " + Printable(value) + kLineEnd;
+}
+
+// Replacing a file by renaming over it ignores its own permissions, so a
+// report the user protected would be lost without this test. Root passes
+// every access test; a file without any write bit counts as read-only too.
+bool IsReadOnly(const fs::path& file)
+{
+    std::error_code error;
+    const fs::perms perms = fs::status(file, error).permissions();
+    if (error)
+        return false;
+    constexpr fs::perms kWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((perms & kWrite) == fs::perms::none)
+        return true;
+#ifndef _WIN32
+    return access(file.c_str(), W_OK) != 0 && errno == EACCES;
+#else
+    return false;
+#endif
 }
 
 bool WriteWhole(const fs::path& target, const std::string& content, std::string& error)
@@ -44,7 +71,10 @@ std::string RenderAnalysisReport(const TrackRefs& tracks)
     for (const TrackInfo* track : tracks)
     {
         AppendLine(report, labels[0], track->path);
-        AppendLine(report, labels[1], strings::CheckStatusText(track->checkStatus));
+        std::string check = strings::CheckStatusText(track->checkStatus);
+        if (track->checkStatus == kCheckCorrupt && !track->checkNote.empty())
+            check += " (" + track->checkNote + ")";
+        AppendLine(report, labels[1], check);
         AppendLine(report, labels[2], strings::ConvertStatusText(track->convertStatus));
         AppendLine(report, labels[3], track->title);
         AppendLine(report, labels[4], track->artist);
@@ -53,6 +83,26 @@ std::string RenderAnalysisReport(const TrackRefs& tracks)
         report += kLineEnd;
     }
     return report;
+}
+
+bool TryReportTarget(const std::string& path, std::string& target, std::string& error)
+{
+    target = FollowLinks(path);
+    const fs::path file = PathFromUtf8(target);
+    std::error_code failure;
+    const fs::file_status status = fs::status(file, failure);
+    if (fs::is_directory(status))
+    {
+        error = "it is a folder";
+        return false;
+    }
+    if (fs::exists(status) && IsReadOnly(file))
+    {
+        error = "the file is read-only; it was left as it is";
+        return false;
+    }
+    CTemporaryFile probe;
+    return probe.Create(target, error);
 }
 
 bool SaveAnalysisResults(const std::string& path, const TrackRefs& tracks, IRunHost& host)
@@ -66,8 +116,9 @@ bool SaveAnalysisResults(const std::string& path, const TrackRefs& tracks, IRunH
                          MessageIcon::Exclamation);
         return false;
     }
-    std::string error;
-    if (!WriteWhole(target, RenderAnalysisReport(tracks), error))
+    std::string error, file;
+    if (!TryReportTarget(path, file, error) ||
+        !WriteWhole(PathFromUtf8(file), RenderAnalysisReport(tracks), error))
     {
         host.ShowMessage("Cannot write " + path + ": " + error, MessageIcon::Error);
         return false;
@@ -90,8 +141,15 @@ std::string MoveFile(const fs::path& source, const fs::path& target)
         return error ? error.message() : std::string();
     CTemporaryFile temporary;
     std::string reason;
-    if (!temporary.CreateCopy(Utf8FromPath(target), Utf8FromPath(source), reason) ||
-        !temporary.Commit(reason))
+    if (!temporary.CreateCopy(Utf8FromPath(target), Utf8FromPath(source), reason))
+        return reason;
+    // A move is no edit: the file keeps the time it was last changed.
+    const fs::file_time_type modified = fs::last_write_time(source, error);
+    if (!error)
+        fs::last_write_time(PathFromUtf8(temporary.Path()), modified, error);
+    if (error)
+        return "cannot keep the modification time: " + error.message();
+    if (!temporary.Commit(reason))
         return reason;
     fs::remove(source, error);
     return error ? error.message() : std::string();
@@ -103,12 +161,43 @@ enum class MoveOutcome
     Kept,
 };
 
-MoveOutcome MoveOne(const std::string& path, const fs::path& folder, IRunHost& host)
+// "name (2).mp3", "name (3).mp3", ...: the first such name that nothing in
+// the folder has, links included; empty when all are taken.
+fs::path FreeName(const fs::path& taken)
+{
+    const std::string stem = Utf8FromPath(taken.stem());
+    const std::string extension = Utf8FromPath(taken.extension());
+    for (int number = 2; number < 10000; ++number)
+    {
+        const fs::path candidate =
+            taken.parent_path() /
+            PathFromUtf8(stem + " (" + std::to_string(number) + ")" + extension);
+        std::error_code error;
+        if (fs::symlink_status(candidate, error).type() == fs::file_type::not_found)
+            return candidate;
+    }
+    return {};
+}
+
+MoveOutcome MoveOne(const std::string& path, const fs::path& folder, std::set<fs::path>& movedHere,
+                    IRunHost& host)
 {
     const fs::path source = PathFromUtf8(path);
-    const fs::path target = folder / source.filename();
+    fs::path target = folder / source.filename();
     std::error_code error;
-    if (fs::exists(target, error))
+    if (movedHere.count(target) > 0)
+    {
+        // Two corrupt files of one name: the second must not replace the
+        // first, which this same move has just put there.
+        target = FreeName(target);
+        if (target.empty())
+        {
+            host.ShowMessage("Cannot move " + path + ": no free name for it in that folder.",
+                             MessageIcon::Information);
+            return MoveOutcome::Kept;
+        }
+    }
+    else if (fs::exists(target, error))
     {
         if (fs::equivalent(source, target, error))
         {
@@ -126,6 +215,11 @@ MoveOutcome MoveOne(const std::string& path, const fs::path& folder, IRunHost& h
         host.ShowMessage("Cannot move " + path + ": " + failure, MessageIcon::Information);
         return MoveOutcome::Kept;
     }
+    if (target.filename() != source.filename())
+        host.ShowMessage(path + " was moved as " + Utf8FromPath(target) +
+                             ", since a file of its name was moved there just before.",
+                         MessageIcon::Information);
+    movedHere.insert(target);
     return MoveOutcome::Moved;
 }
 } // namespace
@@ -135,11 +229,12 @@ void MoveCorruptFiles(CTunewright20Doc& document, const std::string& folder, IRu
     const fs::path destination = PathFromUtf8(folder);
     const TrackRefs tracks = document.GetTracks();
     std::vector<std::size_t> moved;
+    std::set<fs::path> movedHere;
     for (std::size_t position = 0; position < tracks.size(); ++position)
     {
         if (tracks[position]->checkStatus != kCheckCorrupt)
             continue;
-        if (MoveOne(tracks[position]->path, destination, host) == MoveOutcome::Moved)
+        if (MoveOne(tracks[position]->path, destination, movedHere, host) == MoveOutcome::Moved)
             moved.push_back(position);
     }
     document.RemoveTracks(moved);

@@ -24,13 +24,15 @@ void CAnalysisRun::Run(IRunHost& host)
         task.SetPath(track->path);
         const bool sound = task.Run(&host);
         track->checkStatus = sound ? kCheckSound : kCheckCorrupt;
+        track->checkNote = VerdictNote(task.GetResult());
         const std::uint32_t colour = sound ? kLineBlack : kLineRed;
         host.AddResultLine(track->path, colour);
         host.AddResultLine(strings::Fill(sound ? strings::kFileOk : strings::kFileCorrupt, ""),
                            colour);
-        // A file that could not be read says why, where the verdict is seen.
-        if (!task.GetResult().readable)
-            host.AddResultLine("        " + task.GetResult().failure, colour);
+        // A file that could not be read, or holds no audio, says so where the
+        // verdict is seen.
+        if (!track->checkNote.empty())
+            host.AddResultLine("        " + track->checkNote, colour);
     }
     host.SetCurrentFile("");
     host.SetProgress(0);

@@ -44,6 +44,9 @@ struct TrackInfo
     std::int32_t lengthSeconds = 0;
     std::int32_t checkStatus = kCheckNone;
     std::int32_t convertStatus = kConvertNone;
+    // Why the check found the track corrupt when no damage says it (no audio,
+    // unreadable); empty otherwise.
+    std::string checkNote;
 
     // Sets the three tags, each cut to kMaxTagBytes.
     void SetTags(const std::string& newTitle, const std::string& newArtist,

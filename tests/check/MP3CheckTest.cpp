@@ -103,6 +103,42 @@ TEST_P(MP3Walk, CountsErrorsAndFramesWhereExpected)
     }
 }
 
+// A file with no frame chained where expected holds no audio: not sound,
+// though nothing in it is damaged.
+TEST_P(MP3Walk, NoFrameCountedIsNotSound)
+{
+    struct Case
+    {
+        const char* name;
+        CMP3StreamBuilder stream;
+        bool sound;
+    };
+    const Case cases[] = {
+        {"empty", CMP3StreamBuilder(), false},
+        {"tag only", CMP3StreamBuilder().Id3v2(2000).Id3v1(), false},
+        {"text", CMP3StreamBuilder().Text("<html><body>404 Not Found</body></html>\n"), false},
+        {"zeros", CMP3StreamBuilder().Zeros(256 * 1024), false},
+        // A 5 MiB tag in a 50 kB file hides the frames behind its header.
+        {"tag claiming more than the file",
+         CMP3StreamBuilder()
+             .Text("ID3")
+             .Bytes({4, 0, 0, 0x02, 0x40, 0x00, 0x00})
+             .Frames(kMpeg1L3, kMpeg1L3Length, 120),
+         false},
+        // A lone frame after other bytes is never where one was expected.
+        {"one frame after junk", CMP3StreamBuilder().Zeros(10).Frames(kMpeg1L3, kMpeg1L3Length, 1),
+         false},
+        {"one frame", Frames(1), true},
+    };
+    for (const Case& c : cases)
+    {
+        const MP3CheckResult result = Walk(c.stream);
+        EXPECT_EQ(result.errors, 0u) << c.name;
+        EXPECT_EQ(result.IsSound(), c.sound) << c.name;
+        EXPECT_EQ(VerdictNote(result), c.sound ? "" : kNoAudioFound) << c.name;
+    }
+}
+
 // What is recorded of the damage: its kind, where it was and what was read.
 TEST_P(MP3Walk, RecordsEachDamage)
 {

@@ -76,11 +76,6 @@ TEST_F(ConvertCommand, RefusalsAndUsageErrors)
     EXPECT_EQ(Cli({"convert", "--to", "ogg", inside}), 1);
     EXPECT_NE(m_err.str().find("ATTENTION"), std::string::npos);
 
-    EXPECT_EQ(Cli({"convert", inside}), 2);
-    EXPECT_EQ(Cli({"convert", "--to", "flac", inside}), 2);
-    EXPECT_EQ(Cli({"convert", "--to", "mp3", "--bitrate", "384", inside}), 2);
-    EXPECT_EQ(Cli({"convert", "--to", "ogg", "--ogg-managed", "192,160,128", inside}), 2);
-    EXPECT_EQ(Cli({"convert", "--to", "mp3"}), 2);
     EXPECT_EQ(Cli({"convert", "--to", "mp3", m_dir.File("missing.wav")}), 1);
 }
 

@@ -6,6 +6,7 @@
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -30,6 +31,39 @@ TEST(AnalysisReport, LayoutWithCrLfLineEnds)
               "Artist: Artist\r\nAlbum: Album\r\nLength: 3:07\r\n\r\n"
               "File: /music/b.mp3\r\nCheck: Corrupt\r\nConvert: can't convert\r\nTitle: \r\n"
               "Artist: \r\nAlbum: \r\nLength: \r\n\r\n");
+}
+
+TEST(AnalysisReport, NamesAndTagsCannotForgeOrBreakLines)
+{
+    TrackInfo evil;
+    evil.path = "/music/evil\r\nCheck: OK\r\n.mp3";
+    evil.SetTags("a\r\nb", "c\nd", "e\x1B[2J\\");
+    evil.checkStatus = kCheckCorrupt;
+    EXPECT_EQ(RenderAnalysisReport({&evil}),
+              "Analysis Results:\r\n\r\n"
+              "File: /music/evil\\r\\nCheck: OK\\r\\n.mp3\r\nCheck: Corrupt\r\nConvert: no\r\n"
+              "Title: a\\r\\nb\r\nArtist: c\\nd\r\nAlbum: e\\x1B[2J\\\\\r\nLength: \r\n\r\n");
+}
+
+TEST(AnalysisReport, GoesThroughALinkAndLeavesAReadOnlyFile)
+{
+    CTempDir dir;
+    CRecordingHost host;
+    TrackInfo track;
+    track.path = "/music/a.mp3";
+    std::ofstream(dir.File("real.txt")) << "old";
+    fs::create_symlink(dir.File("real.txt"), dir.File("link.txt"));
+    EXPECT_TRUE(SaveAnalysisResults(dir.File("link.txt"), {&track}, host));
+    EXPECT_TRUE(fs::is_symlink(dir.File("link.txt")));
+    EXPECT_EQ(ReadFileBytes(dir.File("real.txt")).size(), RenderAnalysisReport({&track}).size());
+
+    fs::permissions(dir.File("real.txt"), fs::perms::owner_read);
+    std::string target, error;
+    EXPECT_FALSE(TryReportTarget(dir.File("link.txt"), target, error));
+    EXPECT_FALSE(SaveAnalysisResults(dir.File("real.txt"), {}, host));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find("read-only"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir.File("real.txt")).size(), RenderAnalysisReport({&track}).size());
 }
 
 TEST(AnalysisReport, OnlyATxtNameIsWrittenAndAnythingElseIsExplained)
@@ -106,6 +140,24 @@ TEST_F(MoveCorrupt, MovedTracksLeaveTheListAndTheCountsFollow)
     EXPECT_TRUE(m_host.messages.empty());
 }
 
+TEST_F(MoveCorrupt, ASecondFileOfTheSameNameGetsAFreeName)
+{
+    fs::create_directory(m_dir.Path() / "other");
+    const std::string twin = WriteSilentWave(m_dir.File("other/1.wav"), 2000);
+    std::ofstream(Out("1 (2).wav")) << "taken";
+    m_document.AddTracks({twin}, m_host);
+    Corrupt({1, 5});
+    MoveCorruptFiles(m_document, (m_dir.Path() / "out").string(), m_host);
+    EXPECT_EQ(m_document.GetTrackCount(), 4);
+    EXPECT_TRUE(m_host.questions.empty()) << "nothing of this move is replaced";
+    EXPECT_EQ(fs::file_size(Out("1.wav")), fs::file_size(m_paths[0]));
+    EXPECT_EQ(fs::file_size(Out("1 (2).wav")), 5u);
+    EXPECT_TRUE(fs::exists(Out("1 (3).wav")));
+    ASSERT_EQ(m_host.messages.size(), 1u);
+    EXPECT_NE(m_host.messages[0].find("moved as " + Out("1 (3).wav")), std::string::npos)
+        << m_host.messages[0];
+}
+
 TEST_F(MoveCorrupt, AnExistingFileIsReplacedOnlyOnYes)
 {
     Corrupt({0, 1});
@@ -156,8 +208,13 @@ TEST_F(MoveCorrupt, AcrossFileSystemsTheFileIsCopiedThenRemoved)
     const fs::path target = fs::path("/dev/shm") / ("tw-move-" + std::to_string(::getpid()));
     fs::create_directory(target);
     Corrupt({0});
+    const auto modified = fs::last_write_time(m_paths[0]) - std::chrono::hours(24 * 400);
+    fs::last_write_time(m_paths[0], modified);
+    fs::permissions(m_paths[0], fs::perms::owner_read | fs::perms::group_read);
     MoveCorruptFiles(m_document, target.string(), m_host);
-    EXPECT_TRUE(fs::exists(target / "0.wav"));
+    EXPECT_EQ(fs::last_write_time(target / "0.wav"), modified);
+    EXPECT_EQ(fs::status(target / "0.wav").permissions(),
+              fs::perms::owner_read | fs::perms::group_read);
     EXPECT_FALSE(fs::exists(m_paths[0]));
     EXPECT_EQ(m_document.GetTrackCount(), 4);
 

@@ -7,6 +7,7 @@
 #include "tracks/Strings.h"
 
 #include <atomic>
+#include <fstream>
 #include <future>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -99,15 +100,23 @@ TEST_F(AnalysisRun, OnlyTheGivenTracksAreChecked)
     EXPECT_EQ(m_tracks[1]->checkStatus, kCheckSound);
 }
 
-TEST_F(AnalysisRun, AnUnreadableFileIsCorruptAndSaysWhy)
+TEST_F(AnalysisRun, AnUnreadableFileOrOneWithoutAudioIsCorruptAndSaysWhy)
 {
-    auto track = std::make_unique<TrackInfo>();
-    track->path = m_dir.File("gone.mp3");
-    m_tracks.push_back(std::move(track));
+    std::ofstream(m_dir.File("empty.mp3")).close();
+    for (const char* name : {"gone.mp3", "empty.mp3"})
+    {
+        auto track = std::make_unique<TrackInfo>();
+        track->path = m_dir.File(name);
+        m_tracks.push_back(std::move(track));
+    }
     CAnalysisRun(All()).Run(m_host);
     EXPECT_EQ(m_tracks[0]->checkStatus, kCheckCorrupt);
-    ASSERT_EQ(m_host.lines.size(), 3u);
+    EXPECT_EQ(m_tracks[1]->checkStatus, kCheckCorrupt);
+    EXPECT_EQ(m_tracks[1]->checkNote, "no MPEG audio found");
+    ASSERT_EQ(m_host.lines.size(), 6u);
     EXPECT_NE(m_host.lines[2].first.find("No such file"), std::string::npos);
+    EXPECT_EQ(m_host.lines[5],
+              (std::pair<std::string, std::uint32_t>{"        no MPEG audio found", kLineRed}));
 }
 
 TEST(RunThread, ReportsTheEndOnEveryWayOut)

@@ -1,4 +1,4 @@
-#include "cli/Printable.h"
+#include "io/Printable.h"
 
 #include <cstdio>
 

@@ -1,0 +1,113 @@
+#include "cli/OptionParser.h"
+
+#include "io/Printable.h"
+
+#include <ostream>
+
+bool COptionParser::Parse(const std::vector<std::string>& args, std::vector<std::string>& operands)
+{
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i)
+    {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-')
+        {
+            operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--")
+        {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg[1] == '-')
+        {
+            const std::size_t equals = arg.find('=');
+            const std::string name = arg.substr(0, equals);
+            const CliOption* option = Find(name);
+            if (!option)
+                return Fail("unknown option '" + Printable(name) + "'");
+            if (equals != std::string::npos)
+            {
+                if (!option->valueHint)
+                    return Fail("option '" + name + "' takes no value");
+                if (!Apply(*option, name, arg.substr(equals + 1)))
+                    return false;
+            }
+            else if (!option->valueHint)
+                Apply(*option, name, {});
+            else if (i + 1 >= args.size())
+                return Fail("option '" + name + "' needs a value");
+            else if (!Apply(*option, name, args[++i]))
+                return false;
+            continue;
+        }
+        // Short options: flags may be bundled; one taking a value takes the
+        // rest of the word, or else the next word.
+        for (std::size_t at = 1; at < arg.size(); ++at)
+        {
+            const std::string name = std::string("-") + arg[at];
+            const CliOption* option = Find(name);
+            if (!option)
+                return Fail("unknown option '" + Printable(name) + "'");
+            if (!option->valueHint)
+            {
+                Apply(*option, name, {});
+                continue;
+            }
+            if (at + 1 < arg.size())
+            {
+                if (!Apply(*option, name, arg.substr(at + 1)))
+                    return false;
+            }
+            else if (i + 1 >= args.size())
+                return Fail("option '" + name + "' needs a value");
+            else if (!Apply(*option, name, args[++i]))
+                return false;
+            break;
+        }
+    }
+    return true;
+}
+
+const CliOption* COptionParser::Find(const std::string& name) const
+{
+    for (const CliOption& option : m_options)
+    {
+        if ((option.shortName && name == option.shortName) ||
+            (option.longName && name == option.longName))
+            return &option;
+    }
+    return nullptr;
+}
+
+bool COptionParser::Apply(const CliOption& option, const std::string& name,
+                          const std::string& value)
+{
+    if (option.apply(value))
+        return true;
+    return Fail("'" + Printable(value) + "' is not a valid value for " + name + ": it takes " +
+                option.valueHint);
+}
+
+bool COptionParser::Fail(const std::string& message)
+{
+    m_error = message;
+    return false;
+}
+
+int CliUsageError(CliContext& context, const char* command, const std::string& message)
+{
+    context.err << kProgramName << " " << command << ": " << message << "\n"
+                << "Try '" << kProgramName << " " << command << " --help'.\n";
+    return kExitUsage;
+}
+
+bool ParseCount(const std::string& text, int min, int max, int& value)
+{
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    value = std::stoi(text);
+    return value >= min && value <= max;
+}

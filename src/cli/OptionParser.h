@@ -1,0 +1,64 @@
+#pragma once
+
+#include "cli/CliContext.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// One option of a command: its names, whether it takes a value, and what it
+// does with it.
+struct CliOption
+{
+    const char* shortName; // "-j", or nullptr
+    const char* longName;  // "--jobs", or nullptr
+    // For an option with a value: what the value may be, for the message when
+    // it is not ("a number, 1 or more"); nullptr for a flag.
+    const char* valueHint;
+    // Takes the value (empty for a flag); false when it is not a valid one.
+    std::function<bool(const std::string& value)> apply;
+};
+
+// The command line of every command, read one way: "--opt VALUE",
+// "--opt=VALUE", "-o VALUE", "-oVALUE", flags bundled ("-rv"), "-" as an
+// operand and "--" ending the options. Errors are worded alike for every
+// command.
+class COptionParser
+{
+public:
+    COptionParser(const char* command, std::vector<CliOption> options)
+        : m_command(command), m_options(std::move(options))
+    {
+    }
+
+    // Applies the options and collects the operands. False with Error() set
+    // on the first usage error.
+    bool Parse(const std::vector<std::string>& args, std::vector<std::string>& operands);
+    const std::string& Error() const { return m_error; }
+
+private:
+    const CliOption* Find(const std::string& name) const;
+    bool Apply(const CliOption& option, const std::string& name, const std::string& value);
+    bool Fail(const std::string& message);
+
+    const char* m_command;
+    std::vector<CliOption> m_options;
+    std::string m_error;
+};
+
+// Prints a usage error of `command` with the hint to its help; returns the
+// usage exit status.
+int CliUsageError(CliContext& context, const char* command, const std::string& message);
+
+// Reads a whole number from `min` to `max`.
+bool ParseCount(const std::string& text, int min, int max, int& value);
+
+// The action of a flag: sets `target` to `value`.
+inline std::function<bool(const std::string&)> SetFlag(bool& target, bool value = true)
+{
+    return [&target, value](const std::string&)
+    {
+        target = value;
+        return true;
+    };
+}
