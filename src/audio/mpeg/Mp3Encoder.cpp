@@ -147,9 +147,9 @@ void CMp3Encoder::Configure(const EncodeTags& tags, std::uint64_t samples)
 
 void CMp3Encoder::Encode(const void* pcm, std::size_t bytes)
 {
-    if (!m_file.IsOpen())
-        return;
     const std::size_t values = bytes / 2;
+    if (!m_file.IsOpen() || values == 0)
+        return;
     const std::size_t start = m_held.size();
     m_held.resize(start + values);
     std::memcpy(m_held.data() + start, pcm, values * 2);
