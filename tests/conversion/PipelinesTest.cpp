@@ -316,7 +316,7 @@ std::map<std::string, std::string> FieldsOf(const std::string& path, bool& hasCo
     return fields;
 }
 
-class PipelineTags : public testing::TestWithParam<Case>
+class PipelineTags : public Pipeline
 {
 };
 } // namespace
@@ -325,42 +325,15 @@ class PipelineTags : public testing::TestWithParam<Case>
 // read them; WAV files take the text fields only.
 TEST_P(PipelineTags, CarriesEveryFieldAndTheCover)
 {
-    CTempDir dir;
     const std::string name = GetParam().source;
     const std::string extension = name.substr(name.rfind('.'));
-    const std::string source = extension == ".mp3"   ? WriteTestMp3(dir.File(name), 0.5)
-                               : extension == ".ogg" ? WriteTestOgg(dir.File(name), 0.5)
-                                                     : WriteTestWave(dir.File(name), 0.5);
+    const std::string path = m_dir.File(name);
+    const std::string source = extension == ".mp3"   ? WriteTestMp3(path, 0.5)
+                               : extension == ".ogg" ? WriteTestOgg(path, 0.5)
+                                                     : WriteTestWave(path, 0.5);
     TagAsAnotherProgram(source);
     CRecordingHost host;
-    std::unique_ptr<CConversionPipeline> pipeline;
-    std::string output;
-    switch (GetParam().target)
-    {
-    case Target::Mp3:
-    {
-        auto mp3 = std::make_unique<CConvertToMP3>();
-        mp3->Open(source, output = dir.File("out.mp3"), 2, 0, false);
-        pipeline = std::move(mp3);
-        break;
-    }
-    case Target::Ogg:
-    {
-        auto ogg = std::make_unique<CConvertToOGG>();
-        ogg->Open(source, output = dir.File("out.ogg"), OggEncodeContext{});
-        pipeline = std::move(ogg);
-        break;
-    }
-    case Target::Wav:
-    {
-        auto wav = std::make_unique<CConvertToWAV>();
-        wav->Open(source, output = dir.File("out.wav"), 0);
-        pipeline = std::move(wav);
-        break;
-    }
-    }
-    ASSERT_FALSE(pipeline->Convert(host));
-    pipeline->Close();
+    const std::string output = Convert(source, GetParam().target, host);
     bool hasCover = false;
     const std::map<std::string, std::string> fields = FieldsOf(output, hasCover);
     for (const auto& [field, value] : kCarriedFields)
