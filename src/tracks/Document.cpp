@@ -116,23 +116,14 @@ bool CTunewright20Doc::ContainsTrack(const std::string& path) const
 
 void CTunewright20Doc::ReorderTracks(const std::vector<std::string>& paths)
 {
-    std::unordered_map<std::string, std::unique_ptr<TrackInfo>*> byPath;
-    for (std::unique_ptr<TrackInfo>& track : m_Tracks)
-        byPath.emplace(track->path, &track);
-    std::vector<std::unique_ptr<TrackInfo>> reordered;
-    reordered.reserve(m_Tracks.size());
+    std::unordered_map<std::string, TrackInfo*> byPath;
+    for (const std::unique_ptr<TrackInfo>& track : m_Tracks)
+        byPath.emplace(track->path, track.get());
+    TrackRefs order;
     for (const std::string& path : paths)
-    {
-        const auto found = byPath.find(path);
-        if (found != byPath.end() && *found->second)
-            reordered.push_back(std::move(*found->second));
-    }
-    // Records the caller did not name keep their relative order at the end,
-    // so that none is ever lost.
-    for (std::unique_ptr<TrackInfo>& track : m_Tracks)
-        if (track)
-            reordered.push_back(std::move(track));
-    m_Tracks = std::move(reordered);
+        if (const auto found = byPath.find(path); found != byPath.end())
+            order.push_back(found->second);
+    ReorderTracks(order);
 }
 
 void CTunewright20Doc::ReorderTracks(const TrackRefs& order)
@@ -149,6 +140,8 @@ void CTunewright20Doc::ReorderTracks(const TrackRefs& order)
         if (found != byRecord.end() && *found->second)
             reordered.push_back(std::move(*found->second));
     }
+    // Records the caller did not name keep their relative order at the end,
+    // so that none is ever lost.
     for (std::unique_ptr<TrackInfo>& track : m_Tracks)
         if (track)
             reordered.push_back(std::move(track));
