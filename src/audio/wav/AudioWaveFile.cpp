@@ -295,7 +295,7 @@ void CAudioWaveFile::Seek(std::int32_t milliseconds)
 
 void CAudioWaveFile::CarryTags(const CarriedTags& tags)
 {
-    m_carried = tags;
+    m_carried.fields = tags.fields; // a WAV file keeps no picture
 }
 
 bool CAudioWaveFile::WriteTags()
