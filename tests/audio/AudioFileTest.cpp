@@ -88,7 +88,8 @@ TEST(AudioFileTags, WrittenThroughALinkReachTheFileAndTheLinkStays)
 {
     CTempDir dir;
     for (const std::string& path :
-         {WriteTestWave(dir.File("song.wav"), 0.3), WriteTestMp3(dir.File("song.mp3"), 0.3)})
+         {WriteTestWave(dir.File("song.wav"), 0.3), WriteTestMp3(dir.File("song.mp3"), 0.3),
+          WriteTestOgg(dir.File("song.ogg"), 0.3)})
     {
         const std::string link = path + ".link" + std::filesystem::path(path).extension().string();
         std::filesystem::create_symlink(path, link);

@@ -169,11 +169,6 @@ struct ModeCase
     long upper, nominal, lower; // for quality modes: the nominal rate expected, within `lower`
 };
 
-void PrintTo(const ModeCase& value, std::ostream* out)
-{
-    *out << value.name;
-}
-
 class OggEncodingModes : public OggFile, public testing::WithParamInterface<ModeCase>
 {
 };
@@ -240,7 +235,6 @@ TEST_F(OggFile, ReadsBackWhatTheEncoderWroteAndRewritesItsTags)
     ASSERT_TRUE(file.IsValid()) << file.GetError();
     EXPECT_EQ(file.GetSampleRate(), 44100u);
     EXPECT_EQ(file.GetChannels(), 2);
-    EXPECT_EQ(file.GetBitsPerSample(), 16);
     EXPECT_EQ(file.GetLength(), 1500);
     EXPECT_EQ(file.GetTitle(), "Caf\xC3\xA9 Song");
     EXPECT_EQ(file.GetArtist(), "The Band");
@@ -381,11 +375,6 @@ struct ChainCase
     int channels[2];
     int seconds[2];
 };
-
-void PrintTo(const ChainCase& value, std::ostream* out)
-{
-    *out << value.name;
-}
 
 class OggChain : public OggFile, public testing::WithParamInterface<ChainCase>
 {
@@ -592,25 +581,14 @@ TEST_F(OggWithVorbisTools, ListDecodeAndTagOurFilesAsWeDo)
     EXPECT_EQ(file.GetAlbum(), "Their Album");
 }
 
-TEST(OggTagsOnDisk, ReadOnlyFilesAreRefusedAndLinksStayLinks)
+TEST(OggTagsOnDisk, ReadOnlyFilesAreRefused)
 {
     CTempDir dir;
-    const std::string path = WriteTestOgg(dir.File("song.ogg"), 1);
-    const std::string link = dir.File("link.ogg");
-    std::filesystem::create_symlink(path, link);
     CAudioOggFile file;
-    file.SetPath(link);
+    file.SetPath(WriteTestOgg(dir.File("song.ogg"), 1));
     ASSERT_TRUE(file.IsValid());
-    file.SetTitle("Through the link");
-    ASSERT_TRUE(file.WriteTags()) << file.GetError();
-    EXPECT_TRUE(std::filesystem::is_symlink(link));
-    CAudioOggFile target;
-    target.SetPath(path);
-    ASSERT_TRUE(target.IsValid());
-    EXPECT_EQ(target.GetTitle(), "Through the link");
-
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-    target.SetTitle("Refused");
-    EXPECT_FALSE(target.WriteTags());
-    EXPECT_EQ(target.GetError(), "the file is read-only");
+    std::filesystem::permissions(dir.File("song.ogg"), std::filesystem::perms::owner_read);
+    file.SetTitle("Refused");
+    EXPECT_FALSE(file.WriteTags());
+    EXPECT_EQ(file.GetError(), "the file is read-only");
 }

@@ -33,18 +33,6 @@ std::vector<std::int16_t> RoundTrip(const std::vector<std::int16_t>& pcm, unsign
     return out;
 }
 
-double SnrDb(const std::vector<std::int16_t>& in, const std::vector<std::int16_t>& out,
-             unsigned channels, unsigned channel)
-{
-    double signal = 0;
-    double noise = 0;
-    for (std::size_t i = channel; i < in.size(); i += channels)
-    {
-        signal += static_cast<double>(in[i]) * in[i];
-        noise += (static_cast<double>(in[i]) - out[i]) * (static_cast<double>(in[i]) - out[i]);
-    }
-    return 10.0 * std::log10(signal / noise);
-}
 } // namespace
 
 TEST(ImaAdpcm, RoundTripKeepsTheSignal)
@@ -55,13 +43,9 @@ TEST(ImaAdpcm, RoundTripKeepsTheSignal)
     {
         const std::vector<std::int16_t> pcm =
             TestSignal(ImaAdpcmSamplesPerBlock(channels, blockAlign) * blocks, channels);
-        const std::vector<std::int16_t> decoded = RoundTrip(pcm, channels, blockAlign);
-        for (unsigned c = 0; c < channels; ++c)
-        {
-            const double snr = SnrDb(pcm, decoded, channels, c);
-            std::cout << "SNR of channel " << c << " of " << channels << ": " << snr << " dB\n";
-            EXPECT_GT(snr, 34.0);
-        }
+        const double snr = SnrDb(pcm, RoundTrip(pcm, channels, blockAlign));
+        std::cout << "SNR with " << channels << " channels: " << snr << " dB\n";
+        EXPECT_GT(snr, 34.0);
     }
 }
 

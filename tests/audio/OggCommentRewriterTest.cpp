@@ -255,14 +255,11 @@ TEST_F(OggRewrite, KeepsEveryOtherCommentAndThePicture)
     TagLib::Ogg::Vorbis::File file(path.c_str());
     ASSERT_TRUE(file.isValid());
     const TagLib::Ogg::FieldListMap fields = file.tag()->fieldListMap();
-    const auto first = [&](const char* name)
-    { return fields.contains(name) ? fields[name].front().to8Bit(true) : std::string("(none)"); };
-    EXPECT_EQ(first("TITLE"), "New");
-    EXPECT_EQ(first("ARTIST"), "(none)");
-    EXPECT_EQ(first("ALBUM"), "Disc");
-    EXPECT_EQ(first("TRACKNUMBER"), "7");
-    EXPECT_EQ(first("REPLAYGAIN_TRACK_GAIN"), "-6.5 dB");
-    EXPECT_EQ(first("ENCODER"), "Brelvind Tunewright");
+    std::string seen;
+    for (const char* name :
+         {"TITLE", "ARTIST", "ALBUM", "TRACKNUMBER", "REPLAYGAIN_TRACK_GAIN", "ENCODER"})
+        seen += (fields.contains(name) ? fields[name].front().to8Bit(true) : "(none)") + "|";
+    EXPECT_EQ(seen, "New|(none)|Disc|7|-6.5 dB|Brelvind Tunewright|");
     const auto pictures = file.tag()->pictureList();
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_EQ(pictures.front()->type(), TagLib::FLAC::Picture::FrontCover);
@@ -279,21 +276,6 @@ TEST_F(OggRewrite, AChainedSecondStreamIsKeptByteForByte)
     ASSERT_GT(after.size(), second.size());
     EXPECT_TRUE(std::equal(second.begin(), second.end(), after.end() - second.size()));
     EXPECT_EQ(DecodeAll(path).size(), (44100u * 3 + 44100) * 4);
-}
-
-// Found by fuzzing: with the only audio page of the first stream damaged,
-// players show the second stream's comments, so new ones in the first
-// would never be seen.
-TEST_F(OggRewrite, AFirstStreamWithoutAudioIsRefusedUntouched)
-{
-    const std::vector<Packet> packets = Packets(Encoded("Old"));
-    const Bytes headersOnly = Frame({packets[0].bytes, packets[1].bytes, packets[2].bytes}, 7);
-    const Bytes bytes = Concat(headersOnly, Encoded("Second", 1));
-    const std::string path = Put("no-audio.ogg", bytes);
-    std::string error;
-    EXPECT_FALSE(Rewrite(path, error));
-    EXPECT_EQ(error, "The Vorbis stream holds no audio.");
-    ExpectUntouched(path, bytes);
 }
 
 // A stream that starts later than zero counts on from its own positions as
@@ -354,11 +336,6 @@ struct FailureCase
     std::function<Bytes()> make;
     const char* message;
 };
-
-void PrintTo(const FailureCase& value, std::ostream* out)
-{
-    *out << value.name;
-}
 
 class OggRewriteFailures : public OggRewrite, public testing::WithParamInterface<FailureCase>
 {
@@ -425,6 +402,12 @@ INSTANTIATE_TEST_SUITE_P(
                                       Frame({headers[1], headers[2]}, 9));
                     },
                     "Corrupt secondary header."},
+        // Found by fuzzing: with the only audio page of the first stream
+        // damaged, players show the second stream's comments, so new ones in
+        // the first would never be seen.
+        FailureCase{"FirstStreamWithoutAudio",
+                    [] { return Concat(Frame(Headers(), 7), Encoded("Second", 1)); },
+                    "The Vorbis stream holds no audio."},
         FailureCase{"EndsAfterTheFirstPage", [] { return Frame({Headers()[0]}, 9); },
                     "EOF before end of vorbis headers."},
         FailureCase{

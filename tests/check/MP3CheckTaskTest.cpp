@@ -10,7 +10,7 @@
 
 using namespace mp3words;
 
-TEST(MP3CheckTask, ChecksEachPathWithProgressBackAtZeroAfterwards)
+TEST(MP3CheckTask, ChecksEachPathAndSaysWhyOneCannotBeRead)
 {
     CTempDir dir;
     CMP3StreamBuilder good;
@@ -34,13 +34,8 @@ TEST(MP3CheckTask, ChecksEachPathWithProgressBackAtZeroAfterwards)
     EXPECT_FALSE(task.Run(nullptr));
     EXPECT_TRUE(task.GetResult().readable);
     EXPECT_EQ(task.GetResult().errors, 1u);
-}
 
-TEST(MP3CheckTask, FilesThatCannotBeReadAreNotSoundAndSayWhy)
-{
-    CTempDir dir;
-    CMP3CheckTask task;
-
+    // Files that cannot be read are not sound and say why.
     task.SetPath(dir.File("missing.mp3"));
     EXPECT_FALSE(task.Run(nullptr));
     EXPECT_FALSE(task.GetResult().readable);

@@ -127,15 +127,6 @@ TEST_F(CheckCommand, FoldersGiveTheirMp3FilesInOrder)
     EXPECT_EQ(Cli({"check", "--tsv", File("notes.txt")}).out, "OK\t" + File("notes.txt") + "\n");
 }
 
-TEST_F(CheckCommand, HelpExplainsEveryOption)
-{
-    Outcome r = Cli({"check", "--help"});
-    EXPECT_EQ(r.status, 0);
-    for (const char* option : {"--tsv", "--verbose", "--recursive", "Exit status"})
-        EXPECT_NE(r.out.find(option), std::string::npos) << option;
-    EXPECT_EQ(Cli({"--help"}).status, 0);
-}
-
 TEST_F(CheckCommand, PathsAfterDoubleDashAreNeverOptions)
 {
     std::filesystem::copy_file(File("good.mp3"), File("-v.mp3"));

@@ -115,14 +115,13 @@ TEST_P(Pipeline, GivesAFullLength44100HzStereoFileWithTheTags)
     EXPECT_LE(host.progress.back(), 100);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryKind, Pipeline,
-    testing::Values(Case{"song.wav", Target::Mp3}, Case{"song.mp3", Target::Mp3},
-                    Case{"song.ogg", Target::Mp3}, Case{"song.wav", Target::Ogg},
-                    Case{"song.mp3", Target::Ogg}, Case{"song.ogg", Target::Ogg},
-                    Case{"mono.wav", Target::Wav}, Case{"song.mp3", Target::Wav},
-                    Case{"song.ogg", Target::Wav}),
-    CaseName);
+// Every source kind into every target.
+const Case kEveryKind[] = {
+    {"song.wav", Target::Mp3}, {"song.mp3", Target::Mp3}, {"song.ogg", Target::Mp3},
+    {"song.wav", Target::Ogg}, {"song.mp3", Target::Ogg}, {"song.ogg", Target::Ogg},
+    {"mono.wav", Target::Wav}, {"song.mp3", Target::Wav}, {"song.ogg", Target::Wav}};
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, Pipeline, testing::ValuesIn(kEveryKind), CaseName);
 
 TEST(PipelineDetails, MonoAt22050GivesEqualPairs)
 {
@@ -345,11 +344,4 @@ TEST_P(PipelineTags, CarriesEveryFieldAndTheCover)
     EXPECT_EQ(hasCover, GetParam().target != Target::Wav);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryKind, PipelineTags,
-    testing::Values(Case{"song.wav", Target::Mp3}, Case{"song.mp3", Target::Mp3},
-                    Case{"song.ogg", Target::Mp3}, Case{"song.wav", Target::Ogg},
-                    Case{"song.mp3", Target::Ogg}, Case{"song.ogg", Target::Ogg},
-                    Case{"song.wav", Target::Wav}, Case{"song.mp3", Target::Wav},
-                    Case{"song.ogg", Target::Wav}),
-    CaseName);
+INSTANTIATE_TEST_SUITE_P(EveryKind, PipelineTags, testing::ValuesIn(kEveryKind), CaseName);

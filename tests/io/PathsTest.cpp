@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Paths, UpperCaseExtensionIsTakenFromTheLastDotOfTheName)
+TEST(Paths, ExtensionsAndUtf8Names)
 {
     EXPECT_EQ(UpperCaseExtension("song.mp3"), ".MP3");
     EXPECT_EQ(UpperCaseExtension("/music/Song.Mp3"), ".MP3");
@@ -11,10 +11,7 @@ TEST(Paths, UpperCaseExtensionIsTakenFromTheLastDotOfTheName)
     EXPECT_EQ(UpperCaseExtension(".mp3"), ".MP3");
     EXPECT_EQ(UpperCaseExtension("trailing."), ".");
     EXPECT_EQ(UpperCaseExtension(PathFromUtf8("/m\xC3\xBAsica/\xC3\xA9t\xC3\xA9.wav")), ".WAV");
-}
-
-TEST(Paths, Utf8TextSurvivesTheRoundTripThroughAPath)
-{
+    // UTF-8 text survives the round trip through a path.
     const std::string text = "/m\xC3\xBAsica/\xE6\x97\xA5\xE6\x9C\xAC.mp3";
     EXPECT_EQ(Utf8FromPath(PathFromUtf8(text)), text);
 }

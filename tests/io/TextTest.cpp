@@ -2,16 +2,12 @@
 
 #include <gtest/gtest.h>
 
-TEST(Text, CutsNeverSplitACharacter)
+TEST(Text, CutsKeepCharactersWholeAndLegacyBytesBecomeUtf8)
 {
     EXPECT_EQ(CutUtf8("abc", 5), "abc");
     EXPECT_EQ(CutUtf8("ab\xC3\xA9", 3), "ab");
     EXPECT_EQ(CutUtf8("ab\xC3\xA9", 4), "ab\xC3\xA9");
     EXPECT_EQ(CutUtf8("\xF0\x9F\x8E\xB5x", 3), "");
-}
-
-TEST(Text, LegacyBytesBecomeUtf8)
-{
     EXPECT_EQ(Utf8FromLegacy("Caf\xC3\xA9"), "Caf\xC3\xA9") << "already UTF-8";
     EXPECT_EQ(Utf8FromLegacy("Caf\xE9"), "Caf\xC3\xA9") << "Latin-1";
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF")) << "overlong";

@@ -103,7 +103,6 @@ TEST(QtSettingsStorage, UnwritableFileIsSilent)
     CQtSettingsStorage storage(file);
     storage.WriteString("LastPath", "Path", "/x");
     storage.WriteInt("GeneralProperties", "WAVFormat", 1);
-    SUCCEED();
 }
 
 TEST(QtSettingsStorage, DefaultLocationIsPerUserUnderTheCompanyKey)

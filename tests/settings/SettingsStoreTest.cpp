@@ -71,12 +71,6 @@ private:
 #endif
 } // namespace
 
-TEST(SettingsStore, FreshStoreReadsEveryDefaultAndWritesNothing)
-{
-    CMemorySettingsStorage storage;
-    ExpectDefaults(CSettingsStore(storage), storage);
-}
-
 #ifdef _WIN32
 TEST(SettingsStore, DefaultFoldersAreTheSystemDrive)
 {
@@ -233,8 +227,11 @@ TEST(SettingsStore, OggRecord)
     EXPECT_EQ(Fields(store.GetOggProperties()), Fields(written));
 }
 
-TEST(SettingsStore, DamagedValuesReadAsDefaults)
+TEST(SettingsStore, AbsentOrDamagedValuesReadAsDefaults)
 {
+    CMemorySettingsStorage fresh;
+    ExpectDefaults(CSettingsStore(fresh), fresh);
+
     CMemorySettingsStorage storage;
     for (const char* name : {"WAVFormat", "ID3Check", "Normalize", "ConvertCorruptFiles"})
         storage.PutString(kGeneral, name, "yes");

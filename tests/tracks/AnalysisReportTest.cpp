@@ -176,25 +176,22 @@ TEST_F(MoveCorrupt, AnExistingFileIsReplacedOnlyOnYes)
     EXPECT_NE(fs::file_size(Out("1.wav")), 5u);
 }
 
-TEST_F(MoveCorrupt, AFileAlreadyThereStaysAndSoDoesItsTrack)
-{
-    Corrupt({2});
-    MoveCorruptFiles(m_document, m_dir.Path().string(), m_host);
-    EXPECT_TRUE(fs::exists(m_paths[2]));
-    EXPECT_EQ(m_document.GetTrackCount(), 5);
-    EXPECT_TRUE(m_host.questions.empty());
-    ASSERT_EQ(m_host.messages.size(), 1u);
-    EXPECT_NE(m_host.messages[0].find("already in that folder"), std::string::npos);
-}
-
-TEST_F(MoveCorrupt, AFailedMoveIsReportedAndTheTrackStays)
+// A file already in the folder, or a move that fails: the file and its track stay.
+TEST_F(MoveCorrupt, AFileThatIsNotMovedStaysAndSoDoesItsTrack)
 {
     Corrupt({4});
-    MoveCorruptFiles(m_document, m_dir.File("missing-folder"), m_host);
-    EXPECT_EQ(m_document.GetTrackCount(), 5);
-    ASSERT_EQ(m_host.messages.size(), 1u);
-    EXPECT_NE(m_host.messages[0].find(m_paths[4]), std::string::npos);
-    EXPECT_TRUE(fs::exists(m_paths[4]));
+    for (const auto& [folder, message] :
+         {std::pair{m_dir.Path().string(), std::string("already in that folder")},
+          std::pair{m_dir.File("missing-folder"), m_paths[4]}})
+    {
+        CRecordingHost host;
+        MoveCorruptFiles(m_document, folder, host);
+        EXPECT_TRUE(fs::exists(m_paths[4]));
+        EXPECT_EQ(m_document.GetTrackCount(), 5);
+        EXPECT_TRUE(host.questions.empty());
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_NE(host.messages[0].find(message), std::string::npos) << host.messages[0];
+    }
 }
 
 TEST_F(MoveCorrupt, AcrossFileSystemsTheFileIsCopiedThenRemoved)

@@ -24,6 +24,13 @@ TEST(DragData, TracksDragGivesThePathsInOrder)
 {
     const auto data = MakeTracksDrag({QStringLiteral("/m/z.mp3"), QString::fromUtf8("/m/é.wav")});
     EXPECT_EQ(PathsFromDrop(*data), (std::vector<std::string>{"/m/z.mp3", "/m/é.wav"}));
+
+    // Text and web links are no track drop.
+    QMimeData text;
+    text.setText(QStringLiteral("/m/a.mp3"));
+    EXPECT_FALSE(IsTrackDrop(text));
+    text.setUrls({QUrl(QStringLiteral("https://example.org/a.mp3"))});
+    EXPECT_FALSE(IsTrackDrop(text));
 }
 
 TEST(DragData, DesktopDropGivesFilesAndTheTracksOfFolders)
@@ -39,13 +46,4 @@ TEST(DragData, DesktopDropGivesFilesAndTheTracksOfFolders)
     ASSERT_TRUE(IsTrackDrop(data));
     EXPECT_EQ(PathsFromDrop(data),
               (std::vector<std::string>{dir.File("single.mp3"), dir.File("album/1.wav")}));
-}
-
-TEST(DragData, TextAndWebLinksAreNoTrackDrop)
-{
-    QMimeData data;
-    data.setText(QStringLiteral("/m/a.mp3"));
-    EXPECT_FALSE(IsTrackDrop(data));
-    data.setUrls({QUrl(QStringLiteral("https://example.org/a.mp3"))});
-    EXPECT_FALSE(IsTrackDrop(data));
 }

@@ -284,37 +284,19 @@ TEST_F(AudioElementSheetTest, ReadOnlyFileCannotBeEditedAndIsNotWritten)
     EXPECT_TRUE(m_messages.empty());
 }
 
-TEST_F(AudioElementSheetTest, ApplyWritesAndStaysThenCancelKeepsWhatWasApplied)
-{
-    const std::string path = WriteTestOgg(m_dir.File("a.ogg"), 0.5, "Old");
-    Add({path});
-    Open({0});
-    SetTags(QStringLiteral("First"));
-    Button(QDialogButtonBox::Apply)->click();
-
-    EXPECT_TRUE(m_sheet->isVisible());
-    EXPECT_FALSE(Button(QDialogButtonBox::Apply)->isEnabled());
-    EXPECT_EQ(ReadTags(path).title, "First");
-    EXPECT_EQ(Record(0).title, "First");
-
-    SetTags(QStringLiteral("Second"));
-    Button(QDialogButtonBox::Cancel)->click();
-    EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
-    EXPECT_EQ(ReadTags(path).title, "First");
-    EXPECT_EQ(Record(0).title, "First");
-    EXPECT_TRUE(m_sheet->SavedAny());
-}
-
-// The last edit comes back from the history into the file, the record and
-// the page; with nothing left to undo the sheet says so.
-TEST_F(AudioElementSheetTest, UndoLastChangePutsTheEditBack)
+// Apply writes and stays; the last edit comes back from the history into
+// the file, the record and the page; Cancel keeps what was applied.
+TEST_F(AudioElementSheetTest, ApplyWritesAndStaysUndoPutsItBackCancelKeepsWhatWasApplied)
 {
     const std::string path = WriteTestOgg(m_dir.File("undo.ogg"), 0.5, "Old");
     Add({path});
     Open({0});
     SetTags(QStringLiteral("New"));
     Button(QDialogButtonBox::Apply)->click();
+    EXPECT_TRUE(m_sheet->isVisible());
+    EXPECT_FALSE(Button(QDialogButtonBox::Apply)->isEnabled());
     ASSERT_EQ(ReadTags(path).title, "New");
+    EXPECT_EQ(Record(0).title, "New");
 
     QPushButton* undo = nullptr;
     for (QPushButton* button : m_sheet->findChildren<QPushButton*>())
@@ -329,6 +311,15 @@ TEST_F(AudioElementSheetTest, UndoLastChangePutsTheEditBack)
     undo->click();
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_TRUE(m_messages[0].contains(QStringLiteral("no tag edit of this file to undo")));
+
+    SetTags(QStringLiteral("First"));
+    Button(QDialogButtonBox::Apply)->click();
+    SetTags(QStringLiteral("Second"));
+    Button(QDialogButtonBox::Cancel)->click();
+    EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
+    EXPECT_EQ(ReadTags(path).title, "First");
+    EXPECT_EQ(Record(0).title, "First");
+    EXPECT_TRUE(m_sheet->SavedAny());
 }
 
 TEST_F(AudioElementSheetTest, SeveralTracksAreWalkedWithChangeAndNextAndPrevious)

@@ -61,8 +61,9 @@ TEST_F(ConfigSheetTest, OkWithoutVisitingTheEncoderPagesWritesOnlyTheGeneralValu
     m_storage.PutString(kGeneral, "TrackDir", "/music/out");
     m_storage.PutInt(kGeneral, "WAVFormat", 2);
     m_storage.PutInt(kGeneral, "Normalize", 0);
+    m_help.Set(CHelpContext::kConvertToWav);
     Open();
-    EXPECT_EQ(m_sheet->windowTitle(), QStringLiteral("Brelvind Tunewright 2.1 Configuration"));
+    EXPECT_EQ(m_help.Get(), CHelpContext::kConfiguration);
     EXPECT_EQ(m_sheet->findChild<QTabWidget*>()->currentIndex(), 0);
     EXPECT_TRUE(Find<QRadioButton>("wavCompressed")->isChecked());
     EXPECT_FALSE(Button(QDialogButtonBox::Apply)->isEnabled());
@@ -78,6 +79,9 @@ TEST_F(ConfigSheetTest, OkWithoutVisitingTheEncoderPagesWritesOnlyTheGeneralValu
     EXPECT_EQ(m_store.GetWAVFormat(), 1);
     EXPECT_FALSE(m_store.GetNormalize());
     EXPECT_TRUE(m_store.GetID3Check());
+    EXPECT_EQ(m_help.Get(), CHelpContext::kConfiguration) << "until the sheet goes";
+    m_sheet.reset();
+    EXPECT_EQ(m_help.Get(), CHelpContext::kConvertToWav);
 }
 
 TEST_F(ConfigSheetTest, VisitedPagesAreWrittenOnOk)
@@ -136,9 +140,6 @@ TEST_F(ConfigSheetTest, SliderShowsItsPositionAndMarksThePageChanged)
     Open();
     ShowPage(2);
     auto* slider = Find<QSlider>("vbrSlider");
-    EXPECT_EQ(slider->minimum(), 0);
-    EXPECT_EQ(slider->maximum(), 20);
-    EXPECT_EQ(slider->tickInterval(), 2);
     EXPECT_EQ(Find<QLabel>("vbrText")->text(), QStringLiteral("0.20 (90 kbps)"));
     EXPECT_FALSE(Button(QDialogButtonBox::Apply)->isEnabled());
 
@@ -229,14 +230,4 @@ TEST_F(ConfigSheetTest, BrowseTakesThePickedFolderUnlessCancelled)
     EXPECT_EQ(m_store.GetTrackDir(), "/media/Music");
 }
 
-TEST_F(ConfigSheetTest, HelpContextIsTheConfigurationTopicWhileOpen)
-{
-    m_help.Set(CHelpContext::kConvertToWav);
-    Open();
-    EXPECT_EQ(m_help.Get(), CHelpContext::kConfiguration);
-    Button(QDialogButtonBox::Ok)->click();
-    EXPECT_EQ(m_help.Get(), CHelpContext::kConfiguration);
-    m_sheet.reset();
-    EXPECT_EQ(m_help.Get(), CHelpContext::kConvertToWav);
-}
 } // namespace

@@ -288,7 +288,7 @@ TEST_F(TrackViews, PlayResumesTheSameTrackAndStartsAnotherAfresh)
     EXPECT_EQ(list.Player()->GetPosition(), 0);
 }
 
-TEST_F(TrackViews, PlayAfterTheOutputWasLostOpensAnother)
+TEST_F(TrackViews, LostOutputOpensAnotherAndRunsAndAdditionsReleasePlayback)
 {
     CListSelectedTracksListView list(doc, storage, Actions());
     Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string())));
@@ -299,19 +299,10 @@ TEST_F(TrackViews, PlayAfterTheOutputWasLostOpensAnother)
     list.RunCommand(kCmdPlayTrack);
     ASSERT_EQ(devices.size(), 2u);
     EXPECT_TRUE(list.Player()->IsPlaying());
-}
 
-TEST_F(TrackViews, RunsAndAdditionsReleasePlayback)
-{
-    CListSelectedTracksListView list(doc, storage, Actions());
-    Drop(list, *MakeFolderDrag(QString::fromStdString(dir.Path().string())));
-    Select(list, 0);
-    list.RunCommand(kCmdPlayTrack);
-    ASSERT_NE(list.Player(), nullptr);
     list.RunCommand(kCmdEditTags);
     EXPECT_EQ(list.Player(), nullptr);
     EXPECT_EQ(list.PlayingTrack(), nullptr);
-
     list.RunCommand(kCmdPlayTrack);
     ASSERT_NE(list.Player(), nullptr);
     doc.StopPlayback();
