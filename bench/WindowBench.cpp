@@ -18,6 +18,7 @@
 #include "tracks/FolderListing.h"
 #include "tracks/OrderedWork.h"
 #include "ui/common/Commands.h"
+#include "ui/common/FreedMemory.h"
 #include "ui/common/HelpContext.h"
 #include "ui/frame/MainFrame.h"
 #include "ui/runs/DlgAddTracks.h"
@@ -280,6 +281,7 @@ int main(int argc, char** argv)
                     args.size() > 4 && args[4] == "--links");
     if (args.size() == 3 && args[0] == "run")
     {
+        KeepFreedMemoryReturnable(); // as the program's own main does
         QApplication app(argc, argv);
         CWindowBench bench;
         bench.Run(args[1], args[2]);
