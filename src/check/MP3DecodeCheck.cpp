@@ -32,7 +32,7 @@ bool AllSilent(const float* samples, std::size_t count)
 class CFrameAudit
 {
 public:
-    CFrameAudit(MP3DecodeResult& result) : m_result(result) {}
+    explicit CFrameAudit(MP3DecodeResult& result) : m_result(result) {}
 
     void Frame(std::uint64_t offset, std::uint32_t headerWord, const std::uint8_t* body,
                std::size_t bodyBytes)
@@ -189,7 +189,7 @@ void CMP3DecodeCheck::Check(const std::string& path, MP3CheckResult& result,
         unsigned long header = 0;
         unsigned char* body = nullptr;
         std::size_t bodyBytes = 0;
-        if (mpg123_framedata(handle, &header, &body, &bodyBytes) != MPG123_OK)
+        if (mpg123_framedata(handle, &header, &body, &bodyBytes) != MPG123_OK || !body)
             bodyBytes = 0;
         audit.Frame(static_cast<std::uint64_t>(std::max<off_t>(mpg123_framepos(handle), 0)),
                     static_cast<std::uint32_t>(header), body, bodyBytes);

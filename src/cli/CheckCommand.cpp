@@ -167,6 +167,8 @@ std::size_t CCheckCommand::CheckOneByOne(const std::vector<std::string>& files,
         task.SetPath(files[i]);
         task.Run(m_context.errIsTerminal ? &progress : nullptr);
         progress.Clear();
+        if (Interrupted()) // a decode cut short has no verdict
+            return i;
         show(files[i], task.GetResult());
     }
     return files.size();
@@ -186,7 +188,8 @@ std::size_t CCheckCommand::CheckSideBySide(const std::vector<std::string>& files
     const bool drawn = m_context.errIsTerminal;
     CTerminalProgress progress(m_context.err, drawn, m_context.terminalWidth);
     progress.StartFile(0, files.size(), files[0]);
-    const std::size_t shown = RunInOrder(
+    std::size_t shown = 0;
+    RunInOrder(
         files.size(), m_options.jobs,
         [&](std::size_t index)
         {
@@ -202,6 +205,8 @@ std::size_t CCheckCommand::CheckSideBySide(const std::vector<std::string>& files
         },
         [&](std::size_t index)
         {
+            if (Interrupted()) // a decode cut short has no verdict
+                return false;
             MP3CheckResult result;
             {
                 std::lock_guard lock(mutex);
@@ -211,6 +216,7 @@ std::size_t CCheckCommand::CheckSideBySide(const std::vector<std::string>& files
             }
             progress.Clear();
             show(files[index], result);
+            ++shown;
             percent.store(0, std::memory_order_relaxed);
             watched.store(index + 1, std::memory_order_relaxed);
             if (index + 1 < files.size())
