@@ -144,11 +144,11 @@ std::string More(std::uint64_t all, std::size_t shown, const char* what)
 std::vector<std::string> DescribeCheckDetails(const MP3CheckResult& result, std::size_t shown)
 {
     std::vector<std::string> lines;
-    if (!result.readable)
+    if (!result.readable || result.IsSound())
         return lines;
     if (!result.HasAudio())
         lines.emplace_back(kNoAudioFound);
-    else if (result.errors > 0 || result.truncatedBytes > 0)
+    else if (result.errors > 0)
         lines.push_back(DescribeSummary(SummariseDamage(result)));
     const std::size_t events = std::min(result.damage.size(), shown);
     for (std::size_t i = 0; i < events; ++i)
