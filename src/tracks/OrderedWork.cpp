@@ -9,16 +9,23 @@
 
 namespace
 {
-// What the threads share: which items were taken and which are finished.
+// What the threads share: which items were taken and which are finished,
+// and how far the showing has got.
 struct OrderedState
 {
-    explicit OrderedState(std::size_t count) : started(count, 0), done(count, 0) {}
+    OrderedState(std::size_t count, std::size_t runAhead)
+        : started(count, 0), done(count, 0), ahead(runAhead)
+    {
+    }
 
     std::mutex mutex;
     std::condition_variable finished;
+    std::condition_variable room; // the showing moved on, or everything stops
     std::vector<char> started;
     std::vector<char> done;
     std::size_t next = 0;
+    std::size_t shown = 0;
+    std::size_t ahead;
     bool stop = false;
 };
 
@@ -28,7 +35,13 @@ void TakeItems(OrderedState& state, const std::function<void(std::size_t)>& work
     {
         std::size_t index;
         {
-            std::lock_guard lock(state.mutex);
+            std::unique_lock lock(state.mutex);
+            state.room.wait(lock,
+                            [&]
+                            {
+                                return state.stop || state.next == state.done.size() ||
+                                       state.next < state.shown + state.ahead;
+                            });
             if (state.stop || state.next == state.done.size())
                 return;
             index = state.next++;
@@ -54,6 +67,7 @@ bool WaitFor(OrderedState& state, std::size_t index, const std::function<bool()>
         else if (interrupted())
         {
             state.stop = true;
+            state.room.notify_all();
             return false;
         }
         else
@@ -62,6 +76,11 @@ bool WaitFor(OrderedState& state, std::size_t index, const std::function<bool()>
     return true;
 }
 } // namespace
+
+std::size_t RunAhead(unsigned jobs)
+{
+    return std::max<std::size_t>(jobs, 1) * kRunAheadPerJob;
+}
 
 unsigned CoreCount()
 {
@@ -74,7 +93,7 @@ std::size_t RunInOrder(std::size_t count, unsigned jobs,
                        const std::function<bool(std::size_t)>& show,
                        const std::function<bool()>& interrupted)
 {
-    OrderedState state(count);
+    OrderedState state(count, RunAhead(jobs));
     std::vector<std::thread> workers;
     for (std::size_t j = 0; j < std::min<std::size_t>(std::max(jobs, 1u), count); ++j)
         workers.emplace_back([&] { TakeItems(state, work); });
@@ -82,11 +101,13 @@ std::size_t RunInOrder(std::size_t count, unsigned jobs,
     std::size_t shown = 0;
     for (; shown < count && WaitFor(state, shown, interrupted); ++shown)
     {
-        if (!show(shown))
+        const bool goOn = show(shown);
         {
             std::lock_guard lock(state.mutex);
-            state.stop = true;
+            state.shown = shown + 1;
+            state.stop = state.stop || !goOn;
         }
+        state.room.notify_all();
     }
     for (std::thread& worker : workers)
         worker.join();

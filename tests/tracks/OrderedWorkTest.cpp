@@ -73,3 +73,29 @@ TEST(OrderedWork, AnInterruptEndsTheWaitForAnItemStillRunning)
     EXPECT_EQ(count, 1u);
     EXPECT_EQ(shown, (std::vector<std::size_t>{0}));
 }
+
+TEST(OrderedWork, OneSlowItemDoesNotLetFinishedOnesPileUp)
+{
+    std::atomic<std::size_t> shownSoFar = 0;
+    std::atomic<std::ptrdiff_t> furthestAhead = 0;
+    RunInOrder(
+        500, 2,
+        [&](std::size_t i)
+        {
+            const auto ahead = static_cast<std::ptrdiff_t>(i - shownSoFar.load());
+            std::ptrdiff_t seen = furthestAhead.load();
+            while (ahead > seen && !furthestAhead.compare_exchange_weak(seen, ahead))
+            {
+            }
+            if (i == 0)
+                std::this_thread::sleep_for(50ms);
+        },
+        [&](std::size_t)
+        {
+            ++shownSoFar;
+            return true;
+        });
+    const auto limit = static_cast<std::ptrdiff_t>(RunAhead(2));
+    EXPECT_LT(furthestAhead.load(), limit);
+    EXPECT_EQ(furthestAhead.load(), limit - 1) << "the other job works on while it may";
+}
