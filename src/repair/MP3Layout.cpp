@@ -1,0 +1,300 @@
+#include "repair/MP3Layout.h"
+
+#include "check/MP3Check.h"
+#include "check/MP3HeaderCache.h"
+#include "check/MP3InformationFrame.h"
+#include "check/MP3StreamStart.h"
+#include "repair/FileWindow.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+namespace
+{
+// Header bits every frame of one stream shares: sync, version, layer,
+// protection and sampling rate.
+constexpr std::uint32_t kStreamBits = 0xFFFE0C00u;
+constexpr std::uint64_t kId3v1Size = 128;
+constexpr std::uint64_t kApeFooterSize = 32;
+constexpr std::uint32_t kApeHasHeader = 0x80000000u;
+// A chain this short amid junk is as likely a chance sync word as audio.
+constexpr std::uint64_t kShortestLoneChain = 2;
+
+std::uint32_t LittleEndianAt(const std::uint8_t* at)
+{
+    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+// Where the tags at the end of the file start: an ID3v1 tag in the last 128
+// bytes, and before it an APE tag whose footer's size fits what is there.
+std::uint64_t TrailingTagsStart(CFileWindow& file, std::uint64_t floor)
+{
+    std::uint64_t end = file.Size();
+    if (end >= floor + kId3v1Size)
+    {
+        const std::uint8_t* tag = file.At(end - kId3v1Size, 3);
+        if (tag && std::memcmp(tag, "TAG", 3) == 0)
+            end -= kId3v1Size;
+    }
+    if (end < floor + kApeFooterSize)
+        return end;
+    const std::uint8_t* footer = file.At(end - kApeFooterSize, kApeFooterSize);
+    if (!footer || std::memcmp(footer, "APETAGEX", 8) != 0)
+        return end;
+    const std::uint64_t size = LittleEndianAt(footer + 12);
+    const std::uint64_t whole = size + (LittleEndianAt(footer + 20) & kApeHasHeader ? 32 : 0);
+    if (size < kApeFooterSize || whole > end - floor)
+        return end;
+    return end - whole;
+}
+
+class CChainScan
+{
+public:
+    CChainScan(CFileWindow& file, ByteSpan audio) : m_file(file), m_audio(audio) {}
+
+    // Every chain of the audio span, in file order; a chain of a single
+    // frame counts only where it ends the audio. Single frames go to
+    // `loneFrames`; `cutShort` counts chains whose next frame the audio
+    // span ends inside.
+    bool Scan(std::vector<FrameChain>& chains, std::vector<ByteSpan>& loneFrames,
+              std::uint64_t& cutShort)
+    {
+        std::uint64_t at = m_audio.start;
+        while (at + 4 <= m_audio.end)
+        {
+            const MP3FrameInfo* frame = FrameAt(at, 0);
+            if (!frame)
+            {
+                if (m_file.Failed())
+                    return false;
+                ++at;
+                continue;
+            }
+            FrameChain chain = Follow(at, frame->headerWord & kStreamBits);
+            if (chain.frames >= kShortestLoneChain || chain.span.end == m_audio.end)
+            {
+                chains.push_back(chain);
+                at = chain.span.end;
+                if (IsCutShort(at, frame->headerWord & kStreamBits))
+                    ++cutShort;
+                continue;
+            }
+            if (chain.frames == 1)
+                loneFrames.push_back(chain.span);
+            ++at;
+        }
+        return !m_file.Failed();
+    }
+
+    // A usable header at `at` whose frame fits in the audio span, of the
+    // stream `stream` unless that is 0.
+    const MP3FrameInfo* FrameAt(std::uint64_t at, std::uint32_t stream)
+    {
+        std::uint32_t word = 0;
+        if (!m_file.WordAt(at, word) || (word & 0xFFE00000u) != 0xFFE00000u)
+            return nullptr;
+        if (stream != 0 && (word & kStreamBits) != stream)
+            return nullptr;
+        const MP3FrameInfo& frame = m_headers.Decode(word);
+        if (!frame.valid || frame.frameLength < 4 ||
+            static_cast<std::uint64_t>(frame.frameLength) > m_audio.end - at)
+            return nullptr;
+        return &frame;
+    }
+
+private:
+    bool IsCutShort(std::uint64_t at, std::uint32_t stream)
+    {
+        std::uint32_t word = 0;
+        if (!m_file.WordAt(at, word) || (word & kStreamBits) != stream)
+            return false;
+        const MP3FrameInfo& frame = m_headers.Decode(word);
+        return frame.valid && static_cast<std::uint64_t>(frame.frameLength) > m_audio.end - at;
+    }
+
+    FrameChain Follow(std::uint64_t at, std::uint32_t stream)
+    {
+        FrameChain chain;
+        chain.span = {at, at};
+        while (const MP3FrameInfo* frame = FrameAt(chain.span.end, stream))
+        {
+            chain.span.end += static_cast<std::uint64_t>(frame->frameLength);
+            const auto bitrate = static_cast<std::uint16_t>(1u << (frame->headerWord >> 12 & 0xFu));
+            if (chain.frames > 0)
+                chain.laterBitrates |= bitrate;
+            chain.bitrates |= bitrate;
+            ++chain.frames;
+        }
+        return chain;
+    }
+
+    CFileWindow& m_file;
+    ByteSpan m_audio;
+    CMP3HeaderCache m_headers;
+};
+
+// The stream with the most frames, by its shared header bits.
+std::uint32_t MainStream(CFileWindow& file, const std::vector<FrameChain>& chains)
+{
+    std::map<std::uint32_t, std::uint64_t> frames;
+    for (const FrameChain& chain : chains)
+    {
+        std::uint32_t word = 0;
+        if (file.WordAt(chain.span.start, word))
+            frames[word & kStreamBits] += chain.frames;
+    }
+    std::uint32_t best = 0;
+    std::uint64_t most = 0;
+    for (const auto& [stream, count] : frames)
+    {
+        if (count > most)
+        {
+            best = stream;
+            most = count;
+        }
+    }
+    return best;
+}
+
+// Takes the information frame off the front of the first chain, or takes a
+// lone one that comes before any chain.
+void TakeInformationFrame(CFileWindow& file, const std::vector<ByteSpan>& loneFrames,
+                          MP3Layout& layout)
+{
+    ByteSpan candidate;
+    if (!loneFrames.empty() && loneFrames.front().end <= layout.chains.front().span.start)
+        candidate = loneFrames.front();
+    else
+        candidate = layout.chains.front().span;
+    std::uint32_t word = 0;
+    if (!file.WordAt(candidate.start, word))
+        return;
+    MP3StreamStart start;
+    start.found = true;
+    start.fileSize = file.Size();
+    start.offset = candidate.start;
+    CMP3Check::DecodeHeader(word, start.frame);
+    const std::uint8_t* bytes =
+        file.At(candidate.start, static_cast<std::size_t>(start.frame.frameLength));
+    if (!bytes)
+        return;
+    start.firstFrame.assign(bytes, bytes + start.frame.frameLength);
+    if (!ReadInformationFrame(start).present)
+        return;
+    layout.informationFrame = {
+        candidate.start, candidate.start + static_cast<std::uint64_t>(start.frame.frameLength)};
+    layout.informationBytes = std::move(start.firstFrame);
+    FrameChain& first = layout.chains.front();
+    if (first.span.start == candidate.start)
+    {
+        first.span.start = layout.informationFrame.end;
+        first.bitrates = first.laterBitrates;
+        --first.frames;
+        if (first.frames == 0)
+            layout.chains.erase(layout.chains.begin());
+    }
+    else if (layout.droppedFrames > 0)
+    {
+        --layout.droppedFrames;
+    }
+}
+} // namespace
+
+std::uint64_t MP3Layout::AudioFrames() const
+{
+    std::uint64_t frames = 0;
+    for (const FrameChain& chain : chains)
+        frames += chain.frames;
+    return frames;
+}
+
+std::uint64_t MP3Layout::AudioBytes() const
+{
+    std::uint64_t bytes = 0;
+    for (const FrameChain& chain : chains)
+        bytes += chain.span.Length();
+    return bytes;
+}
+
+bool MP3Layout::IsVariableBitrate() const
+{
+    std::uint16_t bitrates = 0;
+    for (const FrameChain& chain : chains)
+        bitrates |= chain.bitrates;
+    return (bitrates & (bitrates - 1)) != 0;
+}
+
+std::uint32_t MP3Layout::SamplesPerFrame() const
+{
+    if (streamHeader.isLayer1)
+        return 384;
+    if (streamHeader.isLayer3 && !streamHeader.isMpeg1)
+        return 576;
+    return 1152;
+}
+
+std::vector<ByteSpan> MP3Layout::Junk() const
+{
+    std::vector<ByteSpan> kept;
+    if (!informationFrame.Empty())
+        kept.push_back(informationFrame);
+    for (const FrameChain& chain : chains)
+        kept.push_back(chain.span);
+    std::sort(kept.begin(), kept.end(),
+              [](const ByteSpan& a, const ByteSpan& b) { return a.start < b.start; });
+    std::vector<ByteSpan> junk;
+    std::uint64_t at = audio.start;
+    for (const ByteSpan& span : kept)
+    {
+        if (span.start > at)
+            junk.push_back({at, span.start});
+        at = std::max(at, span.end);
+    }
+    if (audio.end > at)
+        junk.push_back({at, audio.end});
+    return junk;
+}
+
+bool FindMP3Layout(CFileWindow& file, std::uint64_t leadingTagsEnd, MP3Layout& layout,
+                   std::string& error)
+{
+    layout = MP3Layout{};
+    layout.fileSize = file.Size();
+    leadingTagsEnd = std::min(leadingTagsEnd, layout.fileSize);
+    layout.leadingTags = {0, leadingTagsEnd};
+    layout.audio = {leadingTagsEnd, TrailingTagsStart(file, leadingTagsEnd)};
+    layout.trailingTags = {layout.audio.end, layout.fileSize};
+
+    std::vector<FrameChain> found;
+    std::vector<ByteSpan> loneFrames;
+    std::uint64_t cutShort = 0;
+    CChainScan scan(file, layout.audio);
+    if (!scan.Scan(found, loneFrames, cutShort))
+    {
+        error = file.ErrorText().empty() ? "the file changed while it was read" : file.ErrorText();
+        return false;
+    }
+    layout.droppedFrames = loneFrames.size() + cutShort;
+    if (found.empty())
+        return true;
+
+    const std::uint32_t stream = MainStream(file, found);
+    for (const FrameChain& chain : found)
+    {
+        std::uint32_t word = 0;
+        if (file.WordAt(chain.span.start, word) && (word & kStreamBits) == stream)
+            layout.chains.push_back(chain);
+        else
+            layout.droppedFrames += chain.frames;
+    }
+    TakeInformationFrame(file, loneFrames, layout);
+    if (layout.chains.empty())
+        return true;
+    std::uint32_t word = 0;
+    file.WordAt(layout.chains.front().span.start, word);
+    CMP3Check::DecodeHeader(word, layout.streamHeader);
+    return true;
+}
