@@ -58,6 +58,12 @@ std::uint16_t FrameCheckWord(const std::vector<std::uint8_t>& frame, std::size_t
     return crc;
 }
 
+bool HasXingBlock(const std::vector<std::uint8_t>& frame, std::size_t blockOffset)
+{
+    return frame.size() >= blockOffset + 8 && (std::memcmp(&frame[blockOffset], "Xing", 4) == 0 ||
+                                               std::memcmp(&frame[blockOffset], "Info", 4) == 0);
+}
+
 // The 36 bytes of an encoder's extension after a Xing or Info block: an
 // encoder name of letters first.
 std::vector<std::uint8_t> LameExtensionOf(const std::vector<std::uint8_t>& frame,
@@ -65,7 +71,9 @@ std::vector<std::uint8_t> LameExtensionOf(const std::vector<std::uint8_t>& frame
 {
     if (frame.size() < blockOffset + 8)
         return {};
-    const std::uint32_t flags = BigEndianAt(&frame[blockOffset + 4]);
+    // Without a readable block, the extension is where encoders put it.
+    const std::uint32_t flags =
+        HasXingBlock(frame, blockOffset) ? BigEndianAt(&frame[blockOffset + 4]) : kAllFields;
     const std::size_t at = blockOffset + 8 + (flags & 1 ? 4 : 0) + (flags & 2 ? 4 : 0) +
                            (flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0);
     if (at + kLameSize > frame.size())
@@ -79,11 +87,6 @@ std::vector<std::uint8_t> LameExtensionOf(const std::vector<std::uint8_t>& frame
             frame.begin() + static_cast<std::ptrdiff_t>(at + kLameSize)};
 }
 
-bool HasXingBlock(const std::vector<std::uint8_t>& frame, std::size_t blockOffset)
-{
-    return frame.size() >= blockOffset + 8 && (std::memcmp(&frame[blockOffset], "Xing", 4) == 0 ||
-                                               std::memcmp(&frame[blockOffset], "Info", 4) == 0);
-}
 } // namespace
 
 std::uint16_t LameCrc16(const std::uint8_t* bytes, std::size_t count, std::uint16_t crc)
@@ -114,7 +117,7 @@ void CInformationFrameWriter::ChooseHeader()
                             (originalHeader.headerWord & kStreamBits) ==
                                 (m_layout.streamHeader.headerWord & kStreamBits) &&
                             originalHeader.isSingleChannel == m_layout.streamHeader.isSingleChannel;
-    if (sameStream && HasXingBlock(original, m_blockOffset))
+    if (sameStream)
         m_lameExtension = LameExtensionOf(original, m_blockOffset);
     const std::size_t needed = m_blockOffset + kBlockSize + m_lameExtension.size();
     if (sameStream && original.size() >= needed)

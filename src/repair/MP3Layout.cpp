@@ -20,6 +20,9 @@ constexpr std::uint64_t kApeFooterSize = 32;
 constexpr std::uint32_t kApeHasHeader = 0x80000000u;
 // A chain this short amid junk is as likely a chance sync word as audio.
 constexpr std::uint64_t kShortestLoneChain = 2;
+// A Xing or Info block with all its fields: tag, flags, two counts, the
+// table of contents and the quality.
+constexpr std::size_t kFullBlockSize = 120;
 
 std::uint32_t LittleEndianAt(const std::uint8_t* at)
 {
@@ -159,46 +162,79 @@ std::uint32_t MainStream(CFileWindow& file, const std::vector<FrameChain>& chain
     return best;
 }
 
+bool IsLetter(std::uint8_t byte)
+{
+    return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
+}
+
+// An information frame whose Xing or Info block was overwritten still shows
+// what it was: no side information at all, and an encoder's name where its
+// extension starts after a block of every field.
+bool IsBrokenInformationFrame(const MP3StreamStart& start)
+{
+    const MP3FrameInfo& frame = start.frame;
+    const std::vector<std::uint8_t>& bytes = start.firstFrame;
+    const std::size_t block = InformationBlockOffset(frame);
+    const std::size_t name = block + kFullBlockSize;
+    if (!frame.isLayer3 || bytes.size() < name + 4)
+        return false;
+    const auto side = bytes.begin() + (frame.isProtected ? 6 : 4);
+    return std::all_of(side, bytes.begin() + static_cast<std::ptrdiff_t>(block),
+                       [](std::uint8_t byte) { return byte == 0; }) &&
+           std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(name),
+                       bytes.begin() + static_cast<std::ptrdiff_t>(name + 4), IsLetter);
+}
+
+bool IsInformationFrame(CFileWindow& file, const ByteSpan& frame, MP3StreamStart& start)
+{
+    std::uint32_t word = 0;
+    if (!file.WordAt(frame.start, word))
+        return false;
+    start = MP3StreamStart{};
+    start.found = true;
+    start.fileSize = file.Size();
+    start.offset = frame.start;
+    CMP3Check::DecodeHeader(word, start.frame);
+    const std::uint8_t* bytes = file.At(frame.start, static_cast<std::size_t>(frame.Length()));
+    if (!bytes)
+        return false;
+    start.firstFrame.assign(bytes, bytes + frame.Length());
+    return ReadInformationFrame(start).present || IsBrokenInformationFrame(start);
+}
+
 // Takes the information frame off the front of the first chain, or takes a
-// lone one that comes before any chain.
+// single one found before it (junk may follow the information frame).
 void TakeInformationFrame(CFileWindow& file, const std::vector<ByteSpan>& loneFrames,
                           MP3Layout& layout)
 {
-    ByteSpan candidate;
-    if (!loneFrames.empty() && loneFrames.front().end <= layout.chains.front().span.start)
-        candidate = loneFrames.front();
-    else
-        candidate = layout.chains.front().span;
-    std::uint32_t word = 0;
-    if (!file.WordAt(candidate.start, word))
-        return;
-    MP3StreamStart start;
-    start.found = true;
-    start.fileSize = file.Size();
-    start.offset = candidate.start;
-    CMP3Check::DecodeHeader(word, start.frame);
-    const std::uint8_t* bytes =
-        file.At(candidate.start, static_cast<std::size_t>(start.frame.frameLength));
-    if (!bytes)
-        return;
-    start.firstFrame.assign(bytes, bytes + start.frame.frameLength);
-    if (!ReadInformationFrame(start).present)
-        return;
-    layout.informationFrame = {
-        candidate.start, candidate.start + static_cast<std::uint64_t>(start.frame.frameLength)};
-    layout.informationBytes = std::move(start.firstFrame);
     FrameChain& first = layout.chains.front();
-    if (first.span.start == candidate.start)
+    std::vector<ByteSpan> candidates;
+    for (const ByteSpan& lone : loneFrames)
     {
-        first.span.start = layout.informationFrame.end;
-        first.bitrates = first.laterBitrates;
-        --first.frames;
-        if (first.frames == 0)
-            layout.chains.erase(layout.chains.begin());
+        if (lone.end <= first.span.start)
+            candidates.push_back(lone);
     }
-    else if (layout.droppedFrames > 0)
+    std::uint32_t word = 0;
+    MP3FrameInfo header;
+    if (!file.WordAt(first.span.start, word) || !CMP3Check::DecodeHeader(word, header))
+        return;
+    candidates.push_back(
+        {first.span.start, first.span.start + static_cast<std::uint64_t>(header.frameLength)});
+    MP3StreamStart start;
+    for (const ByteSpan& candidate : candidates)
     {
-        --layout.droppedFrames;
+        if (!IsInformationFrame(file, candidate, start))
+            continue;
+        layout.informationFrame = candidate;
+        layout.informationBytes = std::move(start.firstFrame);
+        if (first.span.start == candidate.start)
+        {
+            first.span.start = candidate.end;
+            first.bitrates = first.laterBitrates;
+            if (--first.frames == 0)
+                layout.chains.erase(layout.chains.begin());
+        }
+        return;
     }
 }
 } // namespace
@@ -277,7 +313,9 @@ bool FindMP3Layout(CFileWindow& file, std::uint64_t leadingTagsEnd, MP3Layout& l
         error = file.ErrorText().empty() ? "the file changed while it was read" : file.ErrorText();
         return false;
     }
-    layout.droppedFrames = loneFrames.size() + cutShort;
+    // Single frames amid junk are mostly chance sync words: they are not
+    // counted as audio lost, but a frame cut short at a chain's end is.
+    layout.droppedFrames = cutShort;
     if (found.empty())
         return true;
 

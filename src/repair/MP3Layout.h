@@ -45,8 +45,8 @@ struct MP3Layout
     ByteSpan informationFrame;
     std::vector<std::uint8_t> informationBytes;
 
-    // Frames whose header was seen but which are not kept: the only chain
-    // of a frame or two amid junk, a frame cut short, another stream's.
+    // Frames of the file that are not kept: one cut short at the end of a
+    // chain, and the chains of another stream.
     std::uint64_t droppedFrames = 0;
 
     std::uint64_t AudioFrames() const;
