@@ -59,11 +59,13 @@ public:
     CChainScan(CFileWindow& file, ByteSpan audio) : m_file(file), m_audio(audio) {}
 
     // Every chain of the audio span, in file order; a chain of a single
-    // frame counts only where it ends the audio. Single frames go to
-    // `loneFrames`; `cutShort` counts chains whose next frame the audio
-    // span ends inside.
+    // frame counts only where it ends the audio. A chain's last frame is
+    // kept only where the audio ends after it or another header of the
+    // stream follows it: one that runs into junk mostly holds some of it.
+    // Single frames go to `loneFrames`; `lost` counts the frames dropped
+    // at the ends of chains, and those the audio span ends inside.
     bool Scan(std::vector<FrameChain>& chains, std::vector<ByteSpan>& loneFrames,
-              std::uint64_t& cutShort)
+              std::uint64_t& lost)
     {
         std::uint64_t at = m_audio.start;
         while (at + 4 <= m_audio.end)
@@ -76,18 +78,23 @@ public:
                 ++at;
                 continue;
             }
-            FrameChain chain = Follow(at, frame->headerWord & kStreamBits);
-            if (chain.frames >= kShortestLoneChain || chain.span.end == m_audio.end)
+            const std::uint32_t stream = frame->headerWord & kStreamBits;
+            FollowedChain followed = Follow(at, stream);
+            const FrameChain& whole = followed.whole;
+            if (whole.frames < kShortestLoneChain && whole.span.end != m_audio.end)
             {
-                chains.push_back(chain);
-                at = chain.span.end;
-                if (IsCutShort(at, frame->headerWord & kStreamBits))
-                    ++cutShort;
+                if (whole.frames == 1)
+                    loneFrames.push_back(whole.span);
+                ++at;
                 continue;
             }
-            if (chain.frames == 1)
-                loneFrames.push_back(chain.span);
-            ++at;
+            at = whole.span.end;
+            const bool cutShort = IsCutShort(at, stream);
+            const bool confirmed = cutShort || OnlyZerosUntilTheEnd(at);
+            lost += (cutShort ? 1 : 0) + (confirmed ? 0 : 1);
+            const FrameChain& kept = confirmed ? whole : followed.withoutLast;
+            if (kept.frames > 0)
+                chains.push_back(kept);
         }
         return !m_file.Failed();
     }
@@ -118,12 +125,21 @@ private:
         return frame.valid && static_cast<std::uint64_t>(frame.frameLength) > m_audio.end - at;
     }
 
-    FrameChain Follow(std::uint64_t at, std::uint32_t stream)
+    struct FollowedChain
     {
-        FrameChain chain;
+        FrameChain whole;
+        FrameChain withoutLast;
+    };
+
+    FollowedChain Follow(std::uint64_t at, std::uint32_t stream)
+    {
+        FollowedChain followed;
+        FrameChain& chain = followed.whole;
         chain.span = {at, at};
+        followed.withoutLast = chain;
         while (const MP3FrameInfo* frame = FrameAt(chain.span.end, stream))
         {
+            followed.withoutLast = chain;
             chain.span.end += static_cast<std::uint64_t>(frame->frameLength);
             const auto bitrate = static_cast<std::uint16_t>(1u << (frame->headerWord >> 12 & 0xFu));
             if (chain.frames > 0)
@@ -131,7 +147,20 @@ private:
             chain.bitrates |= bitrate;
             ++chain.frames;
         }
-        return chain;
+        return followed;
+    }
+
+    // Zero bytes after the last frame are padding, not junk.
+    bool OnlyZerosUntilTheEnd(std::uint64_t at)
+    {
+        constexpr std::uint64_t kLongestPadding = 64 * 1024;
+        if (at == m_audio.end)
+            return true;
+        if (m_audio.end - at > kLongestPadding)
+            return false;
+        const auto count = static_cast<std::size_t>(m_audio.end - at);
+        const std::uint8_t* bytes = m_file.At(at, count);
+        return bytes && std::all_of(bytes, bytes + count, [](std::uint8_t b) { return b == 0; });
     }
 
     CFileWindow& m_file;
@@ -306,16 +335,16 @@ bool FindMP3Layout(CFileWindow& file, std::uint64_t leadingTagsEnd, MP3Layout& l
 
     std::vector<FrameChain> found;
     std::vector<ByteSpan> loneFrames;
-    std::uint64_t cutShort = 0;
+    std::uint64_t lost = 0;
     CChainScan scan(file, layout.audio);
-    if (!scan.Scan(found, loneFrames, cutShort))
+    if (!scan.Scan(found, loneFrames, lost))
     {
         error = file.ErrorText().empty() ? "the file changed while it was read" : file.ErrorText();
         return false;
     }
     // Single frames amid junk are mostly chance sync words: they are not
-    // counted as audio lost, but a frame cut short at a chain's end is.
-    layout.droppedFrames = cutShort;
+    // counted as audio lost.
+    layout.droppedFrames = lost;
     if (found.empty())
         return true;
 

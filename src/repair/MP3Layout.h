@@ -36,8 +36,8 @@ struct MP3Layout
     ByteSpan trailingTags; // an APE tag and an ID3v1 tag, each if there
     ByteSpan audio;        // from the end of the one to the start of the other
 
-    // The chains of the stream, longest stream first chosen, in file order;
-    // a leading information frame is not part of them.
+    // The chains of the stream with the most frames, in file order; a
+    // leading information frame is not part of them.
     std::vector<FrameChain> chains;
     MP3FrameInfo streamHeader; // the header of the first audio frame kept
 
@@ -45,8 +45,8 @@ struct MP3Layout
     ByteSpan informationFrame;
     std::vector<std::uint8_t> informationBytes;
 
-    // Frames of the file that are not kept: one cut short at the end of a
-    // chain, and the chains of another stream.
+    // Frames of the file that are not kept: the last of a chain that runs
+    // into junk, one cut short by the end, the chains of another stream.
     std::uint64_t droppedFrames = 0;
 
     std::uint64_t AudioFrames() const;

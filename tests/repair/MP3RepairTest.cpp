@@ -113,6 +113,13 @@ std::vector<Part> AudioFrames(std::uint32_t first, std::uint32_t count, bool var
     return parts;
 }
 
+// The frame before junk runs into it, so a repair drops it.
+std::vector<Part> DropLast(std::vector<Part> parts)
+{
+    parts.back().kind = Part::Dropped;
+    return parts;
+}
+
 Bytes Text(const std::string& text)
 {
     return {text.begin(), text.end()};
@@ -133,31 +140,33 @@ std::vector<RepairCase> Cases()
     Bytes cutShort = NumberedFrame(kMpeg1L3, kMpeg1L3Length, 99);
     cutShort.resize(200);
     return {
-        {"JunkBetweenFrames", Join({AudioFrames(0, 10), {junk}, AudioFrames(10, 10)}), 1, H::Added,
-         false},
-        {"TruncatedLastFrame",
-         Join({AudioFrames(0, 8), {junk}, AudioFrames(8, 8), {{Part::Dropped, cutShort}}}), 2,
+        {"JunkBetweenFrames", Join({DropLast(AudioFrames(0, 10)), {junk}, AudioFrames(10, 10)}), 1,
          H::Added, false},
+        {"TruncatedLastFrame",
+         Join(
+             {DropLast(AudioFrames(0, 8)), {junk}, AudioFrames(8, 8), {{Part::Dropped, cutShort}}}),
+         2, H::Added, false},
         {"WrongVbrHeader",
          Join({{{Part::Dropped, WrongXingFrame()}},
-               AudioFrames(0, 12, true),
+               DropLast(AudioFrames(0, 12, true)),
                {junk},
                AudioFrames(12, 12, true)}),
          1, H::Rewritten, true},
         {"OverwrittenVbrHeader",
          Join({{{Part::Dropped, OverwrittenLameFrame()}},
-               AudioFrames(0, 6, true),
+               DropLast(AudioFrames(0, 6, true)),
                {junk},
                AudioFrames(6, 6, true)}),
          1, H::Rewritten, true},
-        {"MissingVbrHeader", Join({AudioFrames(0, 9, true), {junk}, AudioFrames(9, 9, true)}), 1,
-         H::Added, true},
+        {"MissingVbrHeader",
+         Join({DropLast(AudioFrames(0, 9, true)), {junk}, AudioFrames(9, 9, true)}), 1, H::Added,
+         true},
         {"JunkBeforeTheFirstFrame",
          Join({{{Part::Dropped, {0xFF, 0xFF, 0xFF, 0xFF, 'x', 'y'}}}, AudioFrames(0, 12)}), 1,
          H::Added, false},
         {"TagsBeforeAndAfter",
          Join({{{Part::Lead, CMP3StreamBuilder().Id3v2(64).Data()}},
-               AudioFrames(0, 6),
+               DropLast(AudioFrames(0, 6)),
                {junk},
                AudioFrames(6, 6),
                {{Part::Trail, ApeTag()}, {Part::Trail, CMP3StreamBuilder().Id3v1().Data()}}}),

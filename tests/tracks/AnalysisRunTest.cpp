@@ -164,7 +164,7 @@ TEST_F(AnalysisRun, RepairRunMendsCorruptTracksAndChecksThemAgain)
     ASSERT_EQ(m_host.lines.size(), 2u);
     EXPECT_EQ(m_host.lines[0].first, bad->path);
     EXPECT_EQ(
-        m_host.lines[1].first.rfind("        repaired: 1 stretch of junk removed (3 bytes)", 0),
+        m_host.lines[1].first.rfind("        repaired: 1 stretch of junk removed (420 bytes)", 0),
         0u);
     EXPECT_EQ(m_host.lines[1].second, kLineBlack);
 }

@@ -162,8 +162,8 @@ TEST_F(RunDialogs, RepairSaysWhatChangedAndStaysOpenUntilClosed)
     using Line = std::pair<std::string, std::uint32_t>;
     EXPECT_EQ(ResultLines(dialog),
               (std::vector<Line>{{bad, kLineBlack},
-                                 {"        repaired: 1 stretch of junk removed (3 bytes), Info "
-                                  "frame added, 0:00.00 of audio lost",
+                                 {"        repaired: 1 stretch of junk removed (420 bytes), Info "
+                                  "frame added, 0:00.03 of audio lost",
                                   kLineBlack}}));
     EXPECT_EQ(m_doc.GetTracks()[1]->checkStatus, kCheckSound);
 }
