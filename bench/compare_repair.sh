@@ -5,7 +5,8 @@
 # calls corrupt twice over: with `tunewright-cli repair` and with `mp3val -f`
 # on a separate copy. For each, how many files are sound by our check
 # afterwards and how much audio was lost against the undamaged file
-# (decoded frames, mpg123 without gapless trimming).
+# (decoded frames, mpg123 without gapless trimming), and how many frames
+# each kept that are no frame of the clean file (damage kept inside).
 # Usage: bench/compare_repair.sh [FILES_PER_DAMAGE] [SEED]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -107,6 +108,42 @@ for kind, damage in kinds.items():
 PY
 
 frames() { mpg123 -q --no-gapless -s "$1" 2>/dev/null | wc -c; }
+
+# How many audio frames of the second file are no frame of the first: the
+# frames a repair kept with damage inside (information frames aside).
+foreign_frames() {
+  python3 - "$1" "$2" <<'PY'
+import sys
+def frames(path):
+    data = open(path, "rb").read()
+    rates = {3: (44100, 48000, 32000), 2: (22050, 24000, 16000), 0: (11025, 12000, 8000)}
+    kbps = {3: (0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320),
+            2: (0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160)}
+    at = 0
+    if data[:3] == b"ID3":
+        size = 0
+        for b in data[6:10]:
+            size = size << 7 | b
+        at = 10 + size
+    out = []
+    while at + 4 <= len(data):
+        h = int.from_bytes(data[at:at + 4], "big")
+        version, index, rate = h >> 19 & 3, h >> 12 & 15, h >> 10 & 3
+        if h >> 21 != 0x7FF or version == 1 or index in (0, 15) or rate == 3:
+            at += 1
+            continue
+        bitrate = kbps[3 if version == 3 else 2][index] * 1000
+        factor = 144 if version == 3 else 72
+        length = factor * bitrate // rates[version][rate] + (h >> 9 & 1)
+        frame = data[at:at + length]
+        if b"Xing" not in frame[:64] and b"Info" not in frame[:64]:
+            out.append(frame)
+        at += length
+    return out
+clean = set(frames(sys.argv[1]))
+print(sum(1 for f in frames(sys.argv[2]) if f not in clean))
+PY
+}
 declare -A clean_bytes
 for f in "$work"/clean/*.mp3; do clean_bytes[$(basename "$f")]=$(frames "$f"); done
 
@@ -127,13 +164,14 @@ for f in "${corrupt[@]}"; do
   channels=2 rate=44100
   [[ $base != *voice* ]] || { channels=1 rate=22050; }
   # What our repair said it lost, in milliseconds.
-  said=$(grep -F "$base: " "$work/ours.txt" | sed -n 's/.* \([0-9]*\):\([0-9][0-9]\)\.\([0-9][0-9]\) of audio lost.*/\1 \2 \3/p' |
+  said=$(grep -F "/$base: " "$work/ours.txt" | sed -n 's/.* \([0-9]*\):\([0-9][0-9]\)\.\([0-9][0-9]\) of audio lost.*/\1 \2 \3/p' |
     awk '{print ($1 * 60 + $2) * 1000 + $3 * 10}')
   for tool in ours theirs; do
     file=${f/\/ours\//\/$tool\/}
     verdict=$("$cli" check --tsv "$file" | cut -f1 || true)
     got=$(frames "$file")
-    echo "$kind $tool ${verdict:-Corrupt} ${clean_bytes[$original]} $got $channels $rate ${said:-0}"
+    foreign=$(foreign_frames "$work/clean/$original" "$file")
+    echo "$kind $tool ${verdict:-Corrupt} ${clean_bytes[$original]} $got $channels $rate ${said:-0} $foreign"
   done
 done >"$work/rows.txt"
 
@@ -147,18 +185,18 @@ awk '
     key = $1 " " $2
     n[key]++; if ($3 == "OK") ok[key]++
     sum[key] += lost_ms; if (lost_ms > max[key]) max[key] = lost_ms
-    said[key] += $8
+    said[key] += $8; foreign[key] += $9
     kinds[$1] = 1
-    tn[$2]++; if ($3 == "OK") tok[$2]++; tsum[$2] += lost_ms
+    tn[$2]++; if ($3 == "OK") tok[$2]++; tsum[$2] += lost_ms; tforeign[$2] += $9
   }
   END {
-    printf "%-12s %-14s %6s %8s %14s %12s %14s\n", "damage", "tool", "files", "sound", "mean ms lost", "max ms lost", "mean ms said"
+    printf "%-12s %-14s %6s %8s %14s %12s %14s %13s\n", "damage", "tool", "files", "sound", "mean ms lost", "max ms lost", "mean ms said", "damaged kept"
     for (k in kinds) for (t = 0; t < 2; t++) {
       tool = t == 0 ? "ours" : "theirs"; key = k " " tool
-      printf "%-12s %-14s %6d %8d %14.1f %12.1f %14s\n", k, (t == 0 ? "tunewright" : "mp3val -f"), n[key], ok[key], sum[key] / n[key], max[key], (t == 0 ? sprintf("%.1f", said[key] / n[key]) : "-")
+      printf "%-12s %-14s %6d %8d %14.1f %12.1f %14s %13d\n", k, (t == 0 ? "tunewright" : "mp3val -f"), n[key], ok[key], sum[key] / n[key], max[key], (t == 0 ? sprintf("%.1f", said[key] / n[key]) : "-"), foreign[key]
     }
     for (t = 0; t < 2; t++) {
       tool = t == 0 ? "ours" : "theirs"
-      printf "%-12s %-14s %6d %8d %14.1f\n", "all", (t == 0 ? "tunewright" : "mp3val -f"), tn[tool], tok[tool], tsum[tool] / tn[tool]
+      printf "%-12s %-14s %6d %8d %14.1f %12s %14s %13d\n", "all", (t == 0 ? "tunewright" : "mp3val -f"), tn[tool], tok[tool], tsum[tool] / tn[tool], "", "", tforeign[tool]
     }
   }' "$work/rows.txt"
