@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 namespace
 {
 constexpr std::size_t kCopyPiece = CFileWindow::kWindowSize / 4;
+constexpr const char* kKeptOriginal = "it is an original kept in a backup folder";
 
 struct RepairPlan
 {
@@ -288,9 +289,25 @@ std::string DescribeChanges(const RepairChanges& changes)
 }
 } // namespace
 
+// Whether `file` lies in `backupFolder` or in any folder named as backup
+// folders are: the originals kept there must stay as they were.
+bool IsKeptOriginal(const std::string& file, const std::string& backupFolder)
+{
+    std::error_code error;
+    const fs::path folder = fs::weakly_canonical(PathFromUtf8(file), error).parent_path();
+    if (error)
+        return false;
+    const fs::path backup = fs::weakly_canonical(PathFromUtf8(backupFolder), error);
+    return folder.filename() == kBackupFolderName || (!error && folder == backup);
+}
+
 RepairResult RepairMP3File(const std::string& path, const RepairOptions& options)
 {
     const std::string target = FollowLinks(path);
+    const std::string folder =
+        options.backupFolder.empty() ? DefaultBackupFolder(target) : options.backupFolder;
+    if (IsKeptOriginal(target, folder))
+        return Outcome(RepairOutcome::NotRepairable, kKeptOriginal);
     {
         CMP3Check check;
         const bool sound = check.CheckFile(target, nullptr);
@@ -318,8 +335,6 @@ RepairResult RepairMP3File(const std::string& path, const RepairOptions& options
     if (options.dryRun)
         return result;
 
-    const std::string folder =
-        options.backupFolder.empty() ? DefaultBackupFolder(target) : options.backupFolder;
     if (ReplaceWithRepaired(target, file, plan, folder, result.backupPath, error))
         result.outcome = RepairOutcome::Repaired;
     else
