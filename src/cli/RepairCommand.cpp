@@ -153,8 +153,8 @@ bool CRepairCommand::ParseOptions(const std::vector<std::string>& args)
 void CRepairCommand::PrintHelp()
 {
     m_context.out
-        << "Usage: " << kProgramName
-        << " repair [-n|--dry-run] [--backup DIR] [-r|--recursive] [-j|--jobs N] PATH...\n"
+        << "Usage: " << kProgramName << " repair [-n|--dry-run] [--backup DIR] [-r|--recursive]\n"
+        << "                      [-j|--jobs N] PATH...\n"
         << "\n"
         << "Rebuilds corrupt MP3 files from what is in them: the ID3v2 tag, the frames\n"
         << "of the audio stream with the junk between them removed (a frame that runs\n"
