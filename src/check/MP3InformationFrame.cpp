@@ -32,16 +32,14 @@ bool TagAt(const std::vector<std::uint8_t>& bytes, std::size_t at, const char* t
 {
     return at <= bytes.size() && bytes.size() - at >= 4 && std::memcmp(&bytes[at], tag, 4) == 0;
 }
+} // namespace
 
-// Where a Xing or Info block starts: after the header, the check word of a
-// protected frame and the side information.
-std::size_t XingOffset(const MP3FrameInfo& frame)
+std::size_t InformationBlockOffset(const MP3FrameInfo& frame)
 {
     const bool mono = frame.isSingleChannel != 0;
     const std::size_t side = frame.isMpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
     return 4 + (frame.isProtected ? 2 : 0) + side;
 }
-} // namespace
 
 MP3InformationFrame ReadInformationFrame(const MP3StreamStart& start)
 {
@@ -49,7 +47,7 @@ MP3InformationFrame ReadInformationFrame(const MP3StreamStart& start)
     if (!start.found || !start.frame.isLayer3)
         return info;
     const std::vector<std::uint8_t>& bytes = start.firstFrame;
-    const std::size_t xing = XingOffset(start.frame);
+    const std::size_t xing = InformationBlockOffset(start.frame);
     std::uint32_t flags = 0;
     if ((TagAt(bytes, xing, "Xing") || TagAt(bytes, xing, "Info")) &&
         WordAt(bytes, xing + 4, flags))

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
+struct MP3FrameInfo;
 struct MP3StreamStart;
 
 // What an information frame (Xing, Info or VBRI) at the start of an MPEG
@@ -22,3 +24,8 @@ MP3InformationFrame ReadInformationFrame(const MP3StreamStart& start);
 // the information frame, even with every frame as short as the stream's
 // format allows: a truncated file, or a count that was never true.
 bool DeclaresMoreThanTheFileHolds(const MP3InformationFrame& info, const MP3StreamStart& start);
+
+// Where a Xing or Info block starts in a Layer III frame of this header:
+// after the header, the check word of a protected frame and the side
+// information.
+std::size_t InformationBlockOffset(const MP3FrameInfo& frame);

@@ -44,7 +44,12 @@ bool CFileCollector::ListFolder(const fs::path& folder, std::vector<std::string>
         const fs::directory_entry& entry = *it;
         std::error_code ignored;
         if (m_recursive && entry.is_directory(ignored) && !entry.is_symlink(ignored))
-            ListFolder(entry.path(), found);
+        {
+            const std::string name = Utf8FromPath(entry.path().filename());
+            if (std::find(m_skippedFolders.begin(), m_skippedFolders.end(), name) ==
+                m_skippedFolders.end())
+                ListFolder(entry.path(), found);
+        }
         else if (entry.is_regular_file(ignored) &&
                  std::find(m_extensions.begin(), m_extensions.end(),
                            UpperCaseExtension(entry.path())) != m_extensions.end())

@@ -15,6 +15,8 @@ public:
     CFileCollector(std::vector<std::string> upperExtensions, bool recursive);
 
     void Add(const std::string& path);
+    // Folders of this name are not descended into.
+    void SkipFolderName(const std::string& name) { m_skippedFolders.push_back(name); }
 
     const std::vector<std::string>& Files() const { return m_files; }
     // "PATH: reason" for each folder that could not be listed, ready to print.
@@ -28,6 +30,7 @@ private:
 
     std::vector<std::string> m_extensions;
     bool m_recursive;
+    std::vector<std::string> m_skippedFolders;
     std::vector<std::string> m_files;
     std::vector<std::string> m_errors;
     std::vector<std::string> m_emptyFolders;

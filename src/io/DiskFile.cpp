@@ -113,6 +113,17 @@ void CDiskFile::Close()
     }
 }
 
+bool CDiskFile::Sync()
+{
+#ifdef _WIN32
+    if (_commit(m_fd) != 0)
+#else
+    if (fsync(m_fd) != 0)
+#endif
+        return Fail("write error: ");
+    return true;
+}
+
 void CDiskFile::AdviseSequential()
 {
 #if defined(POSIX_FADV_SEQUENTIAL) && !defined(_WIN32)

@@ -34,6 +34,8 @@ public:
     std::int64_t ReadFully(void* dest, std::size_t count);
     // Writes all `count` bytes or fails.
     bool Write(const void* data, std::size_t count);
+    // Waits until what was written is on the disk.
+    bool Sync();
     bool Seek(std::uint64_t offset);
     bool SeekBy(std::int64_t delta);
     bool Tell(std::uint64_t& offset);

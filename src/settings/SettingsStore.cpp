@@ -143,6 +143,16 @@ void CSettingsStore::SetNormalize(bool on)
     WriteFlag(m_storage, kGeneral, "Normalize", on);
 }
 
+std::string CSettingsStore::GetRepairBackupFolder() const
+{
+    return m_storage.ReadString(kGeneral, "RepairBackupFolder").value_or("");
+}
+
+void CSettingsStore::SetRepairBackupFolder(const std::string& folder)
+{
+    m_storage.WriteString(kGeneral, "RepairBackupFolder", folder);
+}
+
 bool CSettingsStore::GetConvertCorruptFiles() const
 {
     return ReadFlag(m_storage, kGeneral, "ConvertCorruptFiles", 1);

@@ -66,6 +66,9 @@ public:
     void SetEncoderProperties(const EncoderProperties& properties);
     OggProperties GetOggProperties() const;
     void SetOggProperties(const OggProperties& properties);
+    // Where repairs put the originals; empty: a folder beside each file.
+    std::string GetRepairBackupFolder() const;
+    void SetRepairBackupFolder(const std::string& folder);
     std::string GetLastPath() const;
     void SetLastPath(const std::string& folder);
 

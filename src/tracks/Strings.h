@@ -26,6 +26,8 @@ inline constexpr const char* kSameFolder =
     "configuration dialog.";
 inline constexpr const char* kReadFilesInformation = "Read Files Information";
 inline constexpr const char* kAnalyzeTitle = "Analyze MP3 Files";
+inline constexpr const char* kRepairTitle = "Repair Corrupt Files";
+inline constexpr const char* kRepairing = "Repairing";
 
 // "no", "OK", "Corrupt" for a check status; "no" for anything else.
 const char* CheckStatusText(std::int32_t status);

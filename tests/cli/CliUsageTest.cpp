@@ -17,7 +17,7 @@ struct UsageCase
 TEST(CliUsage, EveryCommandWordsTheSameMistakesAlike)
 {
     std::vector<UsageCase> cases;
-    for (const char* command : {"check", "info", "convert", "tags"})
+    for (const char* command : {"check", "info", "convert", "tags", "repair"})
     {
         const std::string c = command;
         cases.push_back({{c, "--frob", "a.mp3"}, "unknown option '--frob'"});
@@ -52,6 +52,9 @@ TEST(CliUsage, EveryCommandWordsTheSameMistakesAlike)
             {{"tags", "a.mp3", "--title"}, "option '--title' needs a value"},
             {{"tags", "--undo", "--title=T", "a.mp3"}, "--undo sets no texts of its own"},
             {{"info"}, "no file given"},
+            {{"repair"}, "no file or folder to repair"},
+            {{"repair", "--backup", "", "a.mp3"}, "'' " + jobs + "--backup: it takes a folder"},
+            {{"repair", "--dry-run=1", "a.mp3"}, "option '--dry-run' takes no value"},
         });
     for (const UsageCase& c : cases)
     {

@@ -3,6 +3,7 @@
 #include "support/MP3StreamBuilder.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
+#include "tracks/RepairRun.h"
 #include "tracks/RunThread.h"
 #include "tracks/Strings.h"
 
@@ -153,4 +154,25 @@ TEST(RunThread, ReportsTheEndOnEveryWayOut)
                            });
     ready.set_value();
     EXPECT_EQ(dropped.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
+}
+
+// The repair run works on the tracks checked Corrupt, and each shows what
+// its file is afterwards.
+TEST_F(AnalysisRun, RepairRunMendsCorruptTracksAndChecksThemAgain)
+{
+    TrackInfo* good = Track("good.mp3", true);
+    TrackInfo* bad = Track("bad.mp3", false);
+    TrackInfo* unchecked = Track("unchecked.mp3", false);
+    CAnalysisRun({good, bad}).Run(m_host);
+    m_host.lines.clear();
+
+    CRepairRun(All(), {}).Run(m_host);
+    EXPECT_EQ(bad->checkStatus, kCheckSound);
+    EXPECT_EQ(unchecked->checkStatus, kCheckNone);
+    ASSERT_EQ(m_host.lines.size(), 2u);
+    EXPECT_EQ(m_host.lines[0].first, bad->path);
+    EXPECT_EQ(
+        m_host.lines[1].first.rfind("        repaired: 1 stretch of junk removed (420 bytes)", 0),
+        0u);
+    EXPECT_EQ(m_host.lines[1].second, kLineBlack);
 }

@@ -19,6 +19,8 @@ enum CommandId : int
     kCmdStopPlaying = 32820,
     kCmdPlayTrack = 32821,
     kCmdConvertSelectedToOgg = 32822,
+    kCmdRepairCorrupt = 32830,
+    kCmdRepairSelected = 32831,
     kCmdSaveAnalysisResults = 57603,
     kCmdAbout = 57664,
     kCmdExit = 57665,

@@ -11,6 +11,8 @@ const std::vector<CommandInfo>& CommandTable()
          "Move & save corrupt files", "Move & Save Corrupt Files"},
         {kCmdExit, "E&xit", "", "", "Quit the application", ""},
         {kCmdAnalyze, "&Analyze...", "Ctrl+O", "", "Analyze MP3 files", "Analyze"},
+        {kCmdRepairCorrupt, "&Repair Corrupt Files...", "", "",
+         "Repair the corrupt MP3 files, keeping the originals aside", ""},
         {kCmdConvertToWav, "&Convert to WAV...", "Ctrl+W", "", "Convert to WAV", "Convert"},
         {kCmdConvertToMp3, "C&onvert to MP3...", "Ctrl+M", "", "Convert to MP3", "Convert"},
         {kCmdConvertToOgg, "Convert to OGG...", "", "Ctrl+G", "Convert to OGG", "Convert"},
@@ -31,6 +33,8 @@ const std::vector<CommandInfo>& CommandTable()
         {kCmdConvertSelectedToWav, "Only selected...", "", "", "Convert MP3 -> WAV", ""},
         {kCmdConvertSelectedToMp3, "Only selected...", "", "", "Convert WAV -> MP3", ""},
         {kCmdConvertSelectedToOgg, "Only selected...", "", "", "", ""},
+        {kCmdRepairSelected, "Only selected...", "", "", "Repair the selected corrupt MP3 files",
+         ""},
     };
     return kTable;
 }
@@ -48,7 +52,8 @@ const std::vector<MenuLayout>& MenuBarLayout()
 {
     static const std::vector<MenuLayout> kMenus = {
         {"&File", {kCmdSaveAnalysisResults, kCmdMoveCorruptFiles, 0, kCmdExit}},
-        {"Check&Convert", {kCmdAnalyze, 0, kCmdConvertToWav, kCmdConvertToMp3, kCmdConvertToOgg}},
+        {"Check&Convert",
+         {kCmdAnalyze, kCmdRepairCorrupt, 0, kCmdConvertToWav, kCmdConvertToMp3, kCmdConvertToOgg}},
         {"&Edit",
          {kCmdEditTags, 0, kCmdAddTracks, kCmdRemoveTracks, 0, kCmdPlayTrack, kCmdStopPlaying}},
         {"&Options", {kCmdSettings}},

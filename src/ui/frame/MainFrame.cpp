@@ -64,6 +64,7 @@ public:
             enabled = m_doc.CanSaveAnalysisResults();
             return true;
         case kCmdMoveCorruptFiles:
+        case kCmdRepairCorrupt:
             enabled = m_doc.CanMoveCorruptFiles();
             return true;
         case kCmdAnalyze:
@@ -94,6 +95,9 @@ public:
             break;
         case kCmdAnalyze:
             m_commands.Analyze(m_doc.GetTracks());
+            break;
+        case kCmdRepairCorrupt:
+            m_commands.Repair(m_doc.GetTracks());
             break;
         case kCmdConvertMp3ToMp3:
             m_commands.Convert(ConversionTarget::Mp3ToMp3, m_doc.GetTracks());
@@ -275,6 +279,7 @@ void CMainFrame::CreatePanes()
     WorkingListActions actions;
     actions.addTracks = addTracks;
     actions.analyze = [this](const TrackRefs& tracks) { m_commands->Analyze(tracks); };
+    actions.repair = [this](const TrackRefs& tracks) { m_commands->Repair(tracks); };
     actions.convert = [this](ConversionTarget target, const TrackRefs& tracks)
     { m_commands->Convert(target, tracks); };
     actions.editTags = [this](const std::vector<std::size_t>& rows) { EditTags(rows); };
@@ -352,6 +357,7 @@ QMenu* CMainFrame::CreateWorkingListMenu()
         int all;
         int selected;
     } kRuns[] = {{"Analyze", kCmdAnalyze, kCmdAnalyzeSelected},
+                 {"Repair Corrupt Files", kCmdRepairCorrupt, kCmdRepairSelected},
                  {"&Convert to WAV", kCmdConvertToWav, kCmdConvertSelectedToWav},
                  {"C&onvert to MP3", kCmdConvertToMp3, kCmdConvertSelectedToMp3},
                  {"Convert to OGG", kCmdConvertToOgg, kCmdConvertSelectedToOgg}};

@@ -1,5 +1,6 @@
 #include "ui/runs/DocumentCommands.h"
 
+#include "settings/SettingsStore.h"
 #include "tracks/AnalysisReport.h"
 #include "tracks/Strings.h"
 #include "ui/common/FreedMemory.h"
@@ -7,6 +8,7 @@
 #include "ui/runs/ConvertingDlg.h"
 #include "ui/runs/DlgAddTracks.h"
 #include "ui/runs/DlgMP3Analyzing.h"
+#include "ui/runs/DlgRepairing.h"
 
 #include <QFileDialog>
 
@@ -55,6 +57,18 @@ void CDocumentCommands::Analyze(const TrackRefs& tracks)
     m_doc.StopPlayback();
     {
         CDlgMP3Analyzing dialog(tracks, m_help, m_parent, &m_settings);
+        dialog.exec();
+    }
+    RunFinished();
+}
+
+void CDocumentCommands::Repair(const TrackRefs& tracks)
+{
+    m_doc.StopPlayback();
+    {
+        RepairOptions options;
+        options.backupFolder = m_settings.GetRepairBackupFolder();
+        CDlgRepairing dialog(tracks, options, m_parent);
         dialog.exec();
     }
     RunFinished();

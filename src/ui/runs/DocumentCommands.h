@@ -26,6 +26,8 @@ public:
     void AddTracks(const std::vector<std::string>& paths);
     // The whole list (GetTracks) or the selected records (GetTracksAt).
     void Analyze(const TrackRefs& tracks);
+    // Repairs those of `tracks` whose check status is Corrupt.
+    void Repair(const TrackRefs& tracks);
     void Convert(ConversionTarget target, const TrackRefs& tracks);
     // Asks for a file name and writes the analysis report of the whole list.
     void SaveAnalysisResults();

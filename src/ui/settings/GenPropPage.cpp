@@ -32,7 +32,7 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
       m_id3Check(new QCheckBox(Tr("&Read ID3 Tag"), this)),
       m_normalize(new QCheckBox(Tr("&Normalize"), this)),
       m_convertCorrupt(new QCheckBox(Tr("Try to con&vert corrupt files"), this)),
-      m_picker(PickFolderWithDialog)
+      m_repairBackup(new QLineEdit(this)), m_picker(PickFolderWithDialog)
 {
     m_trackDir->setObjectName(QStringLiteral("trackDir"));
     m_browse->setObjectName(QStringLiteral("browse"));
@@ -41,6 +41,8 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
     m_id3Check->setObjectName(QStringLiteral("id3Check"));
     m_normalize->setObjectName(QStringLiteral("normalize"));
     m_convertCorrupt->setObjectName(QStringLiteral("convertCorrupt"));
+    m_repairBackup->setObjectName(QStringLiteral("repairBackup"));
+    m_repairBackup->setPlaceholderText(Tr("beside each file, in .tunewright-backup"));
     // Room for a typical folder path without scrolling.
     m_trackDir->setMinimumWidth(m_trackDir->fontMetrics().averageCharWidth() * 36);
     m_browse->setFixedWidth(m_browse->sizeHint().height() * 2);
@@ -63,9 +65,16 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
     layout->addWidget(m_id3Check);
     layout->addWidget(m_normalize);
     layout->addWidget(m_convertCorrupt);
+    auto* backupRow = new QHBoxLayout;
+    auto* backupLabel = new QLabel(Tr("Originals of &repaired files:"), this);
+    backupLabel->setBuddy(m_repairBackup);
+    backupRow->addWidget(backupLabel);
+    backupRow->addWidget(m_repairBackup, 1);
+    layout->addLayout(backupRow);
     layout->addStretch(1);
 
     connect(m_trackDir, &QLineEdit::textChanged, this, &CGenPropPage::MarkChanged);
+    connect(m_repairBackup, &QLineEdit::textChanged, this, &CGenPropPage::MarkChanged);
     connect(m_browse, &QPushButton::clicked, this, &CGenPropPage::Browse);
     const std::initializer_list<QAbstractButton*> buttons = {
         m_uncompressed, m_compressed, m_id3Check, m_normalize, m_convertCorrupt};
@@ -98,6 +107,7 @@ void CGenPropPage::Load(const CSettingsStore& store)
     m_id3Check->setChecked(store.GetID3Check());
     m_normalize->setChecked(store.GetNormalize());
     m_convertCorrupt->setChecked(store.GetConvertCorruptFiles());
+    m_repairBackup->setText(ToQString(store.GetRepairBackupFolder()));
 }
 
 void CGenPropPage::Save(CSettingsStore& store)
@@ -107,4 +117,5 @@ void CGenPropPage::Save(CSettingsStore& store)
     store.SetID3Check(m_id3Check->isChecked());
     store.SetNormalize(m_normalize->isChecked());
     store.SetConvertCorruptFiles(m_convertCorrupt->isChecked());
+    store.SetRepairBackupFolder(ToUtf8(m_repairBackup->text()));
 }

@@ -14,7 +14,8 @@ class QRadioButton;
 // user cancelled.
 using CFolderPicker = std::function<QString(QWidget* parent, const QString& start)>;
 
-// The "General" page: output folder, WAV format and the three switches.
+// The "General" page: output folder, WAV format, the three switches and
+// where repairs keep the originals.
 class CGenPropPage final : public CSettingsPage
 {
     Q_OBJECT
@@ -39,5 +40,6 @@ private:
     QCheckBox* m_id3Check;
     QCheckBox* m_normalize;
     QCheckBox* m_convertCorrupt;
+    QLineEdit* m_repairBackup; // empty: a folder beside each repaired file
     CFolderPicker m_picker;
 };

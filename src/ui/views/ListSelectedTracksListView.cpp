@@ -172,6 +172,7 @@ bool CListSelectedTracksListView::QueryCommand(int id, bool& enabled) const
     case kCmdEditTags:
     case kCmdRemoveTracks:
     case kCmdAnalyzeSelected:
+    case kCmdRepairSelected:
     case kCmdConvertSelectedToWav:
     case kCmdConvertSelectedToMp3:
     case kCmdConvertSelectedToOgg:
@@ -203,6 +204,7 @@ void CListSelectedTracksListView::RunCommand(int id)
         StopPlaying();
         break;
     case kCmdAnalyzeSelected:
+    case kCmdRepairSelected:
     case kCmdConvertSelectedToWav:
     case kCmdConvertSelectedToMp3:
     case kCmdConvertSelectedToOgg:
@@ -243,6 +245,11 @@ void CListSelectedTracksListView::RunOnSelection(int id)
     {
         if (m_actions.analyze)
             m_actions.analyze(tracks);
+    }
+    else if (id == kCmdRepairSelected)
+    {
+        if (m_actions.repair)
+            m_actions.repair(tracks);
     }
     else if (m_actions.convert)
         m_actions.convert(TargetOf(id), tracks);

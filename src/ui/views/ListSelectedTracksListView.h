@@ -24,6 +24,7 @@ struct WorkingListActions
 {
     std::function<void(const std::vector<std::string>&)> addTracks;
     std::function<void(const TrackRefs&)> analyze;
+    std::function<void(const TrackRefs&)> repair;
     std::function<void(ConversionTarget, const TrackRefs&)> convert;
     std::function<void(const std::vector<std::size_t>&)> editTags;
     // Pane 1 tracks, 2 WAVs, 3 MP3s, 4 OGGs.

@@ -44,10 +44,11 @@ protected:
     {
         Frame().ActivatePane(pane);
         std::map<int, bool> enabled;
-        for (int id : {kCmdSaveAnalysisResults, kCmdMoveCorruptFiles, kCmdAnalyze,
-                       kCmdConvertMp3ToMp3, kCmdConvertToWav, kCmdConvertToMp3, kCmdConvertToOgg,
-                       kCmdEditTags, kCmdRemoveTracks, kCmdAnalyzeSelected, kCmdPlayTrack,
-                       kCmdStopPlaying, kCmdAddTracks, kCmdSettings, kCmdViewToolbar})
+        for (int id :
+             {kCmdSaveAnalysisResults, kCmdMoveCorruptFiles, kCmdAnalyze, kCmdConvertMp3ToMp3,
+              kCmdConvertToWav, kCmdConvertToMp3, kCmdConvertToOgg, kCmdEditTags, kCmdRemoveTracks,
+              kCmdAnalyzeSelected, kCmdPlayTrack, kCmdStopPlaying, kCmdAddTracks, kCmdSettings,
+              kCmdViewToolbar, kCmdRepairCorrupt, kCmdRepairSelected})
             enabled[id] = Frame().Action(id)->isEnabled();
         return enabled;
     }
@@ -75,7 +76,8 @@ TEST_F(MainFrame, EnablingFollowsTheActivePaneAndTheList)
 {
     auto working = Enabled(CMainFrame::kPaneWorkingList);
     for (int id : {kCmdSaveAnalysisResults, kCmdMoveCorruptFiles, kCmdAnalyze, kCmdConvertToWav,
-                   kCmdEditTags, kCmdRemoveTracks, kCmdAnalyzeSelected, kCmdAddTracks})
+                   kCmdEditTags, kCmdRemoveTracks, kCmdAnalyzeSelected, kCmdAddTracks,
+                   kCmdRepairCorrupt, kCmdRepairSelected})
         EXPECT_FALSE(working[id]) << id;
     for (int id : {kCmdPlayTrack, kCmdStopPlaying, kCmdSettings, kCmdViewToolbar})
         EXPECT_TRUE(working[id]) << id;
@@ -101,11 +103,14 @@ TEST_F(MainFrame, EnablingFollowsTheActivePaneAndTheList)
     EXPECT_TRUE(working[kCmdConvertToMp3]);
     EXPECT_TRUE(working[kCmdConvertToOgg]);
     EXPECT_FALSE(working[kCmdMoveCorruptFiles]);
+    EXPECT_FALSE(working[kCmdRepairCorrupt]);
 
     doc.GetTracks()[0]->checkStatus = kCheckCorrupt;
     Frame().WorkingList().SelectRow(1);
     working = Enabled(CMainFrame::kPaneWorkingList);
     EXPECT_TRUE(working[kCmdMoveCorruptFiles]);
+    EXPECT_TRUE(working[kCmdRepairCorrupt]);
+    EXPECT_TRUE(working[kCmdRepairSelected]);
     EXPECT_TRUE(working[kCmdEditTags]);
     EXPECT_TRUE(working[kCmdRemoveTracks]);
     EXPECT_FALSE(Enabled(CMainFrame::kPaneFolderList)[kCmdEditTags]);

@@ -11,11 +11,13 @@
 #include "ui/runs/ColorListBox.h"
 #include "ui/runs/DlgAddTracks.h"
 #include "ui/runs/DlgMP3Analyzing.h"
+#include "ui/runs/DlgRepairing.h"
 #include "ui/runs/PathLabel.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -143,6 +145,37 @@ TEST_F(RunDialogs, AnalysisShowsEachMp3AndItsVerdictThenClosesByItself)
     EXPECT_EQ(tracks[0]->checkStatus, kCheckSound);
     EXPECT_EQ(tracks[1]->checkStatus, kCheckNone);
     EXPECT_EQ(tracks[2]->checkStatus, kCheckCorrupt);
+}
+
+TEST_F(RunDialogs, RepairSaysWhatChangedAndStaysOpenUntilClosed)
+{
+    const std::string good = SoundMp3("good.mp3"), bad = CorruptMp3("bad.mp3");
+    CRecordingHost adding;
+    m_doc.AddTracks({good, bad}, adding);
+    m_doc.GetTracks()[0]->checkStatus = kCheckSound;
+    m_doc.GetTracks()[1]->checkStatus = kCheckCorrupt;
+    CDlgRepairing dialog(m_doc.GetTracks(), {});
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Repair Corrupt Files"));
+    auto* button = dialog.findChild<QPushButton*>(QStringLiteral("cancel"));
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout,
+                     [&]
+                     {
+                         if (button->text() != QStringLiteral("Close"))
+                             return;
+                         poll.stop();
+                         button->click();
+                     });
+    poll.start(0);
+    dialog.exec();
+
+    using Line = std::pair<std::string, std::uint32_t>;
+    EXPECT_EQ(ResultLines(dialog),
+              (std::vector<Line>{{bad, kLineBlack},
+                                 {"        repaired: 1 stretch of junk removed (420 bytes), Info "
+                                  "frame added, 0:00.03 of audio lost",
+                                  kLineBlack}}));
+    EXPECT_EQ(m_doc.GetTracks()[1]->checkStatus, kCheckSound);
 }
 
 TEST_F(RunDialogs, CancelAmongThousandsOfSmallFilesStopsAtTheNextFile)

@@ -74,7 +74,8 @@ TEST_F(ConfigSheetTest, OkWithoutVisitingTheEncoderPagesWritesOnlyTheGeneralValu
     EXPECT_EQ(m_storage.Writes(),
               (std::vector<std::string>{"GeneralProperties/TrackDir", "GeneralProperties/WAVFormat",
                                         "GeneralProperties/ID3Check", "GeneralProperties/Normalize",
-                                        "GeneralProperties/ConvertCorruptFiles"}));
+                                        "GeneralProperties/ConvertCorruptFiles",
+                                        "GeneralProperties/RepairBackupFolder"}));
     EXPECT_EQ(m_store.GetTrackDir(), "/music/out");
     EXPECT_EQ(m_store.GetWAVFormat(), 1);
     EXPECT_FALSE(m_store.GetNormalize());
