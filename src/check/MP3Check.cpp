@@ -120,7 +120,7 @@ bool CMP3Check::CheckSource(IByteSource& source, IProgressSink* progress)
                 if (counted > 0 && start != nextFrameStart)
                     CountMisplacedFrame(start, header, nextFrameStart);
                 else if (start == nextFrameStart)
-                    ++counted;
+                    NoteCountedFrame(start, start + static_cast<std::uint64_t>(frame->frameLength));
                 // A protected frame's check word is part of the frame body,
                 // so skipping the body covers it.
                 nextFrameStart = start + static_cast<std::uint64_t>(frame->frameLength);
@@ -209,7 +209,17 @@ void CMP3Check::CountBufferedFrames(CByteReader& in, std::uint64_t& nextFrameSta
     }
     in.Advance(static_cast<std::size_t>(next - first));
     nextFrameStart += static_cast<std::uint64_t>(next - first);
+    if (counted > m_Result.countedFrames)
+        m_Result.audioEnd = nextFrameStart;
     m_Result.countedFrames = counted;
+}
+
+void CMP3Check::NoteCountedFrame(std::uint64_t start, std::uint64_t end)
+{
+    if (m_Result.countedFrames++ == 0)
+        m_Result.audioStart = start;
+    // A last frame cut short ends where the file does.
+    m_Result.audioEnd = std::min(end, m_Result.fileSize);
 }
 
 void CMP3Check::CountBadHeader(std::uint64_t start, const MP3FrameInfo& frame)

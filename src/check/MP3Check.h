@@ -22,6 +22,10 @@ struct MP3CheckResult
     std::string failure;   // why not, in plain words, when not readable
     std::uint64_t fileSize = 0;
     std::uint64_t countedFrames = 0; // frames found exactly where expected
+    // The audio's bytes: from the first frame counted to the end of the last,
+    // so tags before and after lie outside.
+    std::uint64_t audioStart = 0;
+    std::uint64_t audioEnd = 0;
     std::uint64_t errors = 0;
     std::vector<MP3DamageEvent> damage;
 
@@ -73,6 +77,7 @@ private:
     void CountBadHeader(std::uint64_t start, const MP3FrameInfo& frame);
     void CountMisplacedFrame(std::uint64_t start, std::uint32_t headerWord, std::uint64_t expected);
     void RecordDamage(const MP3DamageEvent& event);
+    void NoteCountedFrame(std::uint64_t start, std::uint64_t end);
 
     CMP3HeaderCache m_Headers;
     MP3CheckResult m_Result;
