@@ -32,6 +32,7 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
       m_id3Check(new QCheckBox(Tr("&Read ID3 Tag"), this)),
       m_normalize(new QCheckBox(Tr("&Normalize"), this)),
       m_convertCorrupt(new QCheckBox(Tr("Try to con&vert corrupt files"), this)),
+      m_rememberChecks(new QCheckBox(Tr("Remember c&heck results"), this)),
       m_picker(PickFolderWithDialog)
 {
     m_trackDir->setObjectName(QStringLiteral("trackDir"));
@@ -41,6 +42,10 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
     m_id3Check->setObjectName(QStringLiteral("id3Check"));
     m_normalize->setObjectName(QStringLiteral("normalize"));
     m_convertCorrupt->setObjectName(QStringLiteral("convertCorrupt"));
+    m_rememberChecks->setObjectName(QStringLiteral("rememberChecks"));
+    m_rememberChecks->setToolTip(
+        Tr("An analysis gives files whose size and date have not changed their last result "
+           "without reading them again."));
     // Room for a typical folder path without scrolling.
     m_trackDir->setMinimumWidth(m_trackDir->fontMetrics().averageCharWidth() * 36);
     m_browse->setFixedWidth(m_browse->sizeHint().height() * 2);
@@ -63,12 +68,13 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
     layout->addWidget(m_id3Check);
     layout->addWidget(m_normalize);
     layout->addWidget(m_convertCorrupt);
+    layout->addWidget(m_rememberChecks);
     layout->addStretch(1);
 
     connect(m_trackDir, &QLineEdit::textChanged, this, &CGenPropPage::MarkChanged);
     connect(m_browse, &QPushButton::clicked, this, &CGenPropPage::Browse);
     const std::initializer_list<QAbstractButton*> buttons = {
-        m_uncompressed, m_compressed, m_id3Check, m_normalize, m_convertCorrupt};
+        m_uncompressed, m_compressed, m_id3Check, m_normalize, m_convertCorrupt, m_rememberChecks};
     for (QAbstractButton* button : buttons)
         connect(button, &QAbstractButton::clicked, this, &CGenPropPage::MarkChanged);
 }
@@ -98,6 +104,7 @@ void CGenPropPage::Load(const CSettingsStore& store)
     m_id3Check->setChecked(store.GetID3Check());
     m_normalize->setChecked(store.GetNormalize());
     m_convertCorrupt->setChecked(store.GetConvertCorruptFiles());
+    m_rememberChecks->setChecked(store.GetRememberChecks());
 }
 
 void CGenPropPage::Save(CSettingsStore& store)
@@ -107,4 +114,5 @@ void CGenPropPage::Save(CSettingsStore& store)
     store.SetID3Check(m_id3Check->isChecked());
     store.SetNormalize(m_normalize->isChecked());
     store.SetConvertCorruptFiles(m_convertCorrupt->isChecked());
+    store.SetRememberChecks(m_rememberChecks->isChecked());
 }

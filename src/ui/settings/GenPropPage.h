@@ -39,5 +39,6 @@ private:
     QCheckBox* m_id3Check;
     QCheckBox* m_normalize;
     QCheckBox* m_convertCorrupt;
+    QCheckBox* m_rememberChecks;
     CFolderPicker m_picker;
 };
