@@ -261,6 +261,7 @@ int main(int argc, char** argv)
         OggSeeds(root / "FuzzOggRewrite");
         Mp3TagSeeds(root / "FuzzMp3Tags");
         Mp3DecodeSeeds(root / "FuzzMp3Decode");
+        Mp3DecodeSeeds(root / "FuzzMp3DeepCheck");
     }
     catch (const std::exception& error)
     {

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 shift || true
-all_targets=(FuzzMp3Walk FuzzWaveFile FuzzOggRewrite FuzzMp3Tags FuzzMp3Decode)
+all_targets=(FuzzMp3Walk FuzzWaveFile FuzzOggRewrite FuzzMp3Tags FuzzMp3Decode FuzzMp3DeepCheck)
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=("${all_targets[@]}")
 

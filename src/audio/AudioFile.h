@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Kind of an audio file, as stored in m_Format.
@@ -35,6 +36,8 @@ public:
     virtual std::uint16_t GetBitsPerSample() const = 0;
     virtual std::uint32_t GetSampleRate() const = 0;
     virtual std::uint16_t GetChannels() const = 0;
+    // Channels the file itself holds, before any mix-down to GetChannels().
+    virtual std::uint16_t GetFileChannels() const { return GetChannels(); }
     // Playing time in milliseconds.
     virtual std::int32_t GetLength() const = 0;
     // Milliseconds from the start of the audio.
@@ -68,6 +71,11 @@ public:
     // Opens the file; see AudioOpenAccess. On failure GetError() says why.
     virtual bool Open(std::uint32_t access) = 0;
 
+    // Asked while a file is opened: once it holds, work that reads a whole
+    // file to open it (an MP3 scanned for its exact length) gives up and the
+    // Open fails. Unset by default.
+    void SetInterrupt(std::function<bool()> interrupted) { m_Interrupt = std::move(interrupted); }
+
     std::int32_t GetFormat() const { return m_Format; }
     // Why the last Open or WriteTags failed, in plain words (no path).
     const std::string& GetError() const { return m_Error; }
@@ -88,6 +96,7 @@ protected:
     std::string m_Album;
     std::string m_Path;
     std::string m_Error;
+    std::function<bool()> m_Interrupt;
 };
 
 // `name` with each of \ / : * ? " < > | replaced by '_'. With `keepFolder`

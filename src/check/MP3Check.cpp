@@ -1,6 +1,7 @@
 #include "check/MP3Check.h"
 
 #include "check/IProgressSink.h"
+#include "check/MP3Timing.h"
 #include "io/ByteReader.h"
 #include "io/InputFile.h"
 
@@ -57,7 +58,12 @@ std::string VerdictNote(const MP3CheckResult& result)
         return result.failure;
     if (!result.HasAudio())
         return kNoAudioFound;
-    return {};
+    if (result.errors > 0 || result.decode.IsSound())
+        return {};
+    if (!result.decode.failure.empty())
+        return "the decoder cannot read it: " + result.decode.failure;
+    const std::uint64_t bad = result.decode.badFrames;
+    return std::to_string(bad) + (bad == 1 ? " frame does not decode" : " frames do not decode");
 }
 
 bool CMP3Check::CheckFile(const std::string& path, IProgressSink* progress)
@@ -76,6 +82,8 @@ bool CMP3Check::CheckFile(const std::string& path, IProgressSink* progress)
 bool CMP3Check::CheckSource(IByteSource& source, IProgressSink* progress)
 {
     m_Result = MP3CheckResult{};
+    m_LastFrameEnd = 0;
+    m_InStretch = false;
     m_Result.fileSize = source.Size();
     const double fileSize = static_cast<double>(m_Result.fileSize);
 
@@ -112,15 +120,17 @@ bool CMP3Check::CheckSource(IByteSource& source, IProgressSink* progress)
             const std::uint64_t start = position - 4;
             if (!frame->valid)
             {
-                CountBadHeader(start, *frame);
+                CountBadHeader(start, *frame, nextFrameStart);
             }
             else
             {
                 atFrameBoundary = true;
-                if (counted > 0 && start != nextFrameStart)
+                const bool chained = start == nextFrameStart;
+                if (counted > 0 && !chained)
                     CountMisplacedFrame(start, header, nextFrameStart);
-                else if (start == nextFrameStart)
-                    NoteCountedFrame(start, start + static_cast<std::uint64_t>(frame->frameLength));
+                else if (chained)
+                    ++counted;
+                CountSoundFrame(start, *frame, chained);
                 // A protected frame's check word is part of the frame body,
                 // so skipping the body covers it.
                 nextFrameStart = start + static_cast<std::uint64_t>(frame->frameLength);
@@ -159,6 +169,7 @@ bool CMP3Check::CheckSource(IByteSource& source, IProgressSink* progress)
         m_Result.failure = source.ErrorText();
         return false;
     }
+    FinishWalk();
     m_Result.readable = true;
     return m_Result.IsSound();
 }
@@ -182,6 +193,8 @@ void CMP3Check::CountBufferedFrames(CByteReader& in, std::uint64_t& nextFrameSta
     // without waiting for this header's bytes.
     std::uint32_t lastWord = 0;
     std::int32_t lastLength = 0;
+    std::uint64_t lastTicks = 0;
+    std::uint64_t ticks = 0;
     while (end - next >= 4)
     {
         if (end - next > kPrefetchDistance)
@@ -199,42 +212,82 @@ void CMP3Check::CountBufferedFrames(CByteReader& in, std::uint64_t& nextFrameSta
             frame = &decoded;
             lastWord = word;
             lastLength = decoded.frameLength;
+            lastTicks = MP3FrameTicks(decoded);
         }
         if (lastLength > end - next)
             break;
         next += lastLength;
+        ticks += lastTicks;
         ++counted;
         if (progress && counted % kProgressQuietEvery != 0)
             progress->SetProgress(ProgressPercent(counted, frameEstimate));
     }
-    in.Advance(static_cast<std::size_t>(next - first));
-    nextFrameStart += static_cast<std::uint64_t>(next - first);
-    if (counted > m_Result.countedFrames)
-        m_Result.audioEnd = nextFrameStart;
+    const auto walked = static_cast<std::uint64_t>(next - first);
+    in.Advance(static_cast<std::size_t>(walked));
+    nextFrameStart += walked;
+    m_Result.soundFrames += counted - m_Result.countedFrames;
+    m_Result.soundTicks += ticks;
+    m_Result.cleanTicks += ticks;
+    m_Result.soundBytes += walked;
+    if (walked > 0)
+        m_LastFrameEnd = nextFrameStart;
     m_Result.countedFrames = counted;
 }
 
-void CMP3Check::NoteCountedFrame(std::uint64_t start, std::uint64_t end)
+void CMP3Check::CountBadHeader(std::uint64_t start, const MP3FrameInfo& frame,
+                               std::uint64_t audioDue)
 {
-    if (m_Result.countedFrames++ == 0)
-        m_Result.audioStart = start;
-    // A last frame cut short ends where the file does.
-    m_Result.audioEnd = std::min(end, m_Result.fileSize);
-}
-
-void CMP3Check::CountBadHeader(std::uint64_t start, const MP3FrameInfo& frame)
-{
-    RecordDamage({ClassifyInvalidHeader(frame), start, frame.headerWord, 0});
+    RecordDamage({ClassifyInvalidHeader(frame), start, frame.headerWord, 0, 0}, audioDue);
 }
 
 void CMP3Check::CountMisplacedFrame(std::uint64_t start, std::uint32_t headerWord,
                                     std::uint64_t expected)
 {
-    RecordDamage({MP3DamageKind::MisplacedFrame, start, headerWord, expected});
+    RecordDamage({MP3DamageKind::MisplacedFrame, start, headerWord, expected, 0}, expected);
 }
 
-void CMP3Check::RecordDamage(const MP3DamageEvent& event)
+void CMP3Check::CountSoundFrame(std::uint64_t start, const MP3FrameInfo& frame, bool chained)
 {
+    EndStretch(start);
+    const std::uint64_t ticks = MP3FrameTicks(frame);
+    if (m_Result.soundFrames == 0)
+        m_Result.audioStart = start;
+    ++m_Result.soundFrames;
+    m_Result.soundTicks += ticks;
+    m_Result.soundBytes += static_cast<std::uint64_t>(frame.frameLength);
+    if (chained)
+        m_Result.cleanTicks += ticks;
+    m_LastFrameEnd = start + static_cast<std::uint64_t>(frame.frameLength);
+}
+
+void CMP3Check::EndStretch(std::uint64_t end)
+{
+    if (!m_InStretch)
+        return;
+    m_InStretch = false;
+    ++m_Result.damagedStretches;
+    m_Result.damagedBytes += end > m_StretchStart ? end - m_StretchStart : 0;
+}
+
+void CMP3Check::FinishWalk()
+{
+    EndStretch(m_Result.fileSize);
+    if (m_Result.soundFrames > 0 && m_LastFrameEnd > m_Result.fileSize)
+        m_Result.truncatedBytes = m_LastFrameEnd - m_Result.fileSize;
+    // A last frame cut short ends where the file does.
+    m_Result.audioEnd = std::min(m_LastFrameEnd, m_Result.fileSize);
+}
+
+// A stretch of damage starts where the audio was due to go on, so that it
+// covers the bytes lost before the first damage the walk could see.
+void CMP3Check::RecordDamage(MP3DamageEvent event, std::uint64_t audioDue)
+{
+    event.ticks = m_Result.soundTicks;
+    if (!m_InStretch)
+    {
+        m_InStretch = true;
+        m_StretchStart = std::min(audioDue, event.offset);
+    }
     ++m_Result.errors;
     if (m_Result.damage.size() < MP3CheckResult::kMaxRecordedDamage)
         m_Result.damage.push_back(event);

@@ -1,6 +1,8 @@
 #include "cli/CheckCommand.h"
 
 #include "check/MP3CheckTask.h"
+#include "check/MP3DecodeCheck.h"
+#include "check/MP3Timing.h"
 #include "cli/CliRunHost.h"
 #include "cli/FileCollector.h"
 #include "cli/OptionParser.h"
@@ -14,7 +16,10 @@
 #include "tracks/TrackInfo.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <ostream>
 
 namespace
@@ -25,6 +30,37 @@ constexpr std::size_t kDamageShown = 10;
 std::string Plural(std::size_t count, const char* word)
 {
     return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+// The progress of the file the output waits for, when several are checked
+// at a time: its worker stores the percentage, the main thread draws it.
+// Only the worker of the watched file writes, so a finished file's last
+// value never lands on the next one's line.
+class CWatchedProgress final : public IProgressSink
+{
+public:
+    CWatchedProgress(const std::atomic<std::size_t>& watched, std::atomic<int>& percent,
+                     std::size_t index)
+        : m_watched(watched), m_percent(percent), m_index(index)
+    {
+    }
+
+    bool IsCancelled() const override { return false; }
+    void SetProgress(int percent) override
+    {
+        if (m_watched.load(std::memory_order_relaxed) == m_index)
+            m_percent.store(percent, std::memory_order_relaxed);
+    }
+
+private:
+    const std::atomic<std::size_t>& m_watched;
+    std::atomic<int>& m_percent;
+    std::size_t m_index;
+};
+
+std::string Milliseconds(std::uint64_t ticks)
+{
+    return std::to_string(MP3TicksToMilliseconds(ticks));
 }
 } // namespace
 
@@ -39,6 +75,8 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     }
     if (m_options.paths.empty())
         return UsageError("no file or folder to check");
+    if (m_options.details && !m_options.tsv && !m_options.reportSet)
+        return UsageError("--details goes with --tsv or --report");
     if (m_options.reportSet && UpperCaseExtension(PathFromUtf8(m_options.report)) != ".TXT")
         return UsageError("the report is a plain text file: its name must end in .txt");
     if (m_options.reportSet)
@@ -104,11 +142,23 @@ bool CCheckCommand::Interrupted() const
     return m_context.interrupted && m_context.interrupted();
 }
 
+// The deep check, when asked for: the only place that needs the decoder.
+std::unique_ptr<IMP3DeepCheck> CCheckCommand::MakeDeepCheck() const
+{
+    if (!m_options.decode)
+        return nullptr;
+    auto deep = std::make_unique<CMP3DecodeCheck>();
+    deep->SetStop([this] { return Interrupted(); });
+    return deep;
+}
+
 std::size_t CCheckCommand::CheckOneByOne(const std::vector<std::string>& files,
                                          const ShowResult& show)
 {
     CTerminalProgress progress(m_context.err, m_context.errIsTerminal, m_context.terminalWidth);
+    const std::unique_ptr<IMP3DeepCheck> deep = MakeDeepCheck();
     CMP3CheckTask task;
+    task.SetDeepCheck(deep.get());
     for (std::size_t i = 0; i < files.size(); ++i)
     {
         if (Interrupted())
@@ -117,37 +167,68 @@ std::size_t CCheckCommand::CheckOneByOne(const std::vector<std::string>& files,
         task.SetPath(files[i]);
         task.Run(m_context.errIsTerminal ? &progress : nullptr);
         progress.Clear();
+        if (Interrupted()) // a decode cut short has no verdict
+            return i;
         show(files[i], task.GetResult());
     }
     return files.size();
 }
 
 // Checks `m_options.jobs` files at a time; the results are shown in the
-// order of `files`, exactly as one at a time would show them.
+// order of `files`, exactly as one at a time would show them. A result is
+// held only from the end of its check until it is shown, so memory does not
+// grow with the number of files.
 std::size_t CCheckCommand::CheckSideBySide(const std::vector<std::string>& files,
                                            const ShowResult& show)
 {
-    std::vector<MP3CheckResult> results(files.size());
-    CTerminalProgress progress(m_context.err, m_context.errIsTerminal, m_context.terminalWidth);
+    std::mutex mutex;
+    std::map<std::size_t, MP3CheckResult> finished; // guarded by `mutex`
+    std::atomic<std::size_t> watched{0};
+    std::atomic<int> percent{0};
+    const bool drawn = m_context.errIsTerminal;
+    CTerminalProgress progress(m_context.err, drawn, m_context.terminalWidth);
     progress.StartFile(0, files.size(), files[0]);
-    const std::size_t shown = RunInOrder(
+    std::size_t shown = 0;
+    RunInOrder(
         files.size(), m_options.jobs,
         [&](std::size_t index)
         {
+            const std::unique_ptr<IMP3DeepCheck> deep = MakeDeepCheck();
+            CWatchedProgress sink(watched, percent, index);
             CMP3CheckTask task;
+            task.SetDeepCheck(deep.get());
             task.SetPath(files[index]);
-            task.Run(nullptr);
-            results[index] = task.GetResult();
+            task.Run(drawn ? &sink : nullptr);
+            MP3CheckResult result = task.TakeResult();
+            std::lock_guard lock(mutex);
+            finished.emplace(index, std::move(result));
         },
         [&](std::size_t index)
         {
+            if (Interrupted()) // a decode cut short has no verdict
+                return false;
+            MP3CheckResult result;
+            {
+                std::lock_guard lock(mutex);
+                auto found = finished.find(index);
+                result = std::move(found->second);
+                finished.erase(found);
+            }
             progress.Clear();
-            show(files[index], results[index]);
+            show(files[index], result);
+            ++shown;
+            percent.store(0, std::memory_order_relaxed);
+            watched.store(index + 1, std::memory_order_relaxed);
             if (index + 1 < files.size())
                 progress.StartFile(index + 1, files.size(), files[index + 1]);
             return true;
         },
-        [this] { return Interrupted(); });
+        // Asked at least every 100 ms while the output waits for a file.
+        [&]
+        {
+            progress.SetProgress(percent.load(std::memory_order_relaxed));
+            return Interrupted();
+        });
     progress.Clear();
     return shown;
 }
@@ -159,6 +240,8 @@ bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& 
                           {nullptr, "--tsv", nullptr, SetFlag(options.tsv)},
                           {"-v", "--verbose", nullptr, SetFlag(options.verbose)},
                           {"-r", "--recursive", nullptr, SetFlag(options.recursive)},
+                          {nullptr, "--details", nullptr, SetFlag(options.details)},
+                          {nullptr, "--decode", nullptr, SetFlag(options.decode)},
                           {"-j", "--jobs", "a number of files to check at a time, 1 or more",
                            [&](const std::string& value)
                            {
@@ -190,7 +273,8 @@ void CCheckCommand::PrintHelp()
 {
     m_context.out
         << "Usage: " << kProgramName
-        << " check [--tsv] [-v|--verbose] [-r|--recursive] [--report FILE.txt] PATH...\n"
+        << " check [--tsv [--details]] [-v|--verbose] [--decode] [-r|--recursive]\n"
+        << "                      [-j N] [--report FILE.txt [--details]] PATH...\n"
         << "\n"
         << "Walks MP3 files frame by frame and prints OK or Corrupt for each, then a summary.\n"
         << "A file is corrupt when a frame header is unusable, a frame does not start\n"
@@ -202,8 +286,16 @@ void CCheckCommand::PrintHelp()
         << "\n"
         << "Options:\n"
         << "  -r, --recursive  also check the .mp3 files in the folders' subfolders\n"
-        << "  -v, --verbose    under each corrupt file, list where it is damaged and why\n"
+        << "  -v, --verbose    under each corrupt file, say how much of its audio is intact\n"
+        << "                   and list where it is damaged (time m:ss.mmm and byte) and why\n"
+        << "      --decode     also decode every frame and count those the decoder cannot\n"
+        << "                   use (damage inside frames); a file with any is Corrupt\n"
         << "      --tsv        print only VERDICT<TAB>PATH lines, for scripts\n"
+        << "      --details    with --tsv, add the columns ERRORS, INTACT_MS, TOTAL_MS,\n"
+        << "                   INTACT_PERCENT, STRETCHES, DAMAGED_BYTES, TRUNCATED_BYTES,\n"
+        << "                   FIRST_DAMAGE_MS and BAD_FRAMES (\"-\" where not known: an\n"
+        << "                   unreadable file, no damage, no --decode); with --report, add\n"
+        << "                   each corrupt file's details after its block\n"
         << "  -j, --jobs N     check N files at a time (default: one per processor core);\n"
         << "                   the output keeps the order of the files\n"
         << "      --report FILE.txt\n"
@@ -225,7 +317,10 @@ void CCheckCommand::PrintVerdict(const std::string& path, const MP3CheckResult& 
     const char* word = strings::CheckStatusText(result.IsSound() ? kCheckSound : kCheckCorrupt);
     if (m_options.tsv)
     {
-        m_context.out << word << '\t' << Printable(path) << '\n';
+        m_context.out << word << '\t' << Printable(path);
+        if (m_options.details)
+            PrintDetailColumns(result);
+        m_context.out << '\n';
         return;
     }
     std::string padded = word;
@@ -235,17 +330,36 @@ void CCheckCommand::PrintVerdict(const std::string& path, const MP3CheckResult& 
         PrintDamage(result);
 }
 
+// Numbers only, one column each, so that scripts can sort and sum them.
+void CCheckCommand::PrintDetailColumns(const MP3CheckResult& result)
+{
+    std::ostream& out = m_context.out;
+    if (!result.readable)
+    {
+        out << "\t-\t-\t-\t-\t-\t-\t-\t-\t-";
+        return;
+    }
+    const MP3DamageSummary summary = SummariseDamage(result);
+    out << '\t' << result.errors << '\t' << Milliseconds(summary.cleanTicks) << '\t'
+        << Milliseconds(summary.totalTicks) << '\t' << FormatCleanPercent(summary) << '\t'
+        << summary.stretches << '\t' << summary.damagedBytes << '\t' << summary.truncatedBytes
+        << '\t';
+    if (result.damage.empty())
+        out << '-';
+    else
+        out << Milliseconds(result.damage.front().ticks);
+    out << '\t';
+    if (result.decode.done && result.decode.failure.empty())
+        out << result.decode.badFrames;
+    else
+        out << '-';
+}
+
 void CCheckCommand::PrintDamage(const MP3CheckResult& result)
 {
     // An unreadable file's reason has gone to standard error already.
-    if (result.readable && !result.HasAudio())
-        m_context.out << "    " << kNoAudioFound << '\n';
-    const std::size_t shown = std::min<std::size_t>(result.damage.size(), kDamageShown);
-    for (std::size_t i = 0; i < shown; ++i)
-        m_context.out << "    " << DescribeDamage(result.damage[i]) << '\n';
-    if (result.errors > shown)
-        m_context.out << "    ... and " << result.errors - shown << " more ("
-                      << Plural(result.errors, "error") << " in all)\n";
+    for (const std::string& line : DescribeCheckDetails(result, kDamageShown))
+        m_context.out << "    " << line << '\n';
 }
 
 std::unique_ptr<TrackInfo> CCheckCommand::ReportTrack(const std::string& path,
@@ -258,6 +372,8 @@ std::unique_ptr<TrackInfo> CCheckCommand::ReportTrack(const std::string& path,
     track->path = error ? path : Utf8FromPath(absolute.lexically_normal());
     track->checkStatus = result.IsSound() ? kCheckSound : kCheckCorrupt;
     track->checkNote = VerdictNote(result);
+    if (m_options.details && !result.IsSound())
+        track->checkDetails = DescribeCheckDetails(result, kDamageShown);
     CAudioTrack audio(path);
     if (const CAudioFile* file = audio.GetAudioFile())
     {
@@ -273,7 +389,7 @@ bool CCheckCommand::WriteReport(const std::vector<std::unique_ptr<TrackInfo>>& c
     for (const std::unique_ptr<TrackInfo>& track : checked)
         tracks.push_back(track.get());
     CCliRunHost host(m_context);
-    return SaveAnalysisResults(m_options.report, tracks, host);
+    return SaveAnalysisResults(m_options.report, tracks, host, m_options.details);
 }
 
 void CCheckCommand::PrintSummary(const Tally& tally)

@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+class IMP3DeepCheck;
 struct MP3CheckResult;
 struct TrackInfo;
 
-// tunewright-cli check [--tsv] [-v|--verbose] [-r|--recursive] [--report FILE] PATH...
+// tunewright-cli check [--tsv] [-v|--verbose] [--details] [--decode] [-r|--recursive]
+//                      [-j N] [--report FILE] PATH...
 class CCheckCommand
 {
 public:
@@ -25,6 +27,8 @@ private:
         bool tsv = false;
         bool verbose = false;
         bool recursive = false;
+        bool details = false;
+        bool decode = false;
         bool help = false;
         bool reportSet = false;
         unsigned jobs = DefaultJobs();
@@ -48,7 +52,9 @@ private:
     std::size_t CheckSideBySide(const std::vector<std::string>& files, const ShowResult& show);
     int UsageError(const std::string& message);
     void PrintHelp();
+    std::unique_ptr<IMP3DeepCheck> MakeDeepCheck() const;
     void PrintVerdict(const std::string& path, const MP3CheckResult& result);
+    void PrintDetailColumns(const MP3CheckResult& result);
     void PrintDamage(const MP3CheckResult& result);
     void PrintSummary(const Tally& tally);
     std::unique_ptr<TrackInfo> ReportTrack(const std::string& path, const MP3CheckResult& result);

@@ -1,11 +1,12 @@
 #include "cli/InfoCommand.h"
 
+#include "audio/AudioFileFactory.h"
 #include "cli/OptionParser.h"
 #include "io/Printable.h"
-#include "tracks/AudioTrack.h"
 #include "tracks/Strings.h"
 #include "tracks/TrackInfo.h"
 
+#include <memory>
 #include <ostream>
 
 int CInfoCommand::Run(const std::vector<std::string>& args)
@@ -24,15 +25,37 @@ int CInfoCommand::Run(const std::vector<std::string>& args)
         return CliUsageError(m_context, "info", "no file given");
     bool allRead = true;
     for (const std::string& path : paths)
+    {
         allRead = PrintFile(path) && allRead;
+        if (Interrupted())
+        {
+            m_context.err << kProgramName << ": interrupted\n";
+            return kExitFailure;
+        }
+    }
     return allRead ? kExitOk : kExitFailure;
+}
+
+bool CInfoCommand::Interrupted() const
+{
+    return m_context.interrupted && m_context.interrupted();
 }
 
 bool CInfoCommand::PrintFile(const std::string& path)
 {
-    CAudioTrack track(path);
-    const CAudioFile* file = track.GetAudioFile();
-    if (!file || track.GetLength() == 0)
+    // Opened here rather than through a track, so that the scan of a long
+    // MP3 for its exact length ends when the user asks to stop.
+    const std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
+    if (file)
+    {
+        file->SetInterrupt([this] { return Interrupted(); });
+        file->SetPath(path);
+        file->BeginDecoding();
+        file->EndDecoding();
+    }
+    if (Interrupted())
+        return false;
+    if (!file || file->GetLength() == 0)
     {
         const std::string reason = !file ? "not an MP3, WAV or Ogg Vorbis file by its name"
                                    : file->GetError().empty() ? "it holds no audio"
@@ -41,7 +64,7 @@ bool CInfoCommand::PrintFile(const std::string& path)
         return false;
     }
     TrackInfo info;
-    info.SetLength(track.GetLength());
+    info.SetLength(file->GetLength());
     if (m_printed++ > 0)
         m_context.out << '\n';
     m_context.out << Printable(path) << '\n'
@@ -51,7 +74,7 @@ bool CInfoCommand::PrintFile(const std::string& path)
                   << "Length: " << info.lengthText << '\n'
                   << "Format: " << strings::FormatName(file->GetFormat()) << '\n'
                   << "Sampling Rate: " << file->GetSampleRate() << " Hz\n"
-                  << "Channels: " << file->GetChannels() << '\n'
+                  << "Channels: " << file->GetFileChannels() << '\n'
                   << "Bits: " << file->GetBitsPerSample() << '\n';
     return true;
 }

@@ -14,6 +14,7 @@ public:
     int Run(const std::vector<std::string>& args);
 
 private:
+    bool Interrupted() const;
     bool PrintFile(const std::string& path);
     void PrintHelp();
 

@@ -123,6 +123,16 @@ void CSettingsStore::SetID3Check(bool on)
     WriteFlag(m_storage, kGeneral, "ID3Check", on);
 }
 
+bool CSettingsStore::GetDecodeCheck() const
+{
+    return ReadFlag(m_storage, kGeneral, "DecodeCheck", 0);
+}
+
+void CSettingsStore::SetDecodeCheck(bool on)
+{
+    WriteFlag(m_storage, kGeneral, "DecodeCheck", on);
+}
+
 bool CSettingsStore::GetNormalize() const
 {
     return ReadFlag(m_storage, kGeneral, "Normalize", 1);

@@ -57,6 +57,9 @@ public:
     void SetID3Check(bool on);
     bool GetNormalize() const;
     void SetNormalize(bool on);
+    // The analysis also decodes every frame (off unless set).
+    bool GetDecodeCheck() const;
+    void SetDecodeCheck(bool on);
     bool GetConvertCorruptFiles() const;
     void SetConvertCorruptFiles(bool on);
     // Whether an analysis answers unchanged files from the history of checks.

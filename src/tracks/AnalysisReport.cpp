@@ -64,7 +64,7 @@ bool WriteWhole(const fs::path& target, const std::string& content, std::string&
 }
 } // namespace
 
-std::string RenderAnalysisReport(const TrackRefs& tracks)
+std::string RenderAnalysisReport(const TrackRefs& tracks, bool details)
 {
     const std::vector<std::string> labels = strings::ColumnNames();
     std::string report = std::string(strings::kAnalysisResults) + ":" + kLineEnd + kLineEnd;
@@ -80,6 +80,9 @@ std::string RenderAnalysisReport(const TrackRefs& tracks)
         AppendLine(report, labels[4], track->artist);
         AppendLine(report, labels[5], track->album);
         AppendLine(report, labels[6], track->lengthText);
+        if (details)
+            for (const std::string& line : track->checkDetails)
+                report += "    " + Printable(line) + kLineEnd;
         report += kLineEnd;
     }
     return report;
@@ -105,7 +108,8 @@ bool TryReportTarget(const std::string& path, std::string& target, std::string& 
     return probe.Create(target, error);
 }
 
-bool SaveAnalysisResults(const std::string& path, const TrackRefs& tracks, IRunHost& host)
+bool SaveAnalysisResults(const std::string& path, const TrackRefs& tracks, IRunHost& host,
+                         bool details)
 {
     const fs::path target = PathFromUtf8(path);
     if (UpperCaseExtension(target) != ".TXT")
@@ -118,7 +122,7 @@ bool SaveAnalysisResults(const std::string& path, const TrackRefs& tracks, IRunH
     }
     std::string error, file;
     if (!TryReportTarget(path, file, error) ||
-        !WriteWhole(PathFromUtf8(file), RenderAnalysisReport(tracks), error))
+        !WriteWhole(PathFromUtf8(file), RenderAnalysisReport(tracks, details), error))
     {
         host.ShowMessage("Cannot write " + path + ": " + error, MessageIcon::Error);
         return false;

@@ -1,13 +1,22 @@
 #include "tracks/AnalysisRun.h"
 
 #include "check/MP3CheckTask.h"
+#include "check/MP3DecodeCheck.h"
 #include "io/Paths.h"
 #include "tracks/IRunHost.h"
 #include "tracks/Strings.h"
 
+namespace
+{
+// Damage events shown under a corrupt file; the rest are counted.
+constexpr std::size_t kEventsShown = 3;
+constexpr const char* kIndent = "        ";
+} // namespace
+
 void CAnalysisRun::Run(IRunHost& host)
 {
     CMP3CheckTask task;
+    CMP3DecodeCheck deep;
     for (TrackInfo* track : m_pTracks)
     {
         if (track->checkStatus != kCheckNone)
@@ -22,6 +31,7 @@ void CAnalysisRun::Run(IRunHost& host)
         }
         host.SetCaption(strings::kAnalyzing);
         task.SetPath(track->path);
+        task.SetDeepCheck(m_deepWanted && m_deepWanted() ? &deep : nullptr);
         const bool sound = task.Run(&host);
         track->checkStatus = sound ? kCheckSound : kCheckCorrupt;
         track->checkNote = VerdictNote(task.GetResult());
@@ -32,7 +42,10 @@ void CAnalysisRun::Run(IRunHost& host)
         // A file that could not be read, or holds no audio, says so where the
         // verdict is seen.
         if (!track->checkNote.empty())
-            host.AddResultLine("        " + track->checkNote, colour);
+            host.AddResultLine(kIndent + track->checkNote, colour);
+        for (const std::string& line : DescribeCheckDetails(task.GetResult(), kEventsShown))
+            if (line != track->checkNote)
+                host.AddResultLine(kIndent + line, colour);
     }
     host.SetCurrentFile("");
     host.SetProgress(0);

@@ -2,19 +2,28 @@
 
 #include "tracks/Document.h"
 
+#include <functional>
+
 class IRunHost;
 
 // Checks the MP3 tracks of a list that have no verdict yet and writes the
 // verdict into each: one result line with the path and one with the
-// verdict, black when sound, red when corrupt. A cancel takes effect before
-// the next MP3 file; the file in hand is checked to its end.
+// verdict, black when sound, red when corrupt; under a corrupt file, why
+// (no audio, unreadable) and where and how much it is damaged. A cancel
+// takes effect before the next MP3 file; the file in hand is checked to its
+// end.
 class CAnalysisRun
 {
 public:
     explicit CAnalysisRun(TrackRefs tracks) : m_pTracks(std::move(tracks)) {}
 
+    // Asked before each file, on the run's thread: true to decode it too
+    // (the deep check). Unset, files are only walked.
+    void SetDeepCheck(std::function<bool()> wanted) { m_deepWanted = std::move(wanted); }
+
     void Run(IRunHost& host);
 
 private:
     TrackRefs m_pTracks;
+    std::function<bool()> m_deepWanted;
 };

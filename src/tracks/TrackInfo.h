@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 enum CheckStatus : std::int32_t
 {
@@ -47,6 +48,9 @@ struct TrackInfo
     // Why the check found the track corrupt when no damage says it (no audio,
     // unreadable); empty otherwise.
     std::string checkNote;
+    // Where and how much a corrupt track is damaged, a line each
+    // (DescribeCheckDetails); empty unless a run was asked to keep them.
+    std::vector<std::string> checkDetails;
 
     // Sets the three tags, each cut to kMaxTagBytes.
     void SetTags(const std::string& newTitle, const std::string& newArtist,

@@ -1,6 +1,7 @@
 #include "check/MP3Check.h"
 
 #include "check/IProgressSink.h"
+#include "check/MP3Timing.h"
 #include "support/MP3StreamBuilder.h"
 #include "support/MemorySource.h"
 #include "support/RecordingSink.h"
@@ -195,6 +196,74 @@ TEST_P(MP3Walk, RecordsEachDamage)
             EXPECT_EQ(damage.headerWord, c.headerWord) << c.name;
         }
     }
+}
+
+// Where the damage is in playing time, and how much of the audio it costs.
+// The damaged bytes count at the byte rate of the frames around them.
+TEST_P(MP3Walk, TimesTheDamageAndMeasuresWhatIsIntact)
+{
+    struct Case
+    {
+        const char* name;
+        CMP3StreamBuilder stream;
+        double firstAt, lastAt; // frames of audio before the first and the last event
+        std::uint64_t stretches, damagedBytes;
+        double cleanFrames, totalFrames;
+        std::uint64_t truncatedBytes;
+    };
+    constexpr std::uint64_t L = kMpeg1L3Length;
+    const Case cases[] = {
+        {"lost sync", Frames(3).Zeros(100).Bytes(Frames(5).Data()), 3, 3, 1, 100, 7, 8 + 100.0 / L,
+         0},
+        // Five frames overwritten: the frame after them does not chain.
+        {"frames overwritten", Frames(10).Zeros(5 * L).Bytes(Frames(10).Data()), 10, 10, 1, 5 * L,
+         19, 25, 0},
+        // The FF FF hides the header of the frame behind it, which is lost.
+        {"two stretches",
+         Frames(4).Bytes({0xFF, 0xFF}).Bytes(Frames(4).Zeros(50).Bytes(Frames(4).Data()).Data()), 4,
+         7, 2, L + 52, 9, 12 + 52.0 / L, 0},
+        {"cut end", Frames(10).Frame(kMpeg1L3, 200), -1, -1, 0, 0, 11, 11, L - 200},
+        {"unusable header at the end", Frames(6).Bytes({0xFF, 0xFF, 0xFF, 0xFF}), 6, 6, 1, 4, 6,
+         6 + 4.0 / L, 0},
+    };
+    const double F = static_cast<double>(MP3FrameTicks(CMP3HeaderCache().Decode(kMpeg1L3)));
+    const auto ticks = [F](double frames) { return static_cast<std::uint64_t>(frames * F + 0.5); };
+    for (const Case& c : cases)
+    {
+        const MP3CheckResult result = Walk(c.stream);
+        if (c.firstAt >= 0)
+        {
+            ASSERT_FALSE(result.damage.empty()) << c.name;
+            EXPECT_EQ(result.damage.front().ticks, ticks(c.firstAt)) << c.name;
+            EXPECT_EQ(result.damage.back().ticks, ticks(c.lastAt)) << c.name;
+        }
+        const MP3DamageSummary summary = SummariseDamage(result);
+        EXPECT_EQ(summary.stretches, c.stretches) << c.name;
+        EXPECT_EQ(summary.damagedBytes, c.damagedBytes) << c.name;
+        EXPECT_EQ(summary.cleanTicks, ticks(c.cleanFrames)) << c.name;
+        EXPECT_NEAR(static_cast<double>(summary.totalTicks), c.totalFrames * F, 1) << c.name;
+        EXPECT_NEAR(summary.cleanPercent, 100 * c.cleanFrames / c.totalFrames, 1e-4) << c.name;
+        EXPECT_EQ(summary.truncatedBytes, c.truncatedBytes) << c.name;
+    }
+}
+
+TEST(MP3Timing, FormatsMinutesSecondsAndMilliseconds)
+{
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0, "0:00.000"},
+        {kMP3TicksPerSecond / 2000, "0:00.001"}, // half a millisecond rounds up
+        {61 * kMP3TicksPerSecond + kMP3TicksPerSecond / 2, "1:01.500"},
+        {3600 * kMP3TicksPerSecond, "60:00.000"},
+    };
+    for (const auto& [ticks, text] : cases)
+        EXPECT_EQ(FormatMP3Time(ticks), text);
+    // 1152 samples at 44100 Hz; the damage line leads with the time.
+    MP3DamageEvent event;
+    event.offset = 4171;
+    event.expectedOffset = 4170;
+    event.ticks = 40 * MP3SampleTicks(1152, 44100);
+    EXPECT_EQ(DescribeDamage(event),
+              "0:01.045, byte 4171: frame starts here, but the previous frame ended at byte 4170");
 }
 
 TEST_P(MP3Walk, ProgressIsQuietWhileTheCountIsAMultipleOf200)

@@ -74,7 +74,8 @@ TEST_F(CheckCommand, VerboseListsTheFirstDamageThenACount)
     EXPECT_EQ(r.status, 1);
     const std::string expectedStart =
         "Corrupt  " + File("bad.mp3") + "\n" +
-        "    byte 1251: unusable header FF FF FF FF, bitrate index 15 is not allowed\n";
+        "    intact 0:00.078 of 0:00.081 (96.3 %); 1 damaged stretch, 48 bytes\n" +
+        "    0:00.078, byte 1251: unusable header FF FF FF FF, bitrate index 15 is not allowed\n";
     EXPECT_EQ(r.out.substr(0, expectedStart.size()), expectedStart);
     EXPECT_NE(r.out.find("    ... and 2 more (12 errors in all)\nOK       "), std::string::npos)
         << r.out;
@@ -191,4 +192,47 @@ TEST_F(CheckCommand, SeveralJobsGiveTheSameOutputInTheSameOrder)
     const Outcome four = Cli({"check", "-v", "--jobs=4", m_dir.Path().string()});
     EXPECT_EQ(four.status, one.status);
     EXPECT_EQ(four.out, one.out);
+}
+
+// Scripts get numbers in fixed columns: errors, intact and total ms, intact
+// percent, stretches, damaged bytes, bytes cut off, first damage ms, frames
+// that do not decode ("-" without --decode or when unknown).
+TEST_F(CheckCommand, DetailsAreColumnsForScriptsAndFollowAReportBlockOnlyWhenAsked)
+{
+    CMP3StreamBuilder cut;
+    cut.Frames(kMpeg1L3, kMpeg1L3Length, 10).Frame(kMpeg1L3, 17);
+    cut.WriteTo(File("cut.mp3"));
+    const struct
+    {
+        const char* file;
+        const char* columns;
+    } cases[] = {
+        {"good.mp3", "OK\t%\t0\t784\t784\t100.0\t0\t0\t0\t-\t-"},
+        {"bad.mp3", "Corrupt\t%\t12\t78\t81\t96.3\t1\t48\t0\t78\t-"},
+        {"cut.mp3", "OK\t%\t0\t287\t287\t100.0\t0\t0\t400\t-\t-"},
+        {"absent.mp3", "Corrupt\t%\t-\t-\t-\t-\t-\t-\t-\t-\t-"},
+    };
+    for (const auto& c : cases)
+    {
+        std::string expected = c.columns;
+        expected.replace(expected.find('%'), 1, File(c.file));
+        EXPECT_EQ(Cli({"check", "--tsv", "--details", File(c.file)}).out, expected + "\n");
+    }
+    EXPECT_EQ(Cli({"check", "--tsv", "--details", "--decode", File("good.mp3")}).out,
+              "OK\t" + File("good.mp3") + "\t0\t784\t784\t100.0\t0\t0\t0\t-\t0\n");
+    EXPECT_EQ(Cli({"check", "--details", File("good.mp3")}).status, 2);
+
+    for (const bool details : {false, true})
+    {
+        std::vector<std::string> args = {"check", "--report", File("r.txt"), File("bad.mp3")};
+        if (details)
+            args.push_back("--details");
+        Cli(args);
+        const std::vector<std::uint8_t> bytes = ReadFileBytes(File("r.txt"));
+        const std::string report(bytes.begin(), bytes.end());
+        const std::string after = "Length: 0:00\r\n";
+        ASSERT_NE(report.find(after), std::string::npos) << report;
+        const std::string next = report.substr(report.find(after) + after.size());
+        EXPECT_EQ(next.substr(0, 6), details ? "    in" : "\r\n") << details;
+    }
 }

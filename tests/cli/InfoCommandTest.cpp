@@ -1,5 +1,6 @@
 #include "audio/wav/AudioWaveFile.h"
 #include "cli/Cli.h"
+#include "support/AudioFiles.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -29,4 +30,38 @@ TEST(InfoCommand, PrintsEachReadableFileAndExplainsTheOthers)
     std::ostringstream none, noneErr;
     CliContext empty{none, noneErr};
     EXPECT_EQ(RunCli({"info"}, empty), 2);
+}
+
+// The file's own channels, beside its own bit depth, not the two it is
+// mixed down to for playing and converting.
+TEST(InfoCommand, ShowsTheFilesOwnChannelsAndStopsWhenInterrupted)
+{
+    CTempDir dir;
+    CWaveBuilder surround;
+    surround.Format(1, 6, 48000, 16, 12).Chunk("data", AsBytes(TestSignal(4800, 6)));
+    surround.WriteTo(dir.File("surround.wav"));
+    const struct
+    {
+        std::string path;
+        const char* lines;
+    } cases[] = {
+        {dir.File("surround.wav"), "Sampling Rate: 48000 Hz\nChannels: 6\nBits: 16\n"},
+        {WriteSilentWave(dir.File("mono.wav"), 1000), "Sampling Rate: 8000 Hz\nChannels: 1\n"},
+        {WriteTestMp3(dir.File("stereo.mp3"), 1.0), "Sampling Rate: 44100 Hz\nChannels: 2\n"},
+    };
+    for (const auto& c : cases)
+    {
+        std::ostringstream out, err;
+        CliContext context{out, err};
+        EXPECT_EQ(RunCli({"info", c.path}, context), 0) << c.path;
+        EXPECT_NE(out.str().find(c.lines), std::string::npos) << out.str();
+
+        // Asked to stop, it prints nothing more and fails.
+        std::ostringstream none, noneErr;
+        CliContext stopped{none, noneErr};
+        stopped.interrupted = [] { return true; };
+        EXPECT_EQ(RunCli({"info", c.path, c.path}, stopped), 1) << c.path;
+        EXPECT_EQ(none.str(), "") << c.path;
+        EXPECT_EQ(noneErr.str(), "tunewright-cli: interrupted\n") << c.path;
+    }
 }

@@ -25,6 +25,7 @@ bool CAudioMpegFile::Open(std::uint32_t)
     }
 
     m_decoder = std::make_unique<CMpegDecoder>();
+    m_decoder->SetInterrupt(m_Interrupt);
     m_block.assign(kBlockSize, 0);
     m_held.clear();
     m_outputFormat = {};

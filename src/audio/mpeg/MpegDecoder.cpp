@@ -16,6 +16,7 @@ struct MpegFileView
 {
     CDiskFile file;
     std::uint64_t start = 0;
+    std::function<bool()> interrupted;
 };
 
 namespace
@@ -43,7 +44,10 @@ void ForceSigned16(mpg123_handle* handle)
 
 ssize_t ReadView(void* handle, void* dest, std::size_t count)
 {
-    return static_cast<ssize_t>(static_cast<MpegFileView*>(handle)->file.Read(dest, count));
+    auto* view = static_cast<MpegFileView*>(handle);
+    if (view->interrupted && view->interrupted())
+        return -1;
+    return static_cast<ssize_t>(view->file.Read(dest, count));
 }
 
 off_t SeekView(void* handle, off_t offset, int whence)
@@ -92,6 +96,7 @@ bool CMpegDecoder::Open(const std::string& path, std::string& error)
     }
     m_view = std::make_unique<MpegFileView>();
     m_view->start = start.offset;
+    m_view->interrupted = m_interrupted;
     if (!m_view->file.Open(path, CDiskFile::Mode::Read) || !m_view->file.Seek(start.offset))
     {
         error = m_view->file.ErrorText();
@@ -141,6 +146,12 @@ bool CMpegDecoder::Open(const std::string& path, std::string& error)
     if (!info.present || !info.hasFrames || DeclaresMoreThanTheFileHolds(info, start) ||
         mpg123_getstate(m_handle, MPG123_ACCURATE, &accurate, &ignored) != MPG123_OK || !accurate)
         mpg123_scan(m_handle);
+    if (m_interrupted && m_interrupted())
+    {
+        error = "interrupted";
+        Close();
+        return false;
+    }
     const off_t samples = mpg123_length(m_handle);
     m_durationMs = samples > 0 ? SamplesToMs(samples) : 0;
     return true;

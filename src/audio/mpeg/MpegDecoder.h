@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,9 @@ public:
     // of the whole file when there is none or its counts cannot be true. On
     // failure returns false and sets `error`.
     bool Open(const std::string& path, std::string& error);
+    // Asked whenever the decoder reads: once it holds, reading fails, so that
+    // a scan of a large file ends at once (Open then fails). Unset, it never does.
+    void SetInterrupt(std::function<bool()> interrupted) { m_interrupted = std::move(interrupted); }
     void Close();
     bool IsOpen() const { return m_handle != nullptr; }
 
@@ -49,4 +53,5 @@ private:
     std::unique_ptr<MpegFileView> m_view; // what the decoder reads
     mpg123_handle_struct* m_handle = nullptr;
     std::int64_t m_durationMs = 0;
+    std::function<bool()> m_interrupted;
 };

@@ -33,6 +33,7 @@ bool CAudioOggFile::Open(std::uint32_t)
         return Fail(error);
     m_rate = decoder->Rate();
     m_channels = static_cast<std::uint16_t>(decoder->Channels());
+    m_fileChannels = static_cast<std::uint16_t>(decoder->SourceChannels());
     m_length = MillisecondsOf(decoder->TotalFrames(), m_rate);
     m_Title = decoder->Comment("TITLE");
     m_Artist = decoder->Comment("ARTIST");

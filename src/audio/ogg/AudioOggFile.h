@@ -20,6 +20,7 @@ public:
     std::uint32_t GetSampleRate() const override { return m_rate; }
     // Channels of the delivered PCM: 1 or 2.
     std::uint16_t GetChannels() const override { return m_channels; }
+    std::uint16_t GetFileChannels() const override { return m_fileChannels; }
     std::int32_t GetLength() const override { return m_length; }
     std::int32_t GetPosition() const override;
     std::int32_t Read(std::size_t size, std::size_t count, void* buffer,
@@ -53,6 +54,7 @@ private:
     std::size_t m_heldEnd = 0;
     std::int32_t m_length = 0;
     std::uint16_t m_channels = 0;
+    std::uint16_t m_fileChannels = 0;
     std::uint32_t m_rate = 0;
 
     std::unique_ptr<COggVorbisEncoder> m_encoder;

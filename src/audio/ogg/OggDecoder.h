@@ -30,6 +30,8 @@ public:
     std::uint32_t Rate() const { return m_rate; }
     // Channels of the delivered PCM: 1 or 2.
     unsigned Channels() const { return m_channels; }
+    // Channels of the file's first link, before any mix-down.
+    unsigned SourceChannels() const { return m_links.empty() ? 0 : m_links[0].channels; }
     // Sample frames of the whole file at Rate(), as Decode delivers them
     // (one more or less per resampled link); 0 when unknown.
     std::int64_t TotalFrames() const { return m_totalFrames; }

@@ -50,6 +50,11 @@ std::uint32_t CAudioWaveFile::GetSampleRate() const
     return m_formatBlock.SamplesPerSecond();
 }
 
+std::uint16_t CAudioWaveFile::GetFileChannels() const
+{
+    return m_formatBlock.Channels();
+}
+
 std::uint16_t CAudioWaveFile::GetChannels() const
 {
     return std::min<std::uint16_t>(m_formatBlock.Channels(), 2);

@@ -25,6 +25,7 @@ public:
     std::uint32_t GetSampleRate() const override;
     // Channels of the delivered PCM: files of more than two are mixed down.
     std::uint16_t GetChannels() const override;
+    std::uint16_t GetFileChannels() const override;
     std::int32_t GetLength() const override { return m_length; }
     std::int32_t GetPosition() const override;
     std::int32_t Read(std::size_t size, std::size_t count, void* buffer,

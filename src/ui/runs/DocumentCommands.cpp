@@ -54,7 +54,7 @@ void CDocumentCommands::Analyze(const TrackRefs& tracks)
 {
     m_doc.StopPlayback();
     {
-        CDlgMP3Analyzing dialog(tracks, m_help, m_parent);
+        CDlgMP3Analyzing dialog(tracks, m_help, m_parent, &m_settings);
         dialog.exec();
     }
     RunFinished();

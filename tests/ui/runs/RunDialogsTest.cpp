@@ -13,6 +13,7 @@
 #include "ui/runs/DlgMP3Analyzing.h"
 #include "ui/runs/PathLabel.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QProgressBar>
 #include <algorithm>
@@ -114,18 +115,27 @@ TEST_F(RunDialogs, AnalysisShowsEachMp3AndItsVerdictThenClosesByItself)
     m_doc.AddTracks({good, wave, bad}, adding);
     ASSERT_EQ(m_doc.GetTrackCount(), 3);
     {
-        CDlgMP3Analyzing dialog(m_doc.GetTracks(), m_help);
+        CDlgMP3Analyzing dialog(m_doc.GetTracks(), m_help, nullptr, &m_settings);
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Analyze MP3 Files"));
         EXPECT_EQ(m_help.Get(), CHelpContext::kAnalyzing);
+        // The deep check is off unless chosen, and the choice is kept.
+        auto* decode = dialog.findChild<QCheckBox*>(QStringLiteral("decodeCheck"));
+        ASSERT_NE(decode, nullptr);
+        EXPECT_FALSE(decode->isChecked());
+        decode->setChecked(true);
+        EXPECT_TRUE(m_settings.GetDecodeCheck());
         dialog.exec();
 
         EXPECT_EQ(dialog.findChild<QGroupBox*>(QStringLiteral("caption"))->title(),
                   QStringLiteral("Analyzing"));
         using Line = std::pair<std::string, std::uint32_t>;
+        const std::vector<Line> lines = ResultLines(dialog);
+        ASSERT_GE(lines.size(), 5u);
         EXPECT_EQ(
-            ResultLines(dialog),
+            std::vector<Line>(lines.begin(), lines.begin() + 4),
             (std::vector<Line>{
                 {good, kLineBlack}, {kOk, kLineBlack}, {bad, kLineRed}, {kCorrupt, kLineRed}}));
+        EXPECT_EQ(lines[4].first.substr(0, 15), "        intact ") << "where and how much";
         EXPECT_TRUE(dialog.findChild<CPathLabel*>(QStringLiteral("currentFile"))->Path().isEmpty());
     }
     EXPECT_EQ(m_help.Get(), CHelpContext::kMain);

@@ -1,0 +1,207 @@
+#include "check/MP3DecodeCheck.h"
+
+#include "check/IProgressSink.h"
+#include "check/MP3HeaderCache.h"
+#include "check/MP3SideInfo.h"
+#include "check/MP3Timing.h"
+
+#include <algorithm>
+#include <mpg123.h>
+#include <mutex>
+
+namespace
+{
+constexpr std::uint64_t kFramesBetweenQuestions = 64;
+constexpr std::uint64_t kHeaderBytes = 4;
+// The last values of a block that tell whether its audio was still sounding.
+constexpr std::size_t kRingingValues = 32;
+
+void InitialiseLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { mpg123_init(); });
+}
+
+bool AllSilent(const float* samples, std::size_t count)
+{
+    return std::all_of(samples, samples + count, [](float s) { return s == 0.0f; });
+}
+
+// The state of one file's decode: where the next frame was due, the time
+// decoded so far, and whether the audio just before was silent.
+class CFrameAudit
+{
+public:
+    explicit CFrameAudit(MP3DecodeResult& result) : m_result(result) {}
+
+    void Frame(std::uint64_t offset, std::uint32_t headerWord, const std::uint8_t* body,
+               std::size_t bodyBytes)
+    {
+        ++m_result.frames;
+        m_frameBad = false;
+        if (m_result.frames > 1 && offset > m_due)
+            Fault(MP3DecodeFaultKind::Skipped, m_due, offset - m_due);
+        m_due = offset + kHeaderBytes + bodyBytes;
+        m_offset = offset;
+        m_side = ReadMP3SideInfo(m_headers.Decode(headerWord), body, bodyBytes);
+        if (m_side.faulty)
+            Fault(m_side.fault, offset, 0);
+    }
+
+    // The frame's decoded samples, interleaved floats. A real decode never
+    // falls silent at once: the synthesis filters ring on for hundreds of
+    // samples after the last coded value. So a granule of exact silence right
+    // after audio that had not died away is the decoder's stand-in for data
+    // it gave up on.
+    void Decoded(const float* samples, std::size_t count, int channels, long rate)
+    {
+        const int blocks = m_side.read ? m_side.granules : 1;
+        const std::size_t blockValues = count / static_cast<std::size_t>(blocks);
+        const std::size_t tail = std::min(blockValues, kRingingValues);
+        for (int b = 0; b < blocks && blockValues > 0; ++b)
+        {
+            const float* block = samples + blockValues * static_cast<std::size_t>(b);
+            if (m_ringing && AllSilent(block, blockValues))
+                Fault(MP3DecodeFaultKind::Concealed, m_offset, 0);
+            m_ringing = !AllSilent(block + blockValues - tail, tail);
+        }
+        m_ticks += MP3SampleTicks(count / static_cast<std::size_t>(std::max(channels, 1)), rate);
+    }
+
+    void Refused() { Fault(MP3DecodeFaultKind::Rejected, m_offset, 0); }
+
+private:
+    void Fault(MP3DecodeFaultKind kind, std::uint64_t offset, std::uint64_t bytes)
+    {
+        // A skipped stretch is a fault of its own; a frame counts once.
+        if (kind != MP3DecodeFaultKind::Skipped)
+        {
+            if (m_frameBad)
+                return;
+            m_frameBad = true;
+        }
+        ++m_result.badFrames;
+        if (m_result.faults.size() < MP3DecodeResult::kMaxRecordedFaults)
+            m_result.faults.push_back({kind, offset, m_ticks, bytes});
+    }
+
+    MP3DecodeResult& m_result;
+    CMP3HeaderCache m_headers;
+    MP3SideInfo m_side;
+    std::uint64_t m_due = 0;
+    std::uint64_t m_offset = 0;
+    std::uint64_t m_ticks = 0;
+    bool m_frameBad = false;
+    bool m_ringing = false; // the last samples decoded were not silent
+};
+} // namespace
+
+struct CMP3DecodeCheck::Decoder
+{
+    mpg123_handle* handle = nullptr;
+
+    ~Decoder()
+    {
+        if (handle)
+            mpg123_delete(handle);
+    }
+};
+
+CMP3DecodeCheck::CMP3DecodeCheck() = default;
+CMP3DecodeCheck::~CMP3DecodeCheck() = default;
+
+namespace
+{
+// Whole frames as the stream has them: no gapless trimming, the
+// information frame decoded like any other (it codes silence), tags skipped
+// unread, and damage searched through however long. Float samples, so that
+// quiet audio is never rounded to exact silence.
+mpg123_handle* NewHandle(std::string& error)
+{
+    InitialiseLibrary();
+    int result = MPG123_OK;
+    mpg123_handle* handle = mpg123_new(nullptr, &result);
+    if (!handle)
+    {
+        error = std::string("cannot start the MP3 decoder: ") + mpg123_plain_strerror(result);
+        return nullptr;
+    }
+    mpg123_param(handle, MPG123_ADD_FLAGS,
+                 MPG123_QUIET | MPG123_IGNORE_INFOFRAME | MPG123_SKIP_ID3V2, 0);
+    mpg123_param(handle, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0);
+    mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0);
+    mpg123_format_none(handle);
+    const long* rates = nullptr;
+    std::size_t count = 0;
+    mpg123_rates(&rates, &count);
+    for (std::size_t i = 0; i < count; ++i)
+        mpg123_format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    return handle;
+}
+} // namespace
+
+void CMP3DecodeCheck::Check(const std::string& path, MP3CheckResult& result,
+                            IProgressSink* progress)
+{
+    MP3DecodeResult& decode = result.decode;
+    decode = MP3DecodeResult{};
+    decode.done = true;
+    if (!m_decoder)
+        m_decoder = std::make_unique<Decoder>();
+    if (!m_decoder->handle && !(m_decoder->handle = NewHandle(decode.failure)))
+        return;
+    mpg123_handle* handle = m_decoder->handle;
+    if (mpg123_open(handle, path.c_str()) != MPG123_OK)
+    {
+        decode.failure = mpg123_strerror(handle);
+        return;
+    }
+
+    CFrameAudit audit(decode);
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    for (;;)
+    {
+        if (decode.frames % kFramesBetweenQuestions == 0)
+        {
+            if (m_stop && m_stop())
+            {
+                decode.failure = "interrupted";
+                break;
+            }
+            if (progress && result.fileSize > 0)
+                progress->SetProgress(static_cast<int>(std::min<std::uint64_t>(
+                    100, static_cast<std::uint64_t>(std::max<off_t>(mpg123_framepos(handle), 0)) *
+                             100 / result.fileSize)));
+        }
+        const int next = mpg123_framebyframe_next(handle);
+        // A decoder used before tells no new format when the next file has
+        // the same one.
+        if (next == MPG123_NEW_FORMAT || (next == MPG123_OK && rate == 0))
+            mpg123_getformat(handle, &rate, &channels, &encoding);
+        if (next == MPG123_DONE)
+            break;
+        if (next != MPG123_OK && next != MPG123_NEW_FORMAT)
+        {
+            decode.failure = mpg123_strerror(handle);
+            break;
+        }
+        unsigned long header = 0;
+        unsigned char* body = nullptr;
+        std::size_t bodyBytes = 0;
+        if (mpg123_framedata(handle, &header, &body, &bodyBytes) != MPG123_OK || !body)
+            bodyBytes = 0;
+        audit.Frame(static_cast<std::uint64_t>(std::max<off_t>(mpg123_framepos(handle), 0)),
+                    static_cast<std::uint32_t>(header), body, bodyBytes);
+
+        off_t number = 0;
+        unsigned char* audio = nullptr;
+        std::size_t audioBytes = 0;
+        if (mpg123_framebyframe_decode(handle, &number, &audio, &audioBytes) != MPG123_OK || !audio)
+            audit.Refused();
+        else
+            audit.Decoded(reinterpret_cast<const float*>(audio), audioBytes / sizeof(float),
+                          channels, rate);
+    }
+    mpg123_close(handle);
+}
