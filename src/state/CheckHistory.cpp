@@ -22,7 +22,7 @@ namespace
 constexpr int kWritesPerCommit = 500;
 
 const char* const kColumns = "path, device, inode, size, modified, sound, errors, note, summary, "
-                             "checked, has_hash, audio_hash, intact";
+                             "checked, has_hash, audio_hash, intact, decoded";
 
 std::int64_t Signed(std::uint64_t value)
 {
@@ -48,6 +48,7 @@ RememberedCheck ReadRow(const CStateDatabase::CStatement& row)
     check.hasAudioHash = row.Integer(10) != 0;
     check.audioHash = Unsigned(row.Integer(11));
     check.intactAt = row.Integer(12);
+    check.decoded = row.Integer(13) != 0;
     return check;
 }
 
@@ -125,7 +126,7 @@ bool CCheckHistory::Remember(const RememberedCheck& check, std::string& error)
     if (!BeginWrites(error))
         return false;
     auto insert = m_database.Prepare((std::string("INSERT OR REPLACE INTO checks (") + kColumns +
-                                      ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                                      ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
                                          .c_str());
     insert.Bind(check.path)
         .Bind(Signed(check.stamp.device))
@@ -139,7 +140,8 @@ bool CCheckHistory::Remember(const RememberedCheck& check, std::string& error)
         .Bind(check.checkedAt)
         .Bind(check.hasAudioHash ? 1 : 0)
         .Bind(Signed(check.audioHash))
-        .Bind(check.intactAt);
+        .Bind(check.intactAt)
+        .Bind(check.decoded ? 1 : 0);
     if (!insert.Run())
     {
         error = m_database.LastError();

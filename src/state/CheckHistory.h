@@ -47,6 +47,7 @@ struct RememberedCheck
     // When the audio last had this hash for sure: the first check that saw
     // it, moved on by each check that found it again.
     std::int64_t intactAt = 0;
+    bool decoded = false; // every frame was decoded too
 };
 
 // The history of checks, so that unchanged files need not be read again and

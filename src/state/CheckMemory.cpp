@@ -1,6 +1,7 @@
 #include "state/CheckMemory.h"
 
 #include "check/MP3Check.h"
+#include "check/MP3Damage.h"
 #include "state/SpanHash.h"
 
 #include <chrono>
@@ -29,6 +30,7 @@ bool DescribeCheck(const std::string& key, const FileStamp& stamp, const MP3Chec
     check.summary = summary;
     check.checkedAt = now;
     check.intactAt = now;
+    check.decoded = result.decode.done && result.decode.failure.empty();
     if (result.audioEnd > result.audioStart)
     {
         std::string error;
@@ -41,8 +43,9 @@ bool DescribeCheck(const std::string& key, const FileStamp& stamp, const MP3Chec
 AudioChange Reconcile(CCheckHistory& history, const RememberedCheck& fresh, std::string& error)
 {
     const std::optional<RememberedCheck> known = history.Find(fresh.path);
+    // Audio that is gone altogether has changed as much as audio that differs.
     if (known && known->stamp.SameContentAs(fresh.stamp) && known->hasAudioHash &&
-        fresh.hasAudioHash && known->audioHash != fresh.audioHash)
+        (!fresh.hasAudioHash || known->audioHash != fresh.audioHash))
         return {true, known->intactAt};
     history.Remember(fresh, error);
     return {};
@@ -66,4 +69,47 @@ std::string LocalTimeText(std::int64_t seconds)
 #endif
     char text[32];
     return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) > 0 ? text : "?";
+}
+
+std::unique_ptr<CCheckMemory> CCheckMemory::Open(std::string& error)
+{
+    std::unique_ptr<CStateDatabase> database =
+        CStateDatabase::Open(CStateDatabase::DefaultPath(), error);
+    return database ? std::make_unique<CCheckMemory>(std::move(database)) : nullptr;
+}
+
+CCheckMemory::CCheckMemory(std::unique_ptr<CStateDatabase> database)
+    : m_database(std::move(database)), m_history(*m_database)
+{
+}
+
+bool CCheckMemory::Stamp(const std::string& path, std::string& key, FileStamp& stamp)
+{
+    key = StateKey(path);
+    std::string error; // the check says why, if it matters
+    return ReadFileStamp(key, stamp, error);
+}
+
+std::optional<RememberedCheck> CCheckMemory::Recall(const std::string& key, const FileStamp& stamp)
+{
+    std::lock_guard lock(m_mutex);
+    return RecallUnchanged(m_history, key, stamp);
+}
+
+AudioChange CCheckMemory::Learn(const std::string& key, const FileStamp& stamp,
+                                const MP3CheckResult& result, std::string& error)
+{
+    const std::string summary =
+        result.IsSound() ? std::string() : DescribeSummary(SummariseDamage(result));
+    RememberedCheck fresh;
+    if (!DescribeCheck(key, stamp, result, summary, SecondsNow(), fresh))
+        return {};
+    std::lock_guard lock(m_mutex);
+    return Reconcile(m_history, fresh, error);
+}
+
+bool CCheckMemory::Flush(std::string& error)
+{
+    std::lock_guard lock(m_mutex);
+    return m_history.Flush(error);
 }

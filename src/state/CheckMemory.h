@@ -3,6 +3,8 @@
 #include "state/CheckHistory.h"
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -35,3 +37,28 @@ AudioChange Reconcile(CCheckHistory& history, const RememberedCheck& fresh, std:
 std::int64_t SecondsNow();
 // `seconds` since 1970 as local "YYYY-MM-DD HH:MM".
 std::string LocalTimeText(std::int64_t seconds);
+
+// The history as a run of checks uses it, from several workers at once:
+// answers for unchanged files, and what each check learnt.
+class CCheckMemory
+{
+public:
+    // Opens the history in the user's state folder; null with `error`.
+    static std::unique_ptr<CCheckMemory> Open(std::string& error);
+    explicit CCheckMemory(std::unique_ptr<CStateDatabase> database);
+
+    // The name `path` is kept by and its stamp now; false when it has none.
+    static bool Stamp(const std::string& path, std::string& key, FileStamp& stamp);
+    // The remembered check of `key` when the file has not changed since.
+    std::optional<RememberedCheck> Recall(const std::string& key, const FileStamp& stamp);
+    // Hashes the audio the check walked and compares it with the history.
+    AudioChange Learn(const std::string& key, const FileStamp& stamp, const MP3CheckResult& result,
+                      std::string& error);
+    // Commits what was learnt.
+    bool Flush(std::string& error);
+
+private:
+    std::unique_ptr<CStateDatabase> m_database;
+    CCheckHistory m_history;
+    std::mutex m_mutex; // one statement at a time
+};

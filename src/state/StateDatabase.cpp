@@ -41,7 +41,8 @@ CREATE TABLE IF NOT EXISTS checks (
     checked INTEGER NOT NULL,
     has_hash INTEGER NOT NULL,
     audio_hash INTEGER NOT NULL,
-    intact INTEGER NOT NULL
+    intact INTEGER NOT NULL,
+    decoded INTEGER NOT NULL
 ) WITHOUT ROWID;
 )";
 } // namespace
