@@ -250,6 +250,8 @@ void CMP3Check::CountSoundFrame(std::uint64_t start, const MP3FrameInfo& frame, 
 {
     EndStretch(start);
     const std::uint64_t ticks = MP3FrameTicks(frame);
+    if (m_Result.soundFrames == 0)
+        m_Result.audioStart = start;
     ++m_Result.soundFrames;
     m_Result.soundTicks += ticks;
     m_Result.soundBytes += static_cast<std::uint64_t>(frame.frameLength);
@@ -272,6 +274,8 @@ void CMP3Check::FinishWalk()
     EndStretch(m_Result.fileSize);
     if (m_Result.soundFrames > 0 && m_LastFrameEnd > m_Result.fileSize)
         m_Result.truncatedBytes = m_LastFrameEnd - m_Result.fileSize;
+    // A last frame cut short ends where the file does.
+    m_Result.audioEnd = std::min(m_LastFrameEnd, m_Result.fileSize);
 }
 
 // A stretch of damage starts where the audio was due to go on, so that it

@@ -38,6 +38,10 @@ struct MP3CheckResult
     std::uint64_t damagedStretches = 0;
     std::uint64_t damagedBytes = 0;
     std::uint64_t truncatedBytes = 0;
+    // The audio's bytes: from the first sound frame to the end of the last,
+    // so tags before and after lie outside.
+    std::uint64_t audioStart = 0;
+    std::uint64_t audioEnd = 0;
 
     // Filled by the deep check when one was asked for (MP3DecodeCheck.h).
     MP3DecodeResult decode;

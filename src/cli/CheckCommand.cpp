@@ -9,6 +9,7 @@
 #include "cli/TerminalProgress.h"
 #include "io/Paths.h"
 #include "io/Printable.h"
+#include "state/CheckMemory.h"
 #include "tracks/AnalysisReport.h"
 #include "tracks/AudioTrack.h"
 #include "tracks/OrderedWork.h"
@@ -58,11 +59,30 @@ private:
     std::size_t m_index;
 };
 
+// The verdict of a file whose audio changed while its size and time did not.
+constexpr const char* kChanged = "Changed";
+
+std::string ChangedNote(std::int64_t lastIntact)
+{
+    return "the audio changed, its size and date did not; last seen intact on " +
+           LocalTimeText(lastIntact);
+}
+
 std::string Milliseconds(std::uint64_t ticks)
 {
     return std::to_string(MP3TicksToMilliseconds(ticks));
 }
 } // namespace
+
+struct CCheckCommand::Outcome
+{
+    MP3CheckResult result;
+    std::optional<RememberedCheck> remembered; // answered without reading
+    AudioChange change;
+};
+
+CCheckCommand::CCheckCommand(CliContext& context) : m_context(context) {}
+CCheckCommand::~CCheckCommand() = default;
 
 int CCheckCommand::Run(const std::vector<std::string>& args)
 {
@@ -77,6 +97,8 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
         return UsageError("no file or folder to check");
     if (m_options.details && !m_options.tsv && !m_options.reportSet)
         return UsageError("--details goes with --tsv or --report");
+    if (m_options.incremental && m_options.verify)
+        return UsageError("--incremental and --verify do not go together");
     if (m_options.reportSet && UpperCaseExtension(PathFromUtf8(m_options.report)) != ".TXT")
         return UsageError("the report is a plain text file: its name must end in .txt");
     if (m_options.reportSet)
@@ -99,27 +121,12 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     for (const std::string& folder : collector.EmptyFolders())
         m_context.err << kProgramName << ": no .mp3 files in " << Printable(folder) << "\n";
 
+    if ((m_options.incremental || m_options.verify) && !OpenMemory())
+        return kExitFailure;
     const std::vector<std::string>& files = collector.Files();
     Tally tally;
-    std::vector<std::unique_ptr<TrackInfo>> checked;
-    const auto show = [&](const std::string& path, const MP3CheckResult& result)
-    {
-        if (!result.readable)
-        {
-            ++tally.unreadable;
-            m_context.err << kProgramName << ": " << Printable(path) << ": " << result.failure
-                          << "\n";
-        }
-        else if (result.IsSound())
-            ++tally.sound;
-        else
-            ++tally.corrupt;
-        PrintVerdict(path, result);
-        if (m_options.reportSet)
-            checked.push_back(ReportTrack(path, result));
-        if (m_context.errIsTerminal)
-            m_context.out.flush(); // before the next progress line appears
-    };
+    const auto show = [&](const std::string& path, const Outcome& outcome)
+    { Show(path, outcome, tally); };
     const std::size_t done = m_options.jobs > 1 && files.size() > 1 ? CheckSideBySide(files, show)
                                                                     : CheckOneByOne(files, show);
     if (done < files.size())
@@ -128,12 +135,17 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
                       << " files were not checked\n";
         return kExitFailure;
     }
+    std::string unrecorded;
+    if (m_memory && !m_memory->Flush(unrecorded))
+        m_context.err << kProgramName << ": the history of checks was not updated: " << unrecorded
+                      << "\n";
     if (!m_options.tsv)
         PrintSummary(tally);
-    if (m_options.reportSet && !WriteReport(checked))
+    if (m_options.reportSet && !WriteReport(m_reported))
         return kExitFailure;
 
-    const bool allGood = tally.corrupt == 0 && tally.unreadable == 0 && collector.Errors().empty();
+    const bool allGood = tally.corrupt == 0 && tally.unreadable == 0 && tally.changed == 0 &&
+                         collector.Errors().empty();
     return allGood ? kExitOk : kExitFailure;
 }
 
@@ -152,6 +164,87 @@ std::unique_ptr<IMP3DeepCheck> CCheckCommand::MakeDeepCheck() const
     return deep;
 }
 
+bool CCheckCommand::OpenMemory()
+{
+    std::string error;
+    m_memory = CCheckMemory::Open(error);
+    if (!m_memory)
+        m_context.err << kProgramName << ": " << error << "\n";
+    return m_memory != nullptr;
+}
+
+// Answers from the history when it may, checks otherwise, and tells the
+// history what the check found.
+CCheckCommand::Outcome CCheckCommand::CheckFile(CMP3CheckTask& task, const std::string& path,
+                                                IProgressSink* progress)
+{
+    Outcome outcome;
+    std::string key;
+    FileStamp stamp;
+    const bool stamped = m_memory && CCheckMemory::Stamp(path, key, stamp);
+    if (stamped && m_options.incremental)
+    {
+        outcome.remembered = m_memory->Recall(key, stamp);
+        // A check without the decode does not answer for one with it.
+        if (outcome.remembered && (outcome.remembered->decoded || !m_options.decode))
+            return outcome;
+        outcome.remembered.reset();
+    }
+    task.SetPath(path);
+    task.Run(progress);
+    outcome.result = task.TakeResult();
+    if (stamped && !Interrupted())
+    {
+        std::string error;
+        outcome.change = m_memory->Learn(key, stamp, outcome.result, error);
+        if (!error.empty())
+            m_context.err << kProgramName << ": " << Printable(path)
+                          << ": not remembered: " << error << "\n";
+    }
+    return outcome;
+}
+
+void CCheckCommand::Show(const std::string& path, const Outcome& outcome, Tally& tally)
+{
+    const MP3CheckResult& result = outcome.result;
+    if (outcome.remembered)
+    {
+        ++(outcome.remembered->sound ? tally.sound : tally.corrupt);
+        PrintRemembered(path, *outcome.remembered);
+        if (m_options.reportSet)
+            m_reported.push_back(ReportTrack(path, *outcome.remembered));
+    }
+    else if (outcome.change.changed)
+    {
+        ++tally.changed;
+        PrintChanged(path, outcome.change.lastIntact);
+    }
+    else
+    {
+        if (!result.readable)
+        {
+            ++tally.unreadable;
+            m_context.err << kProgramName << ": " << Printable(path) << ": " << result.failure
+                          << "\n";
+        }
+        else
+            ++(result.IsSound() ? tally.sound : tally.corrupt);
+        PrintVerdict(path, result);
+    }
+    if (m_options.reportSet && !outcome.remembered)
+    {
+        std::unique_ptr<TrackInfo> track = ReportTrack(path, result);
+        if (outcome.change.changed)
+        {
+            track->checkStatus = kCheckCorrupt;
+            track->checkNote = ChangedNote(outcome.change.lastIntact);
+        }
+        m_reported.push_back(std::move(track));
+    }
+    if (m_context.errIsTerminal)
+        m_context.out.flush(); // before the next progress line appears
+}
+
 std::size_t CCheckCommand::CheckOneByOne(const std::vector<std::string>& files,
                                          const ShowResult& show)
 {
@@ -164,12 +257,12 @@ std::size_t CCheckCommand::CheckOneByOne(const std::vector<std::string>& files,
         if (Interrupted())
             return i;
         progress.StartFile(i, files.size(), files[i]);
-        task.SetPath(files[i]);
-        task.Run(m_context.errIsTerminal ? &progress : nullptr);
+        const Outcome outcome =
+            CheckFile(task, files[i], m_context.errIsTerminal ? &progress : nullptr);
         progress.Clear();
         if (Interrupted()) // a decode cut short has no verdict
             return i;
-        show(files[i], task.GetResult());
+        show(files[i], outcome);
     }
     return files.size();
 }
@@ -182,7 +275,7 @@ std::size_t CCheckCommand::CheckSideBySide(const std::vector<std::string>& files
                                            const ShowResult& show)
 {
     std::mutex mutex;
-    std::map<std::size_t, MP3CheckResult> finished; // guarded by `mutex`
+    std::map<std::size_t, Outcome> finished; // guarded by `mutex`
     std::atomic<std::size_t> watched{0};
     std::atomic<int> percent{0};
     const bool drawn = m_context.errIsTerminal;
@@ -197,25 +290,23 @@ std::size_t CCheckCommand::CheckSideBySide(const std::vector<std::string>& files
             CWatchedProgress sink(watched, percent, index);
             CMP3CheckTask task;
             task.SetDeepCheck(deep.get());
-            task.SetPath(files[index]);
-            task.Run(drawn ? &sink : nullptr);
-            MP3CheckResult result = task.TakeResult();
+            Outcome outcome = CheckFile(task, files[index], drawn ? &sink : nullptr);
             std::lock_guard lock(mutex);
-            finished.emplace(index, std::move(result));
+            finished.emplace(index, std::move(outcome));
         },
         [&](std::size_t index)
         {
             if (Interrupted()) // a decode cut short has no verdict
                 return false;
-            MP3CheckResult result;
+            Outcome outcome;
             {
                 std::lock_guard lock(mutex);
                 auto found = finished.find(index);
-                result = std::move(found->second);
+                outcome = std::move(found->second);
                 finished.erase(found);
             }
             progress.Clear();
-            show(files[index], result);
+            show(files[index], outcome);
             ++shown;
             percent.store(0, std::memory_order_relaxed);
             watched.store(index + 1, std::memory_order_relaxed);
@@ -242,6 +333,8 @@ bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& 
                           {"-r", "--recursive", nullptr, SetFlag(options.recursive)},
                           {nullptr, "--details", nullptr, SetFlag(options.details)},
                           {nullptr, "--decode", nullptr, SetFlag(options.decode)},
+                          {"-i", "--incremental", nullptr, SetFlag(options.incremental)},
+                          {nullptr, "--verify", nullptr, SetFlag(options.verify)},
                           {"-j", "--jobs", "a number of files to check at a time, 1 or more",
                            [&](const std::string& value)
                            {
@@ -273,7 +366,7 @@ void CCheckCommand::PrintHelp()
 {
     m_context.out
         << "Usage: " << kProgramName
-        << " check [--tsv [--details]] [-v|--verbose] [--decode] [-r|--recursive]\n"
+        << " check [--tsv [--details]] [-v|--verbose] [--decode] [-i|--verify] [-r]\n"
         << "                      [-j N] [--report FILE.txt [--details]] PATH...\n"
         << "\n"
         << "Walks MP3 files frame by frame and prints OK or Corrupt for each, then a summary.\n"
@@ -296,6 +389,13 @@ void CCheckCommand::PrintHelp()
         << "                   FIRST_DAMAGE_MS and BAD_FRAMES (\"-\" where not known: an\n"
         << "                   unreadable file, no damage, no --decode); with --report, add\n"
         << "                   each corrupt file's details after its block\n"
+        << "  -i, --incremental\n"
+        << "                   answer for each file whose size and modification time have\n"
+        << "                   not changed since its last check from the history of checks,\n"
+        << "                   without reading it; check and remember the others\n"
+        << "      --verify     check every file and report as Changed each one whose audio\n"
+        << "                   differs from what the history remembers although its size\n"
+        << "                   and modification time do not (silent damage on the disk)\n"
         << "  -j, --jobs N     check N files at a time (default: one per processor core);\n"
         << "                   the output keeps the order of the files\n"
         << "      --report FILE.txt\n"
@@ -308,7 +408,10 @@ void CCheckCommand::PrintHelp()
         << "(\\n, \\t, \\r, \\xNN), so that every file takes exactly one line.\n"
         << "On a terminal, a progress line is shown on standard error.\n"
         << "\n"
-        << "Exit status: 0 if every file is sound, 1 if any is corrupt or unreadable,\n"
+        << "The history of checks is kept in $XDG_STATE_HOME/tunewright/state.db; see\n"
+        << "'" << kProgramName << " history'. Tag edits made by this program keep it current.\n"
+        << "\n"
+        << "Exit status: 0 if every file is sound, 1 if any is corrupt, unreadable or changed,\n"
         << "2 if the command line is wrong.\n";
 }
 
@@ -355,6 +458,57 @@ void CCheckCommand::PrintDetailColumns(const MP3CheckResult& result)
         out << '-';
 }
 
+void CCheckCommand::PrintRemembered(const std::string& path, const RememberedCheck& check)
+{
+    const char* word = strings::CheckStatusText(check.sound ? kCheckSound : kCheckCorrupt);
+    if (m_options.tsv)
+    {
+        m_context.out << word << '\t' << Printable(path);
+        // Only the count of errors is kept; the rest is not known.
+        if (m_options.details)
+            m_context.out << '\t' << check.errors << "\t-\t-\t-\t-\t-\t-\t-\t-";
+        m_context.out << '\n';
+        return;
+    }
+    std::string padded = word;
+    padded.resize(9, ' ');
+    m_context.out << padded << Printable(path) << '\n';
+    if (!m_options.verbose)
+        return;
+    m_context.out << "    as checked on " << LocalTimeText(check.checkedAt) << '\n';
+    for (const std::string* line : {&check.note, &check.summary})
+        if (!line->empty())
+            m_context.out << "    " << Printable(*line) << '\n';
+}
+
+void CCheckCommand::PrintChanged(const std::string& path, std::int64_t lastIntact)
+{
+    if (m_options.tsv)
+    {
+        m_context.out << kChanged << '\t' << Printable(path);
+        if (m_options.details)
+            m_context.out << "\t-\t-\t-\t-\t-\t-\t-\t-\t-";
+        m_context.out << '\n';
+        return;
+    }
+    std::string padded = kChanged;
+    padded.resize(9, ' ');
+    m_context.out << padded << Printable(path) << '\n' << "    " << ChangedNote(lastIntact) << '\n';
+}
+
+std::unique_ptr<TrackInfo> CCheckCommand::ReportTrack(const std::string& path,
+                                                      const RememberedCheck& check)
+{
+    MP3CheckResult unread;
+    std::unique_ptr<TrackInfo> track = ReportTrack(path, unread);
+    track->checkStatus = check.sound ? kCheckSound : kCheckCorrupt;
+    track->checkNote = check.note;
+    track->checkDetails.clear();
+    if (m_options.details && !check.summary.empty())
+        track->checkDetails.push_back(check.summary);
+    return track;
+}
+
 void CCheckCommand::PrintDamage(const MP3CheckResult& result)
 {
     // An unreadable file's reason has gone to standard error already.
@@ -394,10 +548,12 @@ bool CCheckCommand::WriteReport(const std::vector<std::unique_ptr<TrackInfo>>& c
 
 void CCheckCommand::PrintSummary(const Tally& tally)
 {
-    const std::size_t total = tally.sound + tally.corrupt + tally.unreadable;
+    const std::size_t total = tally.sound + tally.corrupt + tally.unreadable + tally.changed;
     m_context.out << Plural(total, "file") << " checked: " << tally.sound << " OK, "
                   << tally.corrupt + tally.unreadable << " Corrupt";
     if (tally.unreadable > 0)
         m_context.out << " (" << tally.unreadable << " could not be read)";
+    if (tally.changed > 0)
+        m_context.out << ", " << tally.changed << ' ' << kChanged;
     m_context.out << '\n';
 }

@@ -2,6 +2,7 @@
 
 #include "cli/CheckCommand.h"
 #include "cli/ConvertCommand.h"
+#include "cli/HistoryCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/RepairCommand.h"
 #include "cli/TagsCommand.h"
@@ -22,6 +23,7 @@ void PrintHelp(std::ostream& out)
         << "Commands:\n"
         << "  check    check MP3 files frame by frame and say which are corrupt\n"
         << "  convert  convert audio files to MP3, Ogg Vorbis or WAV\n"
+        << "  history  show or forget what earlier checks remember\n"
         << "  info     show the tags, length and format of audio files\n"
         << "  repair   rebuild corrupt MP3 files, keeping the originals aside\n"
         << "  tags     show or set the title, artist and album of audio files\n"
@@ -98,6 +100,8 @@ int RunCommand(const std::vector<std::string>& args, CliContext& context)
         return CRepairCommand(context).Run(rest);
     if (command == "tags")
         return CTagsCommand(context).Run(rest);
+    if (command == "history")
+        return CHistoryCommand(context).Run(rest);
     return UsageError(context, "unknown command '" + command + "'");
 }
 } // namespace

@@ -163,6 +163,17 @@ void CSettingsStore::SetConvertCorruptFiles(bool on)
     WriteFlag(m_storage, kGeneral, "ConvertCorruptFiles", on);
 }
 
+bool CSettingsStore::GetRememberChecks() const
+{
+    // Off unless asked for: every analysis reads every file.
+    return ReadFlag(m_storage, kGeneral, "RememberChecks", 0);
+}
+
+void CSettingsStore::SetRememberChecks(bool on)
+{
+    WriteFlag(m_storage, kGeneral, "RememberChecks", on);
+}
+
 EncoderProperties CSettingsStore::GetEncoderProperties() const
 {
     EncoderProperties properties;

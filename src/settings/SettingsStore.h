@@ -62,6 +62,9 @@ public:
     void SetDecodeCheck(bool on);
     bool GetConvertCorruptFiles() const;
     void SetConvertCorruptFiles(bool on);
+    // Whether an analysis answers unchanged files from the history of checks.
+    bool GetRememberChecks() const;
+    void SetRememberChecks(bool on);
     EncoderProperties GetEncoderProperties() const;
     void SetEncoderProperties(const EncoderProperties& properties);
     OggProperties GetOggProperties() const;

@@ -28,6 +28,22 @@ CREATE TABLE IF NOT EXISTS tag_edit_fields (
     after TEXT NOT NULL
 );
 CREATE INDEX IF NOT EXISTS tag_edit_fields_edit ON tag_edit_fields (edit);
+CREATE TABLE IF NOT EXISTS checks (
+    path TEXT PRIMARY KEY,
+    device INTEGER NOT NULL,
+    inode INTEGER NOT NULL,
+    size INTEGER NOT NULL,
+    modified INTEGER NOT NULL,
+    sound INTEGER NOT NULL,
+    errors INTEGER NOT NULL,
+    note TEXT NOT NULL,
+    summary TEXT NOT NULL,
+    checked INTEGER NOT NULL,
+    has_hash INTEGER NOT NULL,
+    audio_hash INTEGER NOT NULL,
+    intact INTEGER NOT NULL,
+    decoded INTEGER NOT NULL
+) WITHOUT ROWID;
 )";
 } // namespace
 
@@ -92,6 +108,16 @@ std::int64_t CStateDatabase::LastInsertId() const
     return sqlite3_last_insert_rowid(m_db);
 }
 
+bool CStateDatabase::InTransaction() const
+{
+    return sqlite3_get_autocommit(m_db) == 0;
+}
+
+std::int64_t CStateDatabase::Changes() const
+{
+    return sqlite3_changes64(m_db);
+}
+
 std::string CStateDatabase::LastError() const
 {
     return sqlite3_errmsg(m_db);
@@ -105,6 +131,16 @@ CStateDatabase::CStatement::CStatement(sqlite3* db, const char* sql)
 CStateDatabase::CStatement::~CStatement()
 {
     sqlite3_finalize(m_statement);
+}
+
+void CStateDatabase::CStatement::Reset()
+{
+    if (!m_statement)
+        return;
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    m_next = 1;
+    m_failed = false;
 }
 
 CStateDatabase::CStatement& CStateDatabase::CStatement::Bind(std::int64_t value)

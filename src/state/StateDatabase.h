@@ -8,7 +8,8 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-// The program's own state that outlives a run (the history of tag edits), in
+// The program's own state that outlives a run (the histories of tag edits
+// and of checks), in
 // one SQLite database under the user's state folder. Safe for the window and
 // several command-line processes at once: write-ahead logging, and a wait of
 // a few seconds when another process holds the lock. Used by one thread at a
@@ -37,6 +38,8 @@ public:
         CStatement(const CStatement&) = delete;
         CStatement& operator=(const CStatement&) = delete;
 
+        // Makes the statement ready to run again with new values.
+        void Reset();
         CStatement& Bind(std::int64_t value);
         CStatement& Bind(const std::string& text);
         // The next row; false at the end or on an error (see Failed).
@@ -54,9 +57,18 @@ public:
     };
 
     CStatement Prepare(const char* sql) { return CStatement(m_db, sql); }
+    // A statement to keep and run many times.
+    std::unique_ptr<CStatement> PrepareKept(const char* sql)
+    {
+        return std::make_unique<CStatement>(m_db, sql);
+    }
     // Runs statements without values; false with `error` on failure.
     bool Execute(const char* sql, std::string& error);
     std::int64_t LastInsertId() const;
+    // True between a BEGIN and its COMMIT or ROLLBACK.
+    bool InTransaction() const;
+    // The rows the last statement changed.
+    std::int64_t Changes() const;
     std::string LastError() const;
 
 private:

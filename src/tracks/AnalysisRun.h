@@ -4,7 +4,9 @@
 
 #include <functional>
 
+class CCheckMemory;
 class IRunHost;
+struct FileStamp;
 
 // Checks the MP3 tracks of a list that have no verdict yet and writes the
 // verdict into each: one result line with the path and one with the
@@ -20,10 +22,18 @@ public:
     // Asked before each file, on the run's thread: true to decode it too
     // (the deep check). Unset, files are only walked.
     void SetDeepCheck(std::function<bool()> wanted) { m_deepWanted = std::move(wanted); }
+    // Gives files unchanged since their last check their remembered verdict
+    // without reading them, and remembers what the others are found to be.
+    void RememberChecks(bool on) { m_remember = on; }
 
     void Run(IRunHost& host);
 
 private:
+    // Shows the remembered verdict of an unchanged file; false to check it.
+    bool Recall(CCheckMemory& memory, const std::string& key, const FileStamp& stamp, bool decode,
+                TrackInfo& track, IRunHost& host);
+
     TrackRefs m_pTracks;
     std::function<bool()> m_deepWanted;
+    bool m_remember = false;
 };

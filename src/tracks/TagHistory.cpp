@@ -2,6 +2,7 @@
 
 #include "audio/AudioFileFactory.h"
 #include "io/Paths.h"
+#include "state/CheckHistory.h"
 #include "state/StateDatabase.h"
 #include "tracks/TagWriter.h"
 
@@ -20,14 +21,6 @@ const std::string* Texts(const TrackTexts& texts, int i)
 {
     const std::string* all[3] = {&texts.title, &texts.artist, &texts.album};
     return all[i];
-}
-
-// The one name of a file, whichever link or relative path leads to it.
-std::string Key(const std::string& path)
-{
-    std::error_code error;
-    const fs::path canonical = fs::weakly_canonical(PathFromUtf8(path), error);
-    return error ? path : Utf8FromPath(canonical);
 }
 
 // Size and modification time: what another program's change would alter.
@@ -64,7 +57,7 @@ std::int64_t CTagHistory::Begin(const std::string& path, const TrackTexts& befor
                                  std::chrono::system_clock::now().time_since_epoch())
                                  .count();
     if (!m_database.Prepare("INSERT INTO tag_edits (path, made) VALUES (?, ?)")
-             .Bind(Key(path))
+             .Bind(StateKey(path))
              .Bind(now)
              .Run())
     {
@@ -101,6 +94,11 @@ void CTagHistory::Complete(std::int64_t edit, const std::string& path)
         .Run();
 }
 
+void CTagHistory::FollowTagEdit(const std::string& path, const FileStamp& before)
+{
+    CCheckHistory(m_database).FollowTagEdit(path, before);
+}
+
 void CTagHistory::Drop(std::int64_t edit)
 {
     m_database.Prepare("DELETE FROM tag_edits WHERE id = ?").Bind(edit).Run();
@@ -110,7 +108,7 @@ bool CTagHistory::Undo(const std::string& path, std::string& error)
 {
     auto last = m_database.Prepare("SELECT id, size, modified FROM tag_edits "
                                    "WHERE path = ? AND done = 1 ORDER BY id DESC LIMIT 1");
-    last.Bind(Key(path));
+    last.Bind(StateKey(path));
     if (!last.Step())
     {
         error = last.Failed() ? m_database.LastError() : "no tag edit of this file to undo";
@@ -157,8 +155,12 @@ bool CTagHistory::Undo(const std::string& path, std::string& error)
         error = m_database.LastError();
         return false;
     }
+    FileStamp before;
+    const bool stamped = ReadFileStamp(path, before, error);
     if (!WriteTagsVerified(*file, error))
         return false;
+    if (stamped)
+        FollowTagEdit(path, before);
     Drop(edit);
     // The file is as the edit before left it, so that one can be undone next.
     const Fingerprint undone = FingerprintOf(path);
@@ -167,7 +169,7 @@ bool CTagHistory::Undo(const std::string& path, std::string& error)
                  "(SELECT MAX(id) FROM tag_edits WHERE path = ? AND done = 1)")
         .Bind(undone.size)
         .Bind(undone.modified)
-        .Bind(Key(path))
+        .Bind(StateKey(path))
         .Run();
     return true;
 }
@@ -184,7 +186,12 @@ bool WriteTagsRecorded(CAudioFile& file, const TrackTexts& before, CTagHistory* 
         if (!failure.empty())
             warning = "the edit cannot be undone: " + failure;
     }
+    FileStamp unedited;
+    std::string unstamped;
+    const bool stamped = history && ReadFileStamp(file.GetPath(), unedited, unstamped);
     const bool written = WriteTagsVerified(file, error);
+    if (written && stamped)
+        history->FollowTagEdit(file.GetPath(), unedited);
     if (edit != 0 && written)
         history->Complete(edit, file.GetPath());
     else if (edit != 0)

@@ -5,6 +5,7 @@
 
 class CAudioFile;
 class CStateDatabase;
+struct FileStamp;
 
 // A file's title, artist and album.
 struct TrackTexts
@@ -34,6 +35,9 @@ public:
     void Complete(std::int64_t edit, const std::string& path);
     // The edit did not happen.
     void Drop(std::int64_t edit);
+    // The tags of `path`, as they were `before`, were rewritten: the history
+    // of checks keeps knowing the file, whose audio is as it was.
+    void FollowTagEdit(const std::string& path, const FileStamp& before);
     // Puts back the fields of the last edit of `path` and forgets that edit.
     // False with `error` when there is none, when the file has changed
     // since, or when the tags cannot be written; the file then is as it was.

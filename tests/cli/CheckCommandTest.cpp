@@ -236,3 +236,28 @@ TEST_F(CheckCommand, DetailsAreColumnsForScriptsAndFollowAReportBlockOnlyWhenAsk
         EXPECT_EQ(next.substr(0, 6), details ? "    in" : "\r\n") << details;
     }
 }
+
+// With the history: an unchanged file is answered without being read, so a
+// stream turned to junk under the same size and time still reads OK to -i;
+// --verify reads it, says Changed and fails; a real change is checked anew.
+TEST_F(CheckCommand, IncrementalAndVerifyUseTheHistory)
+{
+    const std::string good = File("good.mp3");
+    EXPECT_EQ(Cli({"check", "-i", "--tsv", good, File("bad.mp3")}).out,
+              "OK\t" + good + "\nCorrupt\t" + File("bad.mp3") + "\n");
+    const auto time = std::filesystem::last_write_time(good);
+    const auto size = std::filesystem::file_size(good);
+    std::ofstream(good, std::ios::binary) << std::string(size, 'x');
+    std::filesystem::last_write_time(good, time);
+
+    EXPECT_EQ(Cli({"check", "-i", "--tsv", good}).out, "OK\t" + good + "\n");
+    const Outcome verified = Cli({"check", "--verify", good});
+    EXPECT_EQ(verified.status, 1);
+    EXPECT_NE(verified.out.find("Changed  " + good +
+                                "\n    the audio changed, its size and "
+                                "date did not; last seen intact on "),
+              std::string::npos);
+
+    std::filesystem::last_write_time(good, time + std::chrono::seconds(1));
+    EXPECT_EQ(Cli({"check", "-i", "--tsv", good}).out, "Corrupt\t" + good + "\n");
+}

@@ -83,6 +83,31 @@ TEST_F(AnalysisRun, EachMp3GetsItsPathAndVerdictInTheVerdictsColour)
     EXPECT_TRUE(m_host.lines.empty());
 }
 
+// Remembering: a second run reads nothing of an unchanged file (junk under
+// the same size and time keeps its verdict) and says the verdict is old.
+TEST_F(AnalysisRun, RememberedVerdictsComeWithoutReading)
+{
+    TrackInfo* bad = Track("remembered.mp3", false);
+    CAnalysisRun first(All());
+    first.RememberChecks(true);
+    first.Run(m_host);
+    const auto time = std::filesystem::last_write_time(bad->path);
+    const std::string zeros(std::filesystem::file_size(bad->path), '\0');
+    std::ofstream(bad->path, std::ios::binary) << zeros;
+    std::filesystem::last_write_time(bad->path, time);
+
+    bad->checkStatus = kCheckNone;
+    m_host.lines.clear();
+    CAnalysisRun second(All());
+    second.RememberChecks(true);
+    second.Run(m_host);
+    EXPECT_EQ(bad->checkStatus, kCheckCorrupt);
+    ASSERT_EQ(m_host.lines.size(), 4u);
+    EXPECT_EQ(m_host.lines[2].first.rfind("        as checked on ", 0), 0u);
+    EXPECT_EQ(m_host.lines[3].first,
+              "        intact 0:00.627 of 0:00.653 (95.9 %); 1 damaged stretch, 3 bytes");
+}
+
 TEST_F(AnalysisRun, CancelTakesEffectBeforeTheNextFile)
 {
     for (int i = 0; i < 5; ++i)

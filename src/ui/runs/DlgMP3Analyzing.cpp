@@ -45,5 +45,6 @@ CDlgMP3Analyzing::CDlgMP3Analyzing(TrackRefs tracks, CHelpContext& help, QWidget
 
     CAnalysisRun run(std::move(tracks));
     run.SetDeepCheck([this] { return m_decode.load(); });
+    run.RememberChecks(settings && settings->GetRememberChecks());
     StartWhenShown([run = std::move(run)](IRunHost& host) mutable { run.Run(host); });
 }

@@ -32,6 +32,7 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
       m_id3Check(new QCheckBox(Tr("&Read ID3 Tag"), this)),
       m_normalize(new QCheckBox(Tr("&Normalize"), this)),
       m_convertCorrupt(new QCheckBox(Tr("Try to con&vert corrupt files"), this)),
+      m_rememberChecks(new QCheckBox(Tr("Remember c&heck results"), this)),
       m_repairBackup(new QLineEdit(this)), m_picker(PickFolderWithDialog)
 {
     m_trackDir->setObjectName(QStringLiteral("trackDir"));
@@ -41,6 +42,10 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
     m_id3Check->setObjectName(QStringLiteral("id3Check"));
     m_normalize->setObjectName(QStringLiteral("normalize"));
     m_convertCorrupt->setObjectName(QStringLiteral("convertCorrupt"));
+    m_rememberChecks->setObjectName(QStringLiteral("rememberChecks"));
+    m_rememberChecks->setToolTip(
+        Tr("An analysis gives files whose size and date have not changed their last result "
+           "without reading them again."));
     m_repairBackup->setObjectName(QStringLiteral("repairBackup"));
     m_repairBackup->setPlaceholderText(Tr("beside each file, in .tunewright-backup"));
     // Room for a typical folder path without scrolling.
@@ -65,8 +70,9 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
     layout->addWidget(m_id3Check);
     layout->addWidget(m_normalize);
     layout->addWidget(m_convertCorrupt);
+    layout->addWidget(m_rememberChecks);
     auto* backupRow = new QHBoxLayout;
-    auto* backupLabel = new QLabel(Tr("Originals of &repaired files:"), this);
+    auto* backupLabel = new QLabel(Tr("Originals of re&paired files:"), this);
     backupLabel->setBuddy(m_repairBackup);
     backupRow->addWidget(backupLabel);
     backupRow->addWidget(m_repairBackup, 1);
@@ -77,7 +83,7 @@ CGenPropPage::CGenPropPage(CSettingsStore& store, QWidget* parent)
     connect(m_repairBackup, &QLineEdit::textChanged, this, &CGenPropPage::MarkChanged);
     connect(m_browse, &QPushButton::clicked, this, &CGenPropPage::Browse);
     const std::initializer_list<QAbstractButton*> buttons = {
-        m_uncompressed, m_compressed, m_id3Check, m_normalize, m_convertCorrupt};
+        m_uncompressed, m_compressed, m_id3Check, m_normalize, m_convertCorrupt, m_rememberChecks};
     for (QAbstractButton* button : buttons)
         connect(button, &QAbstractButton::clicked, this, &CGenPropPage::MarkChanged);
 }
@@ -107,6 +113,7 @@ void CGenPropPage::Load(const CSettingsStore& store)
     m_id3Check->setChecked(store.GetID3Check());
     m_normalize->setChecked(store.GetNormalize());
     m_convertCorrupt->setChecked(store.GetConvertCorruptFiles());
+    m_rememberChecks->setChecked(store.GetRememberChecks());
     m_repairBackup->setText(ToQString(store.GetRepairBackupFolder()));
 }
 
@@ -117,5 +124,6 @@ void CGenPropPage::Save(CSettingsStore& store)
     store.SetID3Check(m_id3Check->isChecked());
     store.SetNormalize(m_normalize->isChecked());
     store.SetConvertCorruptFiles(m_convertCorrupt->isChecked());
+    store.SetRememberChecks(m_rememberChecks->isChecked());
     store.SetRepairBackupFolder(ToUtf8(m_repairBackup->text()));
 }

@@ -40,6 +40,7 @@ private:
     QCheckBox* m_id3Check;
     QCheckBox* m_normalize;
     QCheckBox* m_convertCorrupt;
+    QCheckBox* m_rememberChecks;
     QLineEdit* m_repairBackup; // empty: a folder beside each repaired file
     CFolderPicker m_picker;
 };

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "state/StateDatabase.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What tells one version of a file from another without reading it.
+struct FileStamp
+{
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0; // nanoseconds since 1970
+
+    // The file is taken as unchanged when its size and time are.
+    bool SameContentAs(const FileStamp& other) const
+    {
+        return size == other.size && modifiedNs == other.modifiedNs;
+    }
+};
+
+// The one name the state keeps for a file, whichever link or relative path
+// leads to it.
+std::string StateKey(const std::string& path);
+
+// The stamp of the file `path` names (a link: of its target). False with
+// `error` when there is no such file.
+bool ReadFileStamp(const std::string& path, FileStamp& stamp, std::string& error);
+
+// One file's last check as remembered.
+struct RememberedCheck
+{
+    std::string path; // absolute
+    FileStamp stamp;
+    bool sound = false;
+    std::uint64_t errors = 0;
+    std::string note;           // why it is not sound, when no damage event says it
+    std::string summary;        // the damage in a line, for corrupt files
+    std::int64_t checkedAt = 0; // seconds since 1970
+    bool hasAudioHash = false;
+    std::uint64_t audioHash = 0;
+    // When the audio last had this hash for sure: the first check that saw
+    // it, moved on by each check that found it again.
+    std::int64_t intactAt = 0;
+    bool decoded = false; // every frame was decoded too
+};
+
+// The history of checks, so that unchanged files need not be read again and
+// audio that changed under an unchanged date can be noticed. Keyed by path.
+class CCheckHistory
+{
+public:
+    explicit CCheckHistory(CStateDatabase& database) : m_database(database) {}
+    ~CCheckHistory();
+    CCheckHistory(const CCheckHistory&) = delete;
+    CCheckHistory& operator=(const CCheckHistory&) = delete;
+
+    std::optional<RememberedCheck> Find(const std::string& path);
+    // Stores `check` in place of what was known of its path. Writes are
+    // gathered into one transaction that commits every so often and when
+    // the history goes, so that a large run does not wait on the disk per
+    // file; a run that is killed keeps what was committed.
+    bool Remember(const RememberedCheck& check, std::string& error);
+    // The program rewrote the tags of `path`, which leaves its audio as it
+    // was: the remembered check follows the file's new size and time, if it
+    // was of the file as it was just `before` the edit.
+    void FollowTagEdit(const std::string& path, const FileStamp& before);
+    // Forgets `path`, or everything under it when it is a folder. Returns how
+    // many files were forgotten.
+    std::size_t Forget(const std::string& path);
+    // Every remembered check, in path order.
+    void ForEach(const std::function<void(const RememberedCheck&)>& visit);
+    // Commits what is gathered.
+    bool Flush(std::string& error);
+
+private:
+    bool BeginWrites(std::string& error);
+
+    CStateDatabase& m_database;
+    std::unique_ptr<CStateDatabase::CStatement> m_find;
+    bool m_inTransaction = false;
+    int m_pendingWrites = 0;
+};

@@ -1,0 +1,115 @@
+#include "state/CheckMemory.h"
+
+#include "check/MP3Check.h"
+#include "check/MP3Damage.h"
+#include "state/SpanHash.h"
+
+#include <chrono>
+#include <ctime>
+
+std::optional<RememberedCheck> RecallUnchanged(CCheckHistory& history, const std::string& key,
+                                               const FileStamp& stamp)
+{
+    std::optional<RememberedCheck> known = history.Find(key);
+    if (known && !known->stamp.SameContentAs(stamp))
+        known.reset();
+    return known;
+}
+
+bool DescribeCheck(const std::string& key, const FileStamp& stamp, const MP3CheckResult& result,
+                   const std::string& summary, std::int64_t now, RememberedCheck& check)
+{
+    if (!result.readable)
+        return false;
+    check = {};
+    check.path = key;
+    check.stamp = stamp;
+    check.sound = result.IsSound();
+    check.errors = result.errors;
+    check.note = VerdictNote(result);
+    check.summary = summary;
+    check.checkedAt = now;
+    check.intactAt = now;
+    check.decoded = result.decode.done && result.decode.failure.empty();
+    if (result.audioEnd > result.audioStart)
+    {
+        std::string error;
+        check.hasAudioHash =
+            HashFileSpan(key, result.audioStart, result.audioEnd, check.audioHash, error);
+    }
+    return true;
+}
+
+AudioChange Reconcile(CCheckHistory& history, const RememberedCheck& fresh, std::string& error)
+{
+    const std::optional<RememberedCheck> known = history.Find(fresh.path);
+    // Audio that is gone altogether has changed as much as audio that differs.
+    if (known && known->stamp.SameContentAs(fresh.stamp) && known->hasAudioHash &&
+        (!fresh.hasAudioHash || known->audioHash != fresh.audioHash))
+        return {true, known->intactAt};
+    history.Remember(fresh, error);
+    return {};
+}
+
+std::int64_t SecondsNow()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string LocalTimeText(std::int64_t seconds)
+{
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+#ifndef _WIN32
+    localtime_r(&time, &local);
+#else
+    localtime_s(&local, &time);
+#endif
+    char text[32];
+    return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) > 0 ? text : "?";
+}
+
+std::unique_ptr<CCheckMemory> CCheckMemory::Open(std::string& error)
+{
+    std::unique_ptr<CStateDatabase> database =
+        CStateDatabase::Open(CStateDatabase::DefaultPath(), error);
+    return database ? std::make_unique<CCheckMemory>(std::move(database)) : nullptr;
+}
+
+CCheckMemory::CCheckMemory(std::unique_ptr<CStateDatabase> database)
+    : m_database(std::move(database)), m_history(*m_database)
+{
+}
+
+bool CCheckMemory::Stamp(const std::string& path, std::string& key, FileStamp& stamp)
+{
+    key = StateKey(path);
+    std::string error; // the check says why, if it matters
+    return ReadFileStamp(key, stamp, error);
+}
+
+std::optional<RememberedCheck> CCheckMemory::Recall(const std::string& key, const FileStamp& stamp)
+{
+    std::lock_guard lock(m_mutex);
+    return RecallUnchanged(m_history, key, stamp);
+}
+
+AudioChange CCheckMemory::Learn(const std::string& key, const FileStamp& stamp,
+                                const MP3CheckResult& result, std::string& error)
+{
+    const std::string summary =
+        result.IsSound() ? std::string() : DescribeSummary(SummariseDamage(result));
+    RememberedCheck fresh;
+    if (!DescribeCheck(key, stamp, result, summary, SecondsNow(), fresh))
+        return {};
+    std::lock_guard lock(m_mutex);
+    return Reconcile(m_history, fresh, error);
+}
+
+bool CCheckMemory::Flush(std::string& error)
+{
+    std::lock_guard lock(m_mutex);
+    return m_history.Flush(error);
+}
