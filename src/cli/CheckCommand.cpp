@@ -1,14 +1,13 @@
 #include "cli/CheckCommand.h"
 
 #include "check/MP3CheckTask.h"
+#include "cli/CliModule.h"
 #include "cli/CliRunHost.h"
 #include "cli/FileCollector.h"
 #include "cli/OptionParser.h"
 #include "cli/TerminalProgress.h"
 #include "io/Paths.h"
 #include "io/Printable.h"
-#include "tracks/AnalysisReport.h"
-#include "tracks/AudioTrack.h"
 #include "tracks/OrderedWork.h"
 #include "tracks/Strings.h"
 #include "tracks/TrackInfo.h"
@@ -45,7 +44,7 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     {
         // Found out now rather than after a run of hours.
         std::string target, error;
-        if (!TryReportTarget(m_options.report, target, error))
+        if (!m_context.module->TryReportTarget(m_options.report, target, error))
         {
             m_context.err << kProgramName << ": cannot write " << Printable(m_options.report)
                           << ": " << error << "\n";
@@ -258,22 +257,18 @@ std::unique_ptr<TrackInfo> CCheckCommand::ReportTrack(const std::string& path,
     track->path = error ? path : Utf8FromPath(absolute.lexically_normal());
     track->checkStatus = result.IsSound() ? kCheckSound : kCheckCorrupt;
     track->checkNote = VerdictNote(result);
-    CAudioTrack audio(path);
-    if (const CAudioFile* file = audio.GetAudioFile())
-    {
-        track->SetTags(file->GetTitle(), file->GetArtist(), file->GetAlbum());
-        track->SetLength(audio.GetLength());
-    }
+    // The tags need TagLib: the report is the module's.
+    m_context.module->ReadReportTags(path, *track);
     return track;
 }
 
 bool CCheckCommand::WriteReport(const std::vector<std::unique_ptr<TrackInfo>>& checked)
 {
-    TrackRefs tracks;
+    std::vector<TrackInfo*> tracks;
     for (const std::unique_ptr<TrackInfo>& track : checked)
         tracks.push_back(track.get());
     CCliRunHost host(m_context);
-    return SaveAnalysisResults(m_options.report, tracks, host);
+    return m_context.module->SaveAnalysisResults(m_options.report, tracks, host);
 }
 
 void CCheckCommand::PrintSummary(const Tally& tally)
