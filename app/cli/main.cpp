@@ -1,5 +1,11 @@
 #include "cli/Cli.h"
-#include "settings/QtSettingsStorage.h"
+#include "settings/SettingsStore.h"
+
+#ifdef TW_CLI_MODULE_FILE
+#include "LoadedCliModule.h"
+#else
+#include "cli/LinkedCliModule.h"
+#endif
 
 #include <cerrno>
 #include <csignal>
@@ -50,10 +56,17 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
 #endif
     context.interrupted = [] { return g_interrupted != 0; };
+#ifdef TW_CLI_MODULE_FILE
+    // Opened only by a command that needs what is in it: `check` and the
+    // help start without the audio libraries, TagLib, SQLite and Qt.
+    CLoadedCliModule module;
+#else
+    CLinkedCliModule module;
+#endif
     // The settings are opened only by the commands that read them.
-    context.openSettings = OpenProgramSettings;
+    context.openSettings = [&module] { return module.OpenProgramSettings(); };
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const int status = RunCli(args, context);
+    const int status = RunCli(args, context, module);
     errno = 0;
     std::cout.flush();
     if (!std::cout)

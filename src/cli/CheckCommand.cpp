@@ -1,17 +1,16 @@
 #include "cli/CheckCommand.h"
 
 #include "check/MP3CheckTask.h"
-#include "check/MP3DecodeCheck.h"
 #include "check/MP3Timing.h"
+#include "cli/CliModule.h"
 #include "cli/CliRunHost.h"
 #include "cli/FileCollector.h"
 #include "cli/OptionParser.h"
 #include "cli/TerminalProgress.h"
 #include "io/Paths.h"
 #include "io/Printable.h"
-#include "state/CheckMemory.h"
-#include "tracks/AnalysisReport.h"
-#include "tracks/AudioTrack.h"
+#include "io/Text.h"
+#include "state/ICheckMemory.h"
 #include "tracks/OrderedWork.h"
 #include "tracks/Strings.h"
 #include "tracks/TrackInfo.h"
@@ -105,7 +104,7 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     {
         // Found out now rather than after a run of hours.
         std::string target, error;
-        if (!TryReportTarget(m_options.report, target, error))
+        if (!m_context.module->TryReportTarget(m_options.report, target, error))
         {
             m_context.err << kProgramName << ": cannot write " << Printable(m_options.report)
                           << ": " << error << "\n";
@@ -159,15 +158,14 @@ std::unique_ptr<IMP3DeepCheck> CCheckCommand::MakeDeepCheck() const
 {
     if (!m_options.decode)
         return nullptr;
-    auto deep = std::make_unique<CMP3DecodeCheck>();
-    deep->SetStop([this] { return Interrupted(); });
-    return deep;
+    // The decoder is the module's: a plain check does not load it.
+    return m_context.module->MakeDeepCheck([this] { return Interrupted(); });
 }
 
 bool CCheckCommand::OpenMemory()
 {
     std::string error;
-    m_memory = CCheckMemory::Open(error);
+    m_memory = m_context.module->OpenCheckMemory(error);
     if (!m_memory)
         m_context.err << kProgramName << ": " << error << "\n";
     return m_memory != nullptr;
@@ -181,7 +179,7 @@ CCheckCommand::Outcome CCheckCommand::CheckFile(CMP3CheckTask& task, const std::
     Outcome outcome;
     std::string key;
     FileStamp stamp;
-    const bool stamped = m_memory && CCheckMemory::Stamp(path, key, stamp);
+    const bool stamped = m_memory && m_memory->Stamp(path, key, stamp);
     if (stamped && m_options.incremental)
     {
         outcome.remembered = m_memory->Recall(key, stamp);
@@ -528,22 +526,18 @@ std::unique_ptr<TrackInfo> CCheckCommand::ReportTrack(const std::string& path,
     track->checkNote = VerdictNote(result);
     if (m_options.details && !result.IsSound())
         track->checkDetails = DescribeCheckDetails(result, kDamageShown);
-    CAudioTrack audio(path);
-    if (const CAudioFile* file = audio.GetAudioFile())
-    {
-        track->SetTags(file->GetTitle(), file->GetArtist(), file->GetAlbum());
-        track->SetLength(audio.GetLength());
-    }
+    // The tags need TagLib: the report is the module's.
+    m_context.module->ReadReportTags(path, *track);
     return track;
 }
 
 bool CCheckCommand::WriteReport(const std::vector<std::unique_ptr<TrackInfo>>& checked)
 {
-    TrackRefs tracks;
+    std::vector<TrackInfo*> tracks;
     for (const std::unique_ptr<TrackInfo>& track : checked)
         tracks.push_back(track.get());
     CCliRunHost host(m_context);
-    return SaveAnalysisResults(m_options.report, tracks, host, m_options.details);
+    return m_context.module->SaveAnalysisResults(m_options.report, tracks, host, m_options.details);
 }
 
 void CCheckCommand::PrintSummary(const Tally& tally)

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-class CCheckMemory;
+class ICheckMemory;
 class CMP3CheckTask;
 class IMP3DeepCheck;
 class IProgressSink;
@@ -79,6 +79,6 @@ private:
 
     CliContext& m_context;
     Options m_options;
-    std::unique_ptr<CCheckMemory> m_memory; // with --incremental or --verify
+    std::unique_ptr<ICheckMemory> m_memory; // with --incremental or --verify
     std::vector<std::unique_ptr<TrackInfo>> m_reported;
 };

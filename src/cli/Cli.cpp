@@ -1,11 +1,8 @@
 #include "cli/Cli.h"
 
 #include "cli/CheckCommand.h"
-#include "cli/ConvertCommand.h"
-#include "cli/HistoryCommand.h"
-#include "cli/InfoCommand.h"
-#include "cli/RepairCommand.h"
-#include "cli/TagsCommand.h"
+#include "cli/CliModule.h"
+#include "cli/CommandTable.h"
 
 #include <exception>
 #include <ostream>
@@ -13,6 +10,19 @@
 
 namespace
 {
+// Every command, in the order of the help. A command linked into the program
+// has its runner here; the others (null) are the module's (LinkedCliModule.cpp),
+// so that only they load the audio libraries, TagLib, SQLite and Qt.
+constexpr CliCommand kCommands[] = {
+    {"check", "check MP3 files frame by frame and say which are corrupt",
+     RunCommand<CCheckCommand>},
+    {"convert", "convert audio files to MP3, Ogg Vorbis or WAV", nullptr},
+    {"history", "show or forget what earlier checks remember", nullptr},
+    {"info", "show the tags, length and format of audio files", nullptr},
+    {"repair", "rebuild corrupt MP3 files, keeping the originals aside", nullptr},
+    {"tags", "show or set the title, artist and album of audio files", nullptr},
+};
+
 void PrintHelp(std::ostream& out)
 {
     out << "Usage: " << kProgramName << " COMMAND [OPTIONS] [ARGUMENTS]\n"
@@ -20,14 +30,14 @@ void PrintHelp(std::ostream& out)
         << "Checks MP3 files for damage, converts between MP3, Ogg Vorbis and WAV, and\n"
         << "reads and writes their tags, from scripts.\n"
         << "\n"
-        << "Commands:\n"
-        << "  check    check MP3 files frame by frame and say which are corrupt\n"
-        << "  convert  convert audio files to MP3, Ogg Vorbis or WAV\n"
-        << "  history  show or forget what earlier checks remember\n"
-        << "  info     show the tags, length and format of audio files\n"
-        << "  repair   rebuild corrupt MP3 files, keeping the originals aside\n"
-        << "  tags     show or set the title, artist and album of audio files\n"
-        << "\n"
+        << "Commands:\n";
+    for (const CliCommand& command : kCommands)
+    {
+        std::string name = command.name;
+        name.resize(9, ' ');
+        out << "  " << name << command.summary << "\n";
+    }
+    out << "\n"
         << "Options:\n"
         << "  -h, --help     show this help\n"
         << "      --version  show the program's version\n"
@@ -45,7 +55,7 @@ int UsageError(CliContext& context, const std::string& message)
 
 namespace
 {
-int RunCommand(const std::vector<std::string>& args, CliContext& context);
+int Dispatch(const std::vector<std::string>& args, CliContext& context, ICliModule& module);
 } // namespace
 
 unsigned DefaultJobs()
@@ -55,11 +65,12 @@ unsigned DefaultJobs()
 }
 
 // Nothing that goes wrong below may end the program without a word.
-int RunCli(const std::vector<std::string>& args, CliContext& context)
+int RunCli(const std::vector<std::string>& args, CliContext& context, ICliModule& module)
 {
+    context.module = &module;
     try
     {
-        return RunCommand(args, context);
+        return Dispatch(args, context, module);
     }
     catch (const std::exception& error)
     {
@@ -74,7 +85,7 @@ int RunCli(const std::vector<std::string>& args, CliContext& context)
 
 namespace
 {
-int RunCommand(const std::vector<std::string>& args, CliContext& context)
+int Dispatch(const std::vector<std::string>& args, CliContext& context, ICliModule& module)
 {
     if (args.empty())
         return UsageError(context, "no command given");
@@ -90,18 +101,12 @@ int RunCommand(const std::vector<std::string>& args, CliContext& context)
         context.out << kProgramName << " 2.1\n";
         return kExitOk;
     }
-    if (command == "check")
-        return CCheckCommand(context).Run(rest);
-    if (command == "info")
-        return CInfoCommand(context).Run(rest);
-    if (command == "convert")
-        return CConvertCommand(context).Run(rest);
-    if (command == "repair")
-        return CRepairCommand(context).Run(rest);
-    if (command == "tags")
-        return CTagsCommand(context).Run(rest);
-    if (command == "history")
-        return CHistoryCommand(context).Run(rest);
+    for (const CliCommand& entry : kCommands)
+    {
+        if (command != entry.name)
+            continue;
+        return entry.run ? entry.run(rest, context) : module.RunCommand(command, rest, context);
+    }
     return UsageError(context, "unknown command '" + command + "'");
 }
 } // namespace

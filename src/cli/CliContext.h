@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <memory>
 
+class ICliModule;
 class ISettingsStorage;
 
 // Where a command writes and what it knows about the terminal. The program's
@@ -22,6 +23,9 @@ struct CliContext
     std::function<bool()> interrupted;
     // Opens the settings the commands read; only called by commands that need them.
     std::function<std::unique_ptr<ISettingsStorage>()> openSettings;
+    // The parts that need the audio libraries, TagLib, SQLite or Qt (CliModule.h);
+    // RunCli sets it.
+    ICliModule* module = nullptr;
 };
 
 // Exit statuses shared by every command.

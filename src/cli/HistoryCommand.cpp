@@ -2,6 +2,7 @@
 
 #include "cli/OptionParser.h"
 #include "io/Printable.h"
+#include "io/Text.h"
 #include "state/CheckHistory.h"
 #include "state/CheckMemory.h"
 #include "state/StateDatabase.h"

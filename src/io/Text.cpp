@@ -1,5 +1,7 @@
 #include "io/Text.h"
 
+#include <ctime>
+
 namespace
 {
 // Length of the UTF-8 sequence that starts with `lead`, or 0 if it cannot start one.
@@ -106,4 +108,17 @@ std::string Latin1FromUtf8(std::string_view text)
         i += length;
     }
     return latin1;
+}
+
+std::string LocalTimeText(std::int64_t seconds)
+{
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+#ifndef _WIN32
+    localtime_r(&time, &local);
+#else
+    localtime_s(&local, &time);
+#endif
+    char text[32];
+    return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) > 0 ? text : "?";
 }

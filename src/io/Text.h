@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,3 +21,6 @@ std::string Latin1FromUtf8(std::string_view text);
 // Bytes from a file whose character set is unknown: UTF-8 when they are valid
 // UTF-8, else taken as Latin-1, the usual 8-bit tag encoding.
 std::string Utf8FromLegacy(std::string_view bytes);
+
+// `seconds` since 1970 as local "YYYY-MM-DD HH:MM".
+std::string LocalTimeText(std::int64_t seconds);

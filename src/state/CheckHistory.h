@@ -1,5 +1,6 @@
 #pragma once
 
+#include "state/ICheckMemory.h"
 #include "state/StateDatabase.h"
 
 #include <cstdint>
@@ -9,21 +10,6 @@
 #include <string>
 #include <vector>
 
-// What tells one version of a file from another without reading it.
-struct FileStamp
-{
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::uint64_t size = 0;
-    std::int64_t modifiedNs = 0; // nanoseconds since 1970
-
-    // The file is taken as unchanged when its size and time are.
-    bool SameContentAs(const FileStamp& other) const
-    {
-        return size == other.size && modifiedNs == other.modifiedNs;
-    }
-};
-
 // The one name the state keeps for a file, whichever link or relative path
 // leads to it.
 std::string StateKey(const std::string& path);
@@ -31,24 +17,6 @@ std::string StateKey(const std::string& path);
 // The stamp of the file `path` names (a link: of its target). False with
 // `error` when there is no such file.
 bool ReadFileStamp(const std::string& path, FileStamp& stamp, std::string& error);
-
-// One file's last check as remembered.
-struct RememberedCheck
-{
-    std::string path; // absolute
-    FileStamp stamp;
-    bool sound = false;
-    std::uint64_t errors = 0;
-    std::string note;           // why it is not sound, when no damage event says it
-    std::string summary;        // the damage in a line, for corrupt files
-    std::int64_t checkedAt = 0; // seconds since 1970
-    bool hasAudioHash = false;
-    std::uint64_t audioHash = 0;
-    // When the audio last had this hash for sure: the first check that saw
-    // it, moved on by each check that found it again.
-    std::int64_t intactAt = 0;
-    bool decoded = false; // every frame was decoded too
-};
 
 // The history of checks, so that unchanged files need not be read again and
 // audio that changed under an unchanged date can be noticed. Keyed by path.

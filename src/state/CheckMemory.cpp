@@ -5,7 +5,6 @@
 #include "state/SpanHash.h"
 
 #include <chrono>
-#include <ctime>
 
 std::optional<RememberedCheck> RecallUnchanged(CCheckHistory& history, const std::string& key,
                                                const FileStamp& stamp)
@@ -56,19 +55,6 @@ std::int64_t SecondsNow()
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
-}
-
-std::string LocalTimeText(std::int64_t seconds)
-{
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm local{};
-#ifndef _WIN32
-    localtime_r(&time, &local);
-#else
-    localtime_s(&local, &time);
-#endif
-    char text[32];
-    return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) > 0 ? text : "?";
 }
 
 std::unique_ptr<CCheckMemory> CCheckMemory::Open(std::string& error)

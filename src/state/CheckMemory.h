@@ -21,13 +21,6 @@ std::optional<RememberedCheck> RecallUnchanged(CCheckHistory& history, const std
 bool DescribeCheck(const std::string& key, const FileStamp& stamp, const MP3CheckResult& result,
                    const std::string& summary, std::int64_t now, RememberedCheck& check);
 
-// How a fresh check compares with the history.
-struct AudioChange
-{
-    bool changed = false;        // the audio differs, its size and time do not
-    std::int64_t lastIntact = 0; // when it was last seen as remembered
-};
-
 // Stores `fresh` unless its audio changed while size and time did not: then
 // what was known stays, so the change is told again until the file is
 // edited for real or forgotten.
@@ -35,27 +28,20 @@ AudioChange Reconcile(CCheckHistory& history, const RememberedCheck& fresh, std:
 
 // Seconds since 1970, for the history's times.
 std::int64_t SecondsNow();
-// `seconds` since 1970 as local "YYYY-MM-DD HH:MM".
-std::string LocalTimeText(std::int64_t seconds);
 
-// The history as a run of checks uses it, from several workers at once:
-// answers for unchanged files, and what each check learnt.
-class CCheckMemory
+// The history of checks in the user's state database.
+class CCheckMemory final : public ICheckMemory
 {
 public:
     // Opens the history in the user's state folder; null with `error`.
     static std::unique_ptr<CCheckMemory> Open(std::string& error);
     explicit CCheckMemory(std::unique_ptr<CStateDatabase> database);
 
-    // The name `path` is kept by and its stamp now; false when it has none.
-    static bool Stamp(const std::string& path, std::string& key, FileStamp& stamp);
-    // The remembered check of `key` when the file has not changed since.
-    std::optional<RememberedCheck> Recall(const std::string& key, const FileStamp& stamp);
-    // Hashes the audio the check walked and compares it with the history.
+    bool Stamp(const std::string& path, std::string& key, FileStamp& stamp) override;
+    std::optional<RememberedCheck> Recall(const std::string& key, const FileStamp& stamp) override;
     AudioChange Learn(const std::string& key, const FileStamp& stamp, const MP3CheckResult& result,
-                      std::string& error);
-    // Commits what was learnt.
-    bool Flush(std::string& error);
+                      std::string& error) override;
+    bool Flush(std::string& error) override;
 
 private:
     std::unique_ptr<CStateDatabase> m_database;

@@ -3,6 +3,7 @@
 #include "check/MP3CheckTask.h"
 #include "check/MP3DecodeCheck.h"
 #include "io/Paths.h"
+#include "io/Text.h"
 #include "state/CheckMemory.h"
 #include "tracks/IRunHost.h"
 #include "tracks/Strings.h"
@@ -59,7 +60,7 @@ void CAnalysisRun::Run(IRunHost& host)
         const bool decode = m_deepWanted && m_deepWanted();
         std::string key;
         FileStamp stamp;
-        const bool stamped = memory && CCheckMemory::Stamp(track->path, key, stamp);
+        const bool stamped = memory && memory->Stamp(track->path, key, stamp);
         if (stamped && Recall(*memory, key, stamp, decode, *track, host))
             continue;
         task.SetPath(track->path);
