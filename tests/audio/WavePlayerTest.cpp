@@ -1,9 +1,9 @@
 #include "audio/play/WavePlayer.h"
 
-#include "audio/AudioFileFactory.h"
 #include "audio/play/NullWaveOutDevice.h"
 #include "support/AudioFiles.h"
 #include "support/FakeAudioDevice.h"
+#include "support/PlayerOwner.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -14,23 +14,9 @@
 
 namespace
 {
-// The player's owner: hands every notice back as the windows do.
-class COwner final : public IWaveOutListener
-{
-public:
-    void OnWaveOutBlockDone() override
-    {
-        ++notices;
-        DeliverBlockDone(*player);
-    }
-    CWavePlayer* player = nullptr;
-    int notices = 0;
-};
-
 std::unique_ptr<CAudioFile> ValidFile(const std::string& path)
 {
-    auto file = CreateAudioFileFor(path);
-    file->SetPath(path);
+    auto file = OpenAudioFile(path);
     EXPECT_TRUE(file->IsValid()) << path;
     return file;
 }
@@ -61,7 +47,7 @@ protected:
     std::unique_ptr<CAudioFile> file; // outlives the player
     CFakeAudioDevice* device = nullptr;
     std::unique_ptr<CWavePlayer> player;
-    COwner owner;
+    CPlayerOwner owner;
 };
 
 // 1 s of 44.1 kHz stereo: 176400 bytes, 21 whole blocks and 4368 bytes.
@@ -70,21 +56,11 @@ constexpr std::size_t kOneSecondBytes = 176400;
 
 class WavePlayerFormats : public WavePlayerTest, public ::testing::WithParamInterface<std::string>
 {
-protected:
-    std::string WriteOneSecond()
-    {
-        const std::string path = dir.File("one." + GetParam());
-        if (GetParam() == "mp3")
-            return WriteTestMp3(path, 1.0);
-        if (GetParam() == "ogg")
-            return WriteTestOgg(path, 1.0);
-        return WriteTestWave(path, 1.0);
-    }
 };
 
 TEST_P(WavePlayerFormats, PlaysToTheEndStopsAtTheStartAndPlaysAgain)
 {
-    const std::string path = WriteOneSecond();
+    const std::string path = WriteTestAudio(dir.File("one." + GetParam()), 1.0);
     const std::vector<std::uint8_t> pcm = DecodeAll(path);
     ASSERT_GT(pcm.size(), CWavePlayer::kBlockCount * CWavePlayer::kBlockBytes);
     Open(path);
@@ -279,7 +255,7 @@ TEST(NullWaveOutDevice, APlayerRunsToItsEndInSilenceAtThePaceOfTheAudio)
     const std::string path = WriteTestWave(dir.File("a.wav"), 1.0);
     auto file = ValidFile(path);
     CWavePlayer player(std::make_unique<CNullWaveOutDevice>(scheduler.Get()));
-    COwner owner;
+    CPlayerOwner owner;
     owner.player = &player;
     ASSERT_TRUE(player.Open(*file, owner));
 

@@ -44,10 +44,7 @@ std::string WriteWave(const std::string& path, const Samples& samples,
                       const std::string& album = "")
 {
     CAudioWaveFile file;
-    file.CreateForWriting(path, format);
-    const std::vector<std::uint8_t> bytes = AsBytes(samples);
-    file.WriteData(bytes.data(), bytes.size());
-    file.CloseWriting();
+    file.SetPath(WriteWaveSamples(path, samples, format));
     file.SetTitle(title);
     file.SetArtist(artist);
     file.SetAlbum(album);

@@ -1,15 +1,13 @@
 #include "ui/play/QtWaveOutDevice.h"
 
-#include "audio/AudioFileFactory.h"
 #include "audio/play/NullWaveOutDevice.h"
-#include "audio/play/WavePlayer.h"
 #include "support/AudioFiles.h"
+#include "support/PlayerOwner.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 #include "ui/play/BlockQueueReader.h"
 
 #include <QAudioDevice>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QMediaDevices>
 #include <gtest/gtest.h>
 
@@ -19,30 +17,6 @@ bool HasOutput()
 {
     return !QMediaDevices::defaultAudioOutput().isNull();
 }
-
-// Runs the event loop until `done` holds or `ms` have passed.
-template <typename Condition>
-bool WaitFor(Condition done, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-
-class COwner final : public IWaveOutListener
-{
-public:
-    void OnWaveOutBlockDone() override
-    {
-        ++notices;
-        if (player)
-            DeliverBlockDone(*player);
-    }
-    CWavePlayer* player = nullptr;
-    int notices = 0;
-};
 
 std::string ReadAll(CBlockQueueReader& reader, qint64 chunk)
 {
@@ -114,7 +88,7 @@ TEST(QtWaveOutDevice, TheFactoryFallsBackToTheSilentOutputWithoutSoundHardware)
 
 TEST(QtWaveOutDevice, OpensOnTheDefaultOutputOrRefusesQuietly)
 {
-    COwner owner;
+    CPlayerOwner owner;
     CQtWaveOutDevice device;
     const bool opened = device.Open(PcmFormat{44100, 2, 16}, owner);
     EXPECT_EQ(opened, HasOutput());
@@ -135,7 +109,7 @@ TEST(QtWaveOutDevice, BlocksAreDoneInTurnNoneAfterResetNoneWhilePaused)
 {
     if (!HasOutput())
         GTEST_SKIP() << "no audio output on this machine";
-    COwner owner;
+    CPlayerOwner owner;
     CQtWaveOutDevice device;
     ASSERT_TRUE(device.Open(PcmFormat{44100, 2, 16}, owner));
     std::vector<std::uint8_t> silence(4410 * 4, 0); // 100 ms
@@ -163,11 +137,10 @@ TEST(QtWaveOutDevice, APlayerOnTheMachinesOutputPlaysToTheEndAndRewinds)
 {
     CTempDir dir;
     const std::string path = WriteTestWave(dir.File("a.wav"), 0.3);
-    auto file = CreateAudioFileFor(path);
-    file->SetPath(path);
+    auto file = OpenAudioFile(path);
     ASSERT_TRUE(file->IsValid());
     CWavePlayer player(CreateWaveOutDevice());
-    COwner owner;
+    CPlayerOwner owner;
     owner.player = &player;
     ASSERT_TRUE(player.Open(*file, owner));
 
