@@ -132,10 +132,6 @@ TEST_F(MpegFile, VariableBitrateStaysBetweenTheRateAndItsCeiling)
         const std::vector<int> rates = FrameBitrates(path);
         EXPECT_EQ(std::set<int>(rates.begin(), rates.end()), std::set<int>{bitrate});
         EXPECT_TRUE(HasInformationFrame(ReadFileBytes(path)));
-        CAudioMpegFile file;
-        file.SetPath(path);
-        ASSERT_TRUE(file.IsValid()) << file.GetError();
-        EXPECT_NEAR(file.GetLength(), 3000, 2 * 26);
     }
 }
 
@@ -467,10 +463,7 @@ TEST_F(MpegFile, TagWritingNeverDamagesTheFileItFailsOn)
         EXPECT_FALSE(file.GetError().empty());
     }
     EXPECT_EQ(ReadFileBytes(path), tagged) << "the file is as it was";
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()),
-                            std::filesystem::directory_iterator()),
-              1)
-        << "no copy is left behind";
+    EXPECT_EQ(EntryCount(m_dir.Path()), 1u) << "no copy is left behind";
 }
 
 TEST_F(MpegFile, PipesNamedLikeMp3FilesAreRefusedNotWaitedOn)
