@@ -7,7 +7,6 @@
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -29,14 +28,7 @@ protected:
     std::string Write(const std::string& name, const std::vector<std::int16_t>& samples,
                       const CWaveFormat& format = CWaveFormat::Pcm44100Stereo())
     {
-        CAudioWaveFile file;
-        file.CreateForWriting(m_dir.File(name), format);
-        // In uneven pieces, as the pipelines hand them over.
-        const std::vector<std::uint8_t> bytes = AsBytes(samples);
-        for (std::size_t at = 0; at < bytes.size(); at += 30001)
-            file.WriteData(bytes.data() + at, std::min<std::size_t>(30001, bytes.size() - at));
-        file.CloseWriting();
-        return m_dir.File(name);
+        return WriteWaveSamples(m_dir.File(name), samples, format);
     }
 
     static std::vector<std::int16_t> ReadAll(CAudioWaveFile& file)
@@ -143,12 +135,8 @@ TEST_F(WaveFile, LengthAndPositionAreExact)
          {CWaveFormat::Pcm44100Stereo(), CWaveFormat::ImaAdpcm44100Stereo()})
     {
         const std::vector<std::int16_t> samples = TestSignal(44100 * 5 + 4410, 2);
-        CAudioWaveFile writer;
-        writer.CreateForWriting(m_dir.File("exact.wav"), format);
-        writer.WriteData(samples.data(), samples.size() * 2);
-        writer.CloseWriting();
         CAudioWaveFile file;
-        file.SetPath(m_dir.File("exact.wav"));
+        file.SetPath(Write("exact.wav", samples, format));
         ASSERT_TRUE(file.BeginDecoding()) << file.GetError();
         // A compressed file's last block is filled up to its full length.
         const bool compressed = format.SampleTag() != kWaveFormatPcm;

@@ -5,7 +5,6 @@
 
 #include <QMimeData>
 #include <QUrl>
-#include <filesystem>
 #include <gtest/gtest.h>
 
 TEST(DragData, FolderDragGivesItsTrackFiles)
@@ -31,19 +30,4 @@ TEST(DragData, TracksDragGivesThePathsInOrder)
     EXPECT_FALSE(IsTrackDrop(text));
     text.setUrls({QUrl(QStringLiteral("https://example.org/a.mp3"))});
     EXPECT_FALSE(IsTrackDrop(text));
-}
-
-TEST(DragData, DesktopDropGivesFilesAndTheTracksOfFolders)
-{
-    CTempDir dir;
-    std::filesystem::create_directory(dir.Path() / "album");
-    WriteFileBytes(dir.File("album/1.wav"), {1});
-    WriteFileBytes(dir.File("single.mp3"), {1});
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.File("single.mp3"))),
-                  QUrl::fromLocalFile(QString::fromStdString(dir.File("album"))),
-                  QUrl(QStringLiteral("https://example.org/x.mp3"))});
-    ASSERT_TRUE(IsTrackDrop(data));
-    EXPECT_EQ(PathsFromDrop(data),
-              (std::vector<std::string>{dir.File("single.mp3"), dir.File("album/1.wav")}));
 }
