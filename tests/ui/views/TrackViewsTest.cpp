@@ -167,14 +167,9 @@ TEST_F(TrackViews, WorkingListShowsTheRecordsAndCounts)
     EXPECT_GT(list.columnWidth(7), list.columnWidth(0));
     ASSERT_TRUE(Drop(list, *FolderDrag()));
     ASSERT_EQ(list.RowCount(), 3);
-    QStringList headers, first;
+    QStringList first;
     for (int column = 0; column < list.model()->columnCount(); ++column)
-    {
-        headers.append(list.model()->headerData(column, Qt::Horizontal).toString());
         first.append(list.model()->index(0, column).data().toString());
-    }
-    EXPECT_EQ(headers, QStringList({"File", "Check", "Convert", "Title", "Artist", "Album",
-                                    "Length", "Path"}));
     EXPECT_EQ(first, QStringList({"A.WAV", "no", "no", "", "", "", "9:59",
                                   QString::fromStdString(dir.File("A.WAV"))}));
     EXPECT_EQ(status[1], "Tracks: 3");
