@@ -177,11 +177,8 @@ TEST(SettingsStore, EncoderRecord)
     CMemorySettingsStorage storage;
     CSettingsStore store(storage);
 
-    EncoderProperties written;
-    written.bitRateIndex = 6;
-    written.qualityIndex = 2;
-    written.cbr = false;
-    written.vbr = true;
+    const EncoderProperties written{
+        .bitRateIndex = 6, .qualityIndex = 2, .cbr = false, .vbr = true};
     store.SetEncoderProperties(written);
 
     EXPECT_EQ(storage.WriteCount(), 4u);

@@ -355,10 +355,15 @@ TEST_F(AudioElementSheetTest, FailedWriteNamesTheFileKeepsTheRecordAndTheSheet)
     EXPECT_FALSE(fs::exists(paths[0]));
 }
 
-TEST_F(AudioElementSheetTest, PositionFollowsThePlayerWhileThePropertiesPageIsShown)
+// The position follows the player while the properties page is shown;
+// saving releases the player first, and a new one plays from the start;
+// closing the sheet ends playback.
+TEST_F(AudioElementSheetTest, PositionFollowsThePlayerAndSavingReleasesItFirst)
 {
-    Add({WriteTestWave(m_dir.File("a.wav"), 3.0)});
+    const std::string path = WriteTestWave(m_dir.File("a.wav"), 3.0);
+    Add({path});
     Open({0});
+    EXPECT_EQ(m_devicesMade, 1);
     ShowPage(1);
     auto* timer = Find<QTimer>("positionTimer");
     EXPECT_TRUE(timer->isActive());
@@ -383,32 +388,20 @@ TEST_F(AudioElementSheetTest, PositionFollowsThePlayerWhileThePropertiesPageIsSh
     ShowPage(0);
     EXPECT_FALSE(timer->isActive());
     Find<QToolButton>("play")->click();
-    Button(QDialogButtonBox::Cancel)->click();
-    EXPECT_FALSE(m_device.IsOpen()) << "closing the sheet ends playback";
-}
 
-TEST_F(AudioElementSheetTest, SavingReleasesThePlayerFirstAndPlaysAgainAfterwards)
-{
-    const std::string path = WriteTestWave(m_dir.File("a.wav"), 3.0);
-    Add({path});
-    Open({0});
-    EXPECT_EQ(m_devicesMade, 1);
-    ShowPage(1);
-    Find<QToolButton>("play")->click();
-    m_device.Complete(5);
-    ShowPage(0);
     SetTags(QStringLiteral("While playing"));
     m_device.calls.clear();
     Button(QDialogButtonBox::Apply)->click();
-
     EXPECT_EQ(m_device.calls, (std::vector<std::string>{"pause", "close", "open"}));
     EXPECT_EQ(m_devicesMade, 2);
     EXPECT_EQ(ReadTags(path).title, "While playing");
     EXPECT_EQ(DecodeAll(path).size(), static_cast<std::size_t>(3 * 44100 * 4));
-
     ShowPage(1);
     Find<QToolButton>("play")->click();
     EXPECT_EQ(m_device.pending.size(), 15u) << "the new player plays from the start";
+
+    Button(QDialogButtonBox::Cancel)->click();
+    EXPECT_FALSE(m_device.IsOpen()) << "closing the sheet ends playback";
 }
 
 // The entry point runs the sheet modally; `act` works on it once it is up
