@@ -186,20 +186,6 @@ TEST_F(TrackViews, WorkingListShowsTheRecordsAndCounts)
     EXPECT_EQ(Column(list, 2)[1], "OGG -> WAV");
 }
 
-TEST_F(FilledWorkingList, RefillSelectsOnlyTheFirstPreviouslySelectedRow)
-{
-    Select(list, 1);
-    Select(list, 2);
-    doc.FinishChange();
-    EXPECT_EQ(list.SelectedRows(), (std::vector<std::size_t>{1}));
-
-    // Removing rows 1 and 2 leaves one: nothing to select again.
-    Select(list, 2);
-    ReleaseKey(list, Qt::Key_Delete);
-    EXPECT_EQ(DocumentOrder(), (std::vector<std::string>{"A.WAV"}));
-    EXPECT_TRUE(list.SelectedRows().empty());
-}
-
 TEST_F(FilledWorkingList, SortingReordersTheDocument)
 {
     // Length: 1:01, 9:59, 10:05. The first click sorts descending.
@@ -212,7 +198,7 @@ TEST_F(FilledWorkingList, SortingReordersTheDocument)
     EXPECT_EQ(DocumentOrder(), (std::vector<std::string>{"b.wav", "A.WAV", "c.wav"}));
 }
 
-TEST_F(FilledWorkingList, SelectionCommandsFollowTheSelection)
+TEST_F(FilledWorkingList, SelectionCommandsAndRefillsFollowTheSelection)
 {
     bool enabled = true;
     for (int id : {kCmdEditTags, kCmdRemoveTracks, kCmdAnalyzeSelected, kCmdConvertSelectedToWav,
@@ -233,6 +219,18 @@ TEST_F(FilledWorkingList, SelectionCommandsFollowTheSelection)
     EXPECT_TRUE(enabled);
     list.RunCommand(kCmdEditTags);
     EXPECT_EQ(edited, (std::vector<std::size_t>{0, 1, 2}));
+
+    // A refill selects only the first row that was selected before.
+    list.clearSelection();
+    Select(list, 1);
+    Select(list, 2);
+    doc.FinishChange();
+    EXPECT_EQ(list.SelectedRows(), (std::vector<std::size_t>{1}));
+    // Removing rows 1 and 2 leaves one: nothing to select again.
+    Select(list, 2);
+    ReleaseKey(list, Qt::Key_Delete);
+    EXPECT_EQ(DocumentOrder(), (std::vector<std::string>{"A.WAV"}));
+    EXPECT_TRUE(list.SelectedRows().empty());
 }
 
 // Files and the tracks of folders are added in the order dropped; web links
