@@ -7,7 +7,7 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
-TEST(DragData, FolderDragGivesItsTrackFiles)
+TEST(DragData, FolderAndTrackDragsGiveTheirTrackFiles)
 {
     CTempDir dir;
     WriteFileBytes(dir.File("b.mp3"), {1});
@@ -17,12 +17,10 @@ TEST(DragData, FolderDragGivesItsTrackFiles)
     ASSERT_TRUE(IsTrackDrop(*data));
     EXPECT_EQ(PathsFromDrop(*data),
               (std::vector<std::string>{dir.File("a.ogg"), dir.File("b.mp3")}));
-}
 
-TEST(DragData, TracksDragGivesThePathsInOrder)
-{
-    const auto data = MakeTracksDrag({QStringLiteral("/m/z.mp3"), QString::fromUtf8("/m/é.wav")});
-    EXPECT_EQ(PathsFromDrop(*data), (std::vector<std::string>{"/m/z.mp3", "/m/é.wav"}));
+    // A drag of tracks gives their paths in order.
+    const auto tracks = MakeTracksDrag({QStringLiteral("/m/z.mp3"), QString::fromUtf8("/m/é.wav")});
+    EXPECT_EQ(PathsFromDrop(*tracks), (std::vector<std::string>{"/m/z.mp3", "/m/é.wav"}));
 
     // Text and web links are no track drop.
     QMimeData text;
