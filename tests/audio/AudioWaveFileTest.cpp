@@ -40,7 +40,7 @@ protected:
 };
 } // namespace
 
-TEST_F(WaveFile, PcmRoundTripKeepsTheLayoutAndEverySampleAndSeeks)
+TEST_F(WaveFile, PcmRoundTripKeepsTheLayoutAndEverySampleSeeksAndPads)
 {
     const std::vector<std::int16_t> samples = TestSignal(44100 * 5 / 2, 2); // 2.5 s
     const std::string path = Write("pcm.wav", samples);
@@ -70,19 +70,17 @@ TEST_F(WaveFile, PcmRoundTripKeepsTheLayoutAndEverySampleAndSeeks)
     file.Seek(60000);
     EXPECT_LE(file.Read(4, 1, first, sizeof first), 0);
     file.EndDecoding();
-}
 
-TEST_F(WaveFile, AnOddDataChunkGetsAPadByte)
-{
-    CAudioWaveFile file;
-    file.CreateForWriting(m_dir.File("odd.wav"), CWaveFormat::Pcm44100Stereo());
-    file.WriteData("abc", 3);
-    file.CloseWriting();
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(m_dir.File("odd.wav"));
-    ASSERT_EQ(bytes.size(), 46u + 4);
-    EXPECT_EQ(LE32(bytes, 42), 3u);
-    EXPECT_EQ(bytes.back(), 0);
-    EXPECT_EQ(LE32(bytes, 4), bytes.size() - 8);
+    // An odd data chunk gets a pad byte.
+    CAudioWaveFile odd;
+    odd.CreateForWriting(m_dir.File("odd.wav"), CWaveFormat::Pcm44100Stereo());
+    odd.WriteData("abc", 3);
+    odd.CloseWriting();
+    const std::vector<std::uint8_t> oddBytes = ReadFileBytes(m_dir.File("odd.wav"));
+    ASSERT_EQ(oddBytes.size(), 46u + 4);
+    EXPECT_EQ(LE32(oddBytes, 42), 3u);
+    EXPECT_EQ(oddBytes.back(), 0);
+    EXPECT_EQ(LE32(oddBytes, 4), oddBytes.size() - 8);
 }
 
 TEST_F(WaveFile, TagsAreAppendedOnceThenOverwrittenAndNeverReadAsAudio)

@@ -1,7 +1,6 @@
 #include "conversion/ConversionRun.h"
 
 #include "audio/mpeg/AudioMpegFile.h"
-#include "conversion/WaveNormalizer.h"
 #include "support/AudioFiles.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -326,15 +325,4 @@ TEST_F(ConversionRun, CorruptMp3sBecomeWavOnlyWhenAskedTo)
     EXPECT_TRUE(fs::exists(Out("cut.wav")));
     EXPECT_FALSE(fs::exists(Out("~cut.wav")));
     EXPECT_EQ(m_host.captions.back(), "");
-}
-
-TEST(NormalizeTemporary, AFileAlreadyNamedLikeTheTemporaryIsLeftAlone)
-{
-    CTempDir dir;
-    const std::string output = WriteTestWave(dir.File("song.wav"), 0.3);
-    std::ofstream(dir.File("~song.wav")) << "someone else's file";
-    CRecordingHost host;
-    EXPECT_TRUE(NormalizeWaveFile(output, dir.Path().string(), false, host));
-    EXPECT_EQ(ReadFileBytes(dir.File("~song.wav")).size(), 19u);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("~2~song.wav")));
 }

@@ -205,6 +205,15 @@ TEST_F(Normalize, FilesTooQuietForTheLargestGainAreLeftAsTheyAre)
     }
 }
 
+TEST_F(Normalize, AFileAlreadyNamedLikeTheTemporaryIsLeftAlone)
+{
+    WriteTestWave(Output(), 0.3);
+    WriteFileBytes(m_dir.File("~Song.wav"), {1, 2, 3});
+    EXPECT_TRUE(NormalizeWaveFile(Output(), Folder(), false, m_host));
+    EXPECT_EQ(ReadFileBytes(m_dir.File("~Song.wav")), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_FALSE(fs::exists(m_dir.File("~2~Song.wav")));
+}
+
 TEST_F(Normalize, CompressedOutputIsWrittenAsImaAdpcmAgain)
 {
     // A quiet first output, compressed as the conversion would write it.
