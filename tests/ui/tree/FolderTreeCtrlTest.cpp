@@ -162,7 +162,7 @@ TEST_F(FolderTree, AFolderThatIsGoneSelectsNothing)
     EXPECT_TRUE(m_tree.LastError().isEmpty());
 }
 
-TEST_F(FolderTree, F5RebuildsTheTreeAndSelectsTheLastPathAgain)
+TEST_F(FolderTree, F5RebuildsTheTreeAndClosingABranchChoosesIt)
 {
     ASSERT_TRUE(m_tree.Initialise(true));
     const fs::path later = Make("later");
@@ -173,15 +173,11 @@ TEST_F(FolderTree, F5RebuildsTheTreeAndSelectsTheLastPathAgain)
     ASSERT_NE(Selected(), nullptr);
     EXPECT_EQ(m_tree.ItemPath(Selected()), Q(m_dir.Path()));
     EXPECT_NE(ChildNamed(Selected(), "later"), nullptr);
-}
 
-TEST_F(FolderTree, ClosingABranchAroundTheChosenFolderChoosesTheBranch)
-{
+    // Closing a branch around the chosen folder chooses the branch.
     const fs::path inner = Make("outer/inner");
-    ASSERT_TRUE(m_tree.Initialise(true));
     ASSERT_TRUE(m_tree.SelectPath(Q(inner)));
     QTreeWidgetItem* outer = Selected()->parent();
-
     outer->setExpanded(false);
     EXPECT_EQ(Selected(), outer);
     EXPECT_EQ(StoredPath(), (m_dir.Path() / "outer").string());
