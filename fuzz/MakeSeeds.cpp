@@ -61,12 +61,8 @@ CWaveFormat AdpcmFormat(std::uint16_t channels, std::uint32_t rate, std::uint16_
 
 void WriteAdpcm(const std::string& path, const CWaveFormat& format, double seconds)
 {
-    const std::vector<std::int16_t> signal = TestSignal(
-        static_cast<std::size_t>(seconds * format.SamplesPerSecond()), format.Channels());
-    CAudioWaveFile file;
-    file.CreateForWriting(path, format);
-    file.WriteData(signal.data(), signal.size() * sizeof(std::int16_t));
-    file.CloseWriting();
+    const auto frames = static_cast<std::size_t>(seconds * format.SamplesPerSecond());
+    WriteWaveSamples(path, TestSignal(frames, format.Channels()), format);
 }
 
 std::vector<std::uint8_t> Text(const std::string& text, std::size_t size)

@@ -87,21 +87,18 @@ TEST(AudioFile, ReadOnlyFollowsTheFilesPermissions)
 TEST(AudioFileTags, WrittenThroughALinkReachTheFileAndTheLinkStays)
 {
     CTempDir dir;
-    for (const std::string& path :
-         {WriteTestWave(dir.File("song.wav"), 0.3), WriteTestMp3(dir.File("song.mp3"), 0.3),
-          WriteTestOgg(dir.File("song.ogg"), 0.3)})
+    for (const char* name : {"song.wav", "song.mp3", "song.ogg"})
     {
+        const std::string path = WriteTestAudio(dir.File(name), 0.3);
         const std::string link = path + ".link" + std::filesystem::path(path).extension().string();
         std::filesystem::create_symlink(path, link);
-        std::unique_ptr<CAudioFile> file = CreateAudioFileFor(link);
-        file->SetPath(link);
+        std::unique_ptr<CAudioFile> file = OpenAudioFile(link);
         ASSERT_TRUE(file->IsValid()) << link;
         file->SetTitle("Through the link");
         ASSERT_TRUE(file->WriteTags()) << file->GetError();
         EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
 
-        std::unique_ptr<CAudioFile> target = CreateAudioFileFor(path);
-        target->SetPath(path);
+        std::unique_ptr<CAudioFile> target = OpenAudioFile(path);
         ASSERT_TRUE(target->IsValid()) << path;
         EXPECT_EQ(target->GetTitle(), "Through the link") << path;
     }

@@ -132,10 +132,6 @@ TEST_F(MpegFile, VariableBitrateStaysBetweenTheRateAndItsCeiling)
         const std::vector<int> rates = FrameBitrates(path);
         EXPECT_EQ(std::set<int>(rates.begin(), rates.end()), std::set<int>{bitrate});
         EXPECT_TRUE(HasInformationFrame(ReadFileBytes(path)));
-        CAudioMpegFile file;
-        file.SetPath(path);
-        ASSERT_TRUE(file.IsValid()) << file.GetError();
-        EXPECT_NEAR(file.GetLength(), 3000, 2 * 26);
     }
 }
 
@@ -176,19 +172,6 @@ TEST_F(MpegFile, ALengthTheFileCannotHoldIsNotBelieved)
     }
 }
 
-TEST_F(MpegFile, BitratesMp3LacksAreRefusedBeforeAnythingIsWritten)
-{
-    for (int bitrate : {384, 448, 100})
-    {
-        CAudioMpegFile file;
-        EXPECT_THROW(
-            file.BeginEncoding(m_dir.File("refused.mp3"), {"", "", "", bitrate, 5, false}, 0),
-            CFileException)
-            << bitrate;
-        EXPECT_FALSE(std::filesystem::exists(m_dir.File("refused.mp3")));
-    }
-}
-
 TEST_F(MpegFile, TheId3v1TagOfANewFile)
 {
     const std::string path =
@@ -220,8 +203,19 @@ TEST_F(MpegFile, ReadHoldsWhatTheCallerDidNotTake)
     file.EndDecoding();
 }
 
-TEST_F(MpegFile, AFailedWriteRaisesAFileExceptionAndLeavesNoFile)
+// Bitrates MP3 lacks are refused before anything is written; a failed write
+// raises a file exception and leaves no file.
+TEST_F(MpegFile, RefusedRatesAndFailedWritesLeaveNoFile)
 {
+    for (int bitrate : {384, 448, 100})
+    {
+        CAudioMpegFile file;
+        EXPECT_THROW(
+            file.BeginEncoding(m_dir.File("refused.mp3"), {"", "", "", bitrate, 5, false}, 0),
+            CFileException)
+            << bitrate;
+        EXPECT_FALSE(std::filesystem::exists(m_dir.File("refused.mp3")));
+    }
     const std::string path = m_dir.File("full.mp3");
     CFileSizeLimit limit(20000);
     if (!limit.Active())
@@ -285,7 +279,7 @@ std::string Tags(const std::string& path)
 }
 } // namespace
 
-TEST_F(MpegFile, Id3v2WinsFieldByFieldAndTheArtistFallsBack)
+TEST_F(MpegFile, Id3v2WinsFieldByFieldTheArtistFallsBackAndApeIsKeptInStep)
 {
     const std::string path =
         Encode("v2.mp3", {"v1 title", "v1 artist", "v1 album", 128, 9, false}, 0.3);
@@ -295,6 +289,23 @@ TEST_F(MpegFile, Id3v2WinsFieldByFieldAndTheArtistFallsBack)
     const std::string band = Encode("band.mp3", {}, 0.3);
     AddId3v2(band, {{"TCOM", "Composer"}, {"TPE2", "Band"}, {"TALB", "\xC3\x89t\xC3\xA9"}});
     EXPECT_EQ(Tags(band), "|Band|\xC3\x89t\xC3\xA9");
+
+    // An APE tag is read, and kept in step when the tags are written.
+    const std::string ape = Encode("ape.mp3", {}, 0.3);
+    {
+        TagLib::MPEG::File file(ape.c_str(), false);
+        file.APETag(true)->setTitle("APE title");
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::APE, TagLib::File::StripNone));
+    }
+    EXPECT_EQ(Tags(ape), "APE title||");
+    CAudioMpegFile file;
+    file.SetPath(ape);
+    ASSERT_TRUE(file.IsValid());
+    file.SetTitle("");
+    file.SetAlbum("Album");
+    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    file.EndDecoding();
+    EXPECT_EQ(Tags(ape), "||Album") << "clearing the title clears it everywhere it is read from";
 }
 
 TEST_F(MpegFile, WriteTagsUpdatesTheTagsThereAreWithoutTouchingTheAudio)
@@ -393,7 +404,7 @@ TEST_F(MpegFile, OtherProgramsDecodeOurFiles)
     }
 }
 
-TEST_F(MpegFile, WhatIsNotMpegAudioIsRefusedButItsTagsAreRead)
+TEST_F(MpegFile, WhatIsNotMpegAudioIsRefusedButItsTagsAreReadAndPipesAreNotWaitedOn)
 {
     const std::string path = m_dir.File("text.mp3");
     std::string content = "This is not audio at all.\n";
@@ -407,6 +418,15 @@ TEST_F(MpegFile, WhatIsNotMpegAudioIsRefusedButItsTagsAreRead)
     EXPECT_FALSE(file.GetError().empty());
     EXPECT_EQ(file.GetTitle(), "Only a tag");
     EXPECT_EQ(file.GetLength(), 0);
+
+    // A pipe named like an MP3 file is refused, not waited on.
+    const std::string pipe = m_dir.File("pipe.mp3");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    file.SetPath(pipe);
+    EXPECT_FALSE(file.IsValid());
+    EXPECT_EQ(file.GetError(), "it is not a regular file");
+    file.SetTitle("x");
+    EXPECT_FALSE(file.WriteTags());
 }
 
 // The audio must start within the first MiB after the ID3v2 tags; a tag
@@ -467,39 +487,5 @@ TEST_F(MpegFile, TagWritingNeverDamagesTheFileItFailsOn)
         EXPECT_FALSE(file.GetError().empty());
     }
     EXPECT_EQ(ReadFileBytes(path), tagged) << "the file is as it was";
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()),
-                            std::filesystem::directory_iterator()),
-              1)
-        << "no copy is left behind";
-}
-
-TEST_F(MpegFile, PipesNamedLikeMp3FilesAreRefusedNotWaitedOn)
-{
-    const std::string pipe = m_dir.File("pipe.mp3");
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    CAudioMpegFile file;
-    file.SetPath(pipe);
-    EXPECT_FALSE(file.IsValid());
-    EXPECT_EQ(file.GetError(), "it is not a regular file");
-    file.SetTitle("x");
-    EXPECT_FALSE(file.WriteTags());
-}
-
-TEST_F(MpegFile, AnApeTagIsKeptInStep)
-{
-    const std::string path = Encode("ape.mp3", {}, 0.3);
-    {
-        TagLib::MPEG::File file(path.c_str(), false);
-        file.APETag(true)->setTitle("APE title");
-        ASSERT_TRUE(file.save(TagLib::MPEG::File::APE, TagLib::File::StripNone));
-    }
-    EXPECT_EQ(Tags(path), "APE title||");
-    CAudioMpegFile file;
-    file.SetPath(path);
-    ASSERT_TRUE(file.IsValid());
-    file.SetTitle("");
-    file.SetAlbum("Album");
-    ASSERT_TRUE(file.WriteTags()) << file.GetError();
-    file.EndDecoding();
-    EXPECT_EQ(Tags(path), "||Album") << "clearing the title clears it everywhere it is read from";
+    EXPECT_EQ(EntryCount(m_dir.Path()), 1u) << "no copy is left behind";
 }

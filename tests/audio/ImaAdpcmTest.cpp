@@ -3,7 +3,6 @@
 #include "support/WaveBuilder.h"
 
 #include <algorithm>
-#include <cmath>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <iterator>

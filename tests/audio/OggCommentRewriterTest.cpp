@@ -426,7 +426,7 @@ INSTANTIATE_TEST_SUITE_P(
             "truncated."}),
     [](const testing::TestParamInfo<FailureCase>& failure) { return failure.param.name; });
 
-TEST_F(OggRewrite, FilesThatCannotBeOpenedOrCreatedAreReported)
+TEST_F(OggRewrite, FilesThatCannotBeOpenedCreatedOrRenamedAreReported)
 {
     std::string error;
     EXPECT_FALSE(Rewrite(m_dir.File("missing.ogg"), error));
@@ -441,11 +441,8 @@ TEST_F(OggRewrite, FilesThatCannotBeOpenedOrCreatedAreReported)
     }
     fs::permissions(m_dir.Path(), fs::perms::owner_all);
     EXPECT_EQ(ReadFileBytes(path), Encoded("Old"));
-}
 
-TEST_F(OggRewrite, CommentFilesAndTheFinalRenameReportTheirFailures)
-{
-    const std::string path = Put("song.ogg", Encoded("Old"));
+    // Comment files and the final rename report their failures too.
     for (const TagWriteMode mode : {TagWriteMode::Write, TagWriteMode::List})
     {
         TagWriteJob job;

@@ -1,9 +1,9 @@
 #include "audio/play/WavePlayer.h"
 
-#include "audio/AudioFileFactory.h"
 #include "audio/play/NullWaveOutDevice.h"
 #include "support/AudioFiles.h"
 #include "support/FakeAudioDevice.h"
+#include "support/PlayerOwner.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -14,23 +14,9 @@
 
 namespace
 {
-// The player's owner: hands every notice back as the windows do.
-class COwner final : public IWaveOutListener
-{
-public:
-    void OnWaveOutBlockDone() override
-    {
-        ++notices;
-        DeliverBlockDone(*player);
-    }
-    CWavePlayer* player = nullptr;
-    int notices = 0;
-};
-
 std::unique_ptr<CAudioFile> ValidFile(const std::string& path)
 {
-    auto file = CreateAudioFileFor(path);
-    file->SetPath(path);
+    auto file = OpenAudioFile(path);
     EXPECT_TRUE(file->IsValid()) << path;
     return file;
 }
@@ -61,30 +47,17 @@ protected:
     std::unique_ptr<CAudioFile> file; // outlives the player
     CFakeAudioDevice* device = nullptr;
     std::unique_ptr<CWavePlayer> player;
-    COwner owner;
+    CPlayerOwner owner;
 };
-
-// 1 s of 44.1 kHz stereo: 176400 bytes, 21 whole blocks and 4368 bytes.
-constexpr std::size_t kOneSecondBytes = 176400;
 } // namespace
 
 class WavePlayerFormats : public WavePlayerTest, public ::testing::WithParamInterface<std::string>
 {
-protected:
-    std::string WriteOneSecond()
-    {
-        const std::string path = dir.File("one." + GetParam());
-        if (GetParam() == "mp3")
-            return WriteTestMp3(path, 1.0);
-        if (GetParam() == "ogg")
-            return WriteTestOgg(path, 1.0);
-        return WriteTestWave(path, 1.0);
-    }
 };
 
 TEST_P(WavePlayerFormats, PlaysToTheEndStopsAtTheStartAndPlaysAgain)
 {
-    const std::string path = WriteOneSecond();
+    const std::string path = WriteTestAudio(dir.File("one." + GetParam()), 1.0);
     const std::vector<std::uint8_t> pcm = DecodeAll(path);
     ASSERT_GT(pcm.size(), CWavePlayer::kBlockCount * CWavePlayer::kBlockBytes);
     Open(path);
@@ -96,6 +69,8 @@ TEST_P(WavePlayerFormats, PlaysToTheEndStopsAtTheStartAndPlaysAgain)
     {
         SCOPED_TRACE(pass);
         device->played.clear();
+        device->queuedBlocks.clear();
+        owner.notices = 0;
         player->Start();
         const std::size_t calls = device->calls.size();
         player->Start(); // while playing: queues nothing more
@@ -104,6 +79,14 @@ TEST_P(WavePlayerFormats, PlaysToTheEndStopsAtTheStartAndPlaysAgain)
         EXPECT_EQ(device->pending.size(), std::size_t{CWavePlayer::kBlockCount});
         device->CompleteAll();
         EXPECT_EQ(device->played, pcm) << "every byte once, in order";
+        // Whole blocks, one with the bytes left, and one empty block that ends.
+        std::vector<std::size_t> sizes,
+            expected(pcm.size() / CWavePlayer::kBlockBytes, CWavePlayer::kBlockBytes);
+        expected.insert(expected.end(), {pcm.size() % CWavePlayer::kBlockBytes, 0});
+        for (const auto& block : device->queuedBlocks)
+            sizes.push_back(block.size());
+        EXPECT_EQ(sizes, expected);
+        EXPECT_EQ(owner.notices, static_cast<int>(expected.size()));
         EXPECT_FALSE(player->IsPlaying());
         EXPECT_TRUE(player->IsActive()) << "rewound, ready to play";
         EXPECT_EQ(player->GetPosition(), 0);
@@ -112,21 +95,6 @@ TEST_P(WavePlayerFormats, PlaysToTheEndStopsAtTheStartAndPlaysAgain)
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, WavePlayerFormats, ::testing::Values("wav", "mp3", "ogg"));
-
-TEST_F(WavePlayerTest, TheLastBlockCarriesOnlyTheBytesReadAndOneEmptyBlockEnds)
-{
-    Open(WriteTestWave(dir.File("a.wav"), 1.0));
-    player->Start();
-    device->CompleteAll();
-    std::vector<std::size_t> sizes;
-    for (const auto& block : device->queuedBlocks)
-        sizes.push_back(block.size());
-    ASSERT_EQ(sizes.size(), 23u);
-    EXPECT_EQ(sizes[20], CWavePlayer::kBlockBytes);
-    EXPECT_EQ(sizes[21], kOneSecondBytes - 21 * CWavePlayer::kBlockBytes);
-    EXPECT_EQ(sizes[22], 0u);
-    EXPECT_EQ(owner.notices, 23);
-}
 
 TEST_F(WavePlayerTest, AShortFileFillsTheRingWithEmptyBlocksAndStillEnds)
 {
@@ -279,7 +247,7 @@ TEST(NullWaveOutDevice, APlayerRunsToItsEndInSilenceAtThePaceOfTheAudio)
     const std::string path = WriteTestWave(dir.File("a.wav"), 1.0);
     auto file = ValidFile(path);
     CWavePlayer player(std::make_unique<CNullWaveOutDevice>(scheduler.Get()));
-    COwner owner;
+    CPlayerOwner owner;
     owner.player = &player;
     ASSERT_TRUE(player.Open(*file, owner));
 

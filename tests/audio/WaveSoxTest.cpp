@@ -29,12 +29,7 @@ protected:
 
     std::string Write(const std::string& name, const CWaveFormat& format)
     {
-        CAudioWaveFile file;
-        file.CreateForWriting(m_dir.File(name), format);
-        const std::vector<std::uint8_t> bytes = AsBytes(m_signal);
-        file.WriteData(bytes.data(), bytes.size());
-        file.CloseWriting();
-        return m_dir.File(name);
+        return WriteWaveSamples(m_dir.File(name), m_signal, format);
     }
 
     static std::vector<std::int16_t> Decode(const std::string& path)

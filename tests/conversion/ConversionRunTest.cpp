@@ -1,8 +1,6 @@
 #include "conversion/ConversionRun.h"
 
-#include "audio/AudioFileFactory.h"
 #include "audio/mpeg/AudioMpegFile.h"
-#include "conversion/WaveNormalizer.h"
 #include "support/AudioFiles.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -86,7 +84,7 @@ TEST(ConversionPaths, TheOutputKeepsTheNameUpToItsLastDot)
     EXPECT_EQ(CConversionRun::FileKind("/m/x.wave"), 0);
 }
 
-TEST_F(ConversionRun, EachKindGetsItsStatusAndLines)
+TEST_F(ConversionRun, EachKindGetsItsStatusAndLinesAndAFilterPicksOne)
 {
     TrackInfo& wav = Track(WriteTestWave(In("a.wav"), 0.3));
     TrackInfo& mp3 = Track(WriteTestMp3(In("b.mp3"), 0.3));
@@ -98,15 +96,12 @@ TEST_F(ConversionRun, EachKindGetsItsStatusAndLines)
     EXPECT_EQ(ogg.checkStatus, kCheckSound);
     EXPECT_EQ(LineTexts(),
               (std::vector<std::string>{Out("a.ogg"), kOk, Out("b.ogg"), kOk, Out("c.ogg"), kOk}));
-}
 
-TEST_F(ConversionRun, TheFilterPicksOneKind)
-{
-    TrackInfo& wav = Track(WriteTestWave(In("a.wav"), 0.2));
-    TrackInfo& mp3 = Track(WriteTestMp3(In("b.mp3"), 0.2));
+    // A filter picks one kind and leaves the others as they were.
+    m_host.files.clear();
     Run(ConversionTarget::Mp3, kFilterWav);
     EXPECT_EQ(wav.convertStatus, kConvertWavToMp3);
-    EXPECT_EQ(mp3.convertStatus, kConvertNone);
+    EXPECT_EQ(mp3.convertStatus, kConvertMp3ToOgg);
     EXPECT_EQ(m_host.files, (std::vector<std::string>{wav.path, ""}));
 }
 
@@ -174,19 +169,6 @@ TEST_F(ConversionRun, OutputsReplaceLinksNotWhatTheyPointTo)
     EXPECT_FALSE(fs::is_symlink(Out("a.mp3")));
 }
 
-TEST_F(ConversionRun, AFailedConversionLeavesTheOldOutputInPlace)
-{
-    std::ofstream(In("bad.wav")) << "not audio";
-    std::ofstream(Out("bad.mp3")) << "the old output";
-    Track(In("bad.wav"));
-    m_host.answer = HostAnswer::Yes;
-    Run(ConversionTarget::Mp3);
-    EXPECT_EQ(ReadFileBytes(Out("bad.mp3")).size(), 14u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.Path() / "out"), fs::directory_iterator()),
-              1)
-        << "no temporary file is left";
-}
-
 TEST_F(ConversionRun, AnExistingOutputIsReplacedOnlyOnYes)
 {
     TrackInfo& track = Track(WriteTestWave(In("a.wav"), 0.2));
@@ -215,29 +197,38 @@ TEST_F(ConversionRun, ACancelDuringAFileRemovesItsOutputAndBlamesNothing)
     EXPECT_EQ(first.convertStatus, kConvertFailed);
     EXPECT_EQ(first.checkStatus, kCheckNone) << "a cancel says nothing about the source";
     EXPECT_TRUE(fs::is_empty(m_dir.Path() / "out")) << "nothing is left of the cancelled file";
+    EXPECT_TRUE(fs::exists(first.path));
     EXPECT_EQ(m_host.lines.back(),
               (std::pair<std::string, std::uint32_t>{"Aborted at user request!", kLineRed}));
     EXPECT_EQ(second.convertStatus, kConvertNone) << "the run ends";
 }
 
+// A source that cannot be read is reported, naming it; the old output of its
+// name stays, no temporary file is left, and the run goes on.
 TEST_F(ConversionRun, AFailingSourceIsReportedAndTheRunGoesOn)
 {
     std::ofstream(In("bad.wav")) << "not audio";
     TrackInfo& bad = Track(In("bad.wav"));
     TrackInfo& good = Track(WriteTestWave(In("good.wav"), 0.2));
-    for (ConversionTarget target : {ConversionTarget::Mp3, ConversionTarget::Wav})
+    for (const auto& [target, extension] :
+         {std::pair{ConversionTarget::Mp3, ".mp3"}, std::pair{ConversionTarget::Wav, ".wav"}})
     {
         m_host.lines.clear();
         bad.convertStatus = good.convertStatus = kConvertNone;
-        fs::remove(Out("good.mp3"));
+        fs::remove_all(Out(""));
+        fs::create_directory(Out(""));
+        std::ofstream(Out("bad") + extension) << "the old output";
         Run(target);
         EXPECT_EQ(bad.convertStatus, kConvertFailed);
         EXPECT_NE(good.convertStatus, kConvertNone);
+        EXPECT_EQ(ReadFileBytes(Out("bad") + extension).size(), 14u) << "the old output stays";
+        EXPECT_EQ(EntryCount(Out("")), 2u) << "no temporary file is left";
         const auto failure =
             std::find_if(m_host.lines.begin(), m_host.lines.end(),
                          [](const auto& line)
                          { return line.first.find("not a RIFF WAVE file") != std::string::npos; });
         ASSERT_NE(failure, m_host.lines.end());
+        EXPECT_NE(failure->first.find(bad.path), std::string::npos) << "names the source";
         EXPECT_EQ(failure->second, kLineRed);
     }
 }
@@ -274,8 +265,7 @@ TEST_F(ConversionRun, DamagedSourcesAreSalvagedAndSaySo)
     Run(ConversionTarget::Wav);
     EXPECT_EQ(cut.convertStatus, kConvertMp3ToWav) << testing::PrintToString(LineTexts());
     EXPECT_EQ(holes.convertStatus, kConvertOggToWav) << testing::PrintToString(LineTexts());
-    std::unique_ptr<CAudioFile> salvaged = CreateAudioFileFor(Out("cut.wav"));
-    salvaged->SetPath(Out("cut.wav"));
+    std::unique_ptr<CAudioFile> salvaged = OpenAudioFile(Out("cut.wav"));
     ASSERT_TRUE(salvaged->IsValid());
     EXPECT_NEAR(salvaged->GetLength(), 2000, 150);
     // The note follows the file's verdict.
@@ -335,15 +325,4 @@ TEST_F(ConversionRun, CorruptMp3sBecomeWavOnlyWhenAskedTo)
     EXPECT_TRUE(fs::exists(Out("cut.wav")));
     EXPECT_FALSE(fs::exists(Out("~cut.wav")));
     EXPECT_EQ(m_host.captions.back(), "");
-}
-
-TEST(NormalizeTemporary, AFileAlreadyNamedLikeTheTemporaryIsLeftAlone)
-{
-    CTempDir dir;
-    const std::string output = WriteTestWave(dir.File("song.wav"), 0.3);
-    std::ofstream(dir.File("~song.wav")) << "someone else's file";
-    CRecordingHost host;
-    EXPECT_TRUE(NormalizeWaveFile(output, dir.Path().string(), false, host));
-    EXPECT_EQ(ReadFileBytes(dir.File("~song.wav")).size(), 19u);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("~2~song.wav")));
 }

@@ -2,7 +2,6 @@
 // user's files as they were, no temporary file, and a failure that says
 // which file and why.
 
-#include "audio/AudioFileFactory.h"
 #include "conversion/ConversionRun.h"
 #include "conversion/WaveNormalizer.h"
 #include "support/AudioFiles.h"
@@ -51,15 +50,6 @@ protected:
         run.Run(m_host);
     }
 
-    // Every file in the output folder, hidden ones included.
-    std::vector<std::string> OutputFolder() const
-    {
-        std::vector<std::string> names;
-        for (const fs::directory_entry& entry : fs::directory_iterator(m_dir.Path() / "out"))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
-
     void ExpectFailureNamingTheOutput(const std::string& reason)
     {
         EXPECT_EQ(m_track.convertStatus, kConvertFailed);
@@ -103,7 +93,7 @@ TEST_P(FaultInjection, AFullDiskKeepsTheOldOutputAndLeavesNoTemporaryFile)
     }
     ExpectFailureNamingTheOutput("write error");
     EXPECT_EQ(ReadFileBytes(Output()).size(), 14u) << "the old output is as it was";
-    EXPECT_EQ(OutputFolder().size(), 1u);
+    EXPECT_EQ(EntryCount(m_dir.Path() / "out"), 1u);
 }
 
 TEST_P(FaultInjection, AFailedRenameLeavesNoTemporaryFile)
@@ -114,7 +104,7 @@ TEST_P(FaultInjection, AFailedRenameLeavesNoTemporaryFile)
     Run();
     ExpectFailureNamingTheOutput("");
     EXPECT_TRUE(fs::is_directory(Output()));
-    EXPECT_EQ(OutputFolder().size(), 1u);
+    EXPECT_EQ(EntryCount(m_dir.Path() / "out"), 1u);
 }
 
 TEST(FaultInjectionNormalize, AFullDiskLeavesTheConvertedFileComplete)
@@ -195,29 +185,24 @@ TEST(FaultInjectionKill, AKilledTagRewriteLeavesTheFileWholeAndTheNextRunSweeps)
     if (after != before)
     {
         // The kill came after the switch: then the file is whole, tags and all.
-        std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
-        file->SetPath(path);
+        std::unique_ptr<CAudioFile> file = OpenAudioFile(path);
         ASSERT_TRUE(file->IsValid());
         EXPECT_EQ(file->GetTitle(), "Killed or not");
     }
     const int status = RunCliTags(path, false);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1)
-        << "nothing but the file is left";
+    EXPECT_EQ(EntryCount(dir.Path()), 1u) << "nothing but the file is left";
 }
 #endif
 
 TEST(FaultInjectionTags, AFullDiskLeavesEveryFormatByteForByte)
 {
     CTempDir dir;
-    const std::string paths[] = {WriteTestWave(dir.File("a.wav"), 0.5),
-                                 WriteTestMp3(dir.File("a.mp3"), 0.5),
-                                 WriteTestOgg(dir.File("a.ogg"), 0.5)};
-    for (const std::string& path : paths)
+    for (const char* name : {"a.wav", "a.mp3", "a.ogg"})
     {
+        const std::string path = WriteTestAudio(dir.File(name), 0.5);
         const std::vector<std::uint8_t> before = ReadFileBytes(path);
-        std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
-        file->SetPath(path);
+        std::unique_ptr<CAudioFile> file = OpenAudioFile(path);
         ASSERT_TRUE(file->IsValid()) << path;
         file->SetTitle(std::string(200, 't'));
         {
@@ -229,6 +214,5 @@ TEST(FaultInjectionTags, AFullDiskLeavesEveryFormatByteForByte)
         EXPECT_FALSE(file->GetError().empty()) << path;
         EXPECT_EQ(ReadFileBytes(path), before) << path;
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3)
-        << "no copy or temporary file is left";
+    EXPECT_EQ(EntryCount(dir.Path()), 3u) << "no copy or temporary file is left";
 }

@@ -112,6 +112,10 @@ TEST_P(PcmConverterRates, JoinsBlocksExactlyAndKeepsTheLength)
     EXPECT_NEAR(0.5 * 32767, Peak(whole, out / 4, out * 3 / 4), 0.01 * 32767);
     for (std::size_t i = 0; channels == 1 && i < out; ++i)
         ASSERT_EQ(whole[2 * i], whole[2 * i + 1]) << "frame " << i;
+    if (rate == 44100 && channels == 2)
+    {
+        EXPECT_EQ(whole, input) << "CD audio passes through untouched";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, PcmConverterRates,
@@ -125,12 +129,6 @@ INSTANTIATE_TEST_SUITE_P(Rates, PcmConverterRates,
                              return std::to_string(test.param.rate) + "Hz" +
                                     (test.param.channels == 1 ? "Mono" : "Stereo");
                          });
-
-TEST(PcmConverter, PassesCdAudioThroughUntouched)
-{
-    const Samples stereo = Sine(1000, 44100, 2, 5000);
-    EXPECT_EQ(stereo, ConvertAll(44100, 2, stereo, 1000, 77));
-}
 
 // Above 22.05 kHz nothing may fold back into the audible band.
 TEST(PcmConverter, RemovesToneAboveTheTargetBand)

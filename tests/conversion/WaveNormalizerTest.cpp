@@ -44,10 +44,7 @@ std::string WriteWave(const std::string& path, const Samples& samples,
                       const std::string& album = "")
 {
     CAudioWaveFile file;
-    file.CreateForWriting(path, format);
-    const std::vector<std::uint8_t> bytes = AsBytes(samples);
-    file.WriteData(bytes.data(), bytes.size());
-    file.CloseWriting();
+    file.SetPath(WriteWaveSamples(path, samples, format));
     file.SetTitle(title);
     file.SetArtist(artist);
     file.SetAlbum(album);
@@ -206,6 +203,15 @@ TEST_F(Normalize, FilesTooQuietForTheLargestGainAreLeftAsTheyAre)
         EXPECT_EQ(before, ReadFileBytes(Output()));
         EXPECT_TRUE(Leftovers(m_dir).empty());
     }
+}
+
+TEST_F(Normalize, AFileAlreadyNamedLikeTheTemporaryIsLeftAlone)
+{
+    WriteTestWave(Output(), 0.3);
+    WriteFileBytes(m_dir.File("~Song.wav"), {1, 2, 3});
+    EXPECT_TRUE(NormalizeWaveFile(Output(), Folder(), false, m_host));
+    EXPECT_EQ(ReadFileBytes(m_dir.File("~Song.wav")), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_FALSE(fs::exists(m_dir.File("~2~Song.wav")));
 }
 
 TEST_F(Normalize, CompressedOutputIsWrittenAsImaAdpcmAgain)

@@ -23,6 +23,12 @@ std::array<int, 8> Fields(const OggProperties& p)
     return {p.useCbr, p.useBbr, p.useVbr, p.cbrIndex, p.bbrMin, p.bbrNom, p.bbrMax, p.vbrPosition};
 }
 
+// The MP3 record's fields in the order of its table.
+std::array<int, 4> Fields(const EncoderProperties& p)
+{
+    return {p.bitRateIndex, p.qualityIndex, p.cbr, p.vbr};
+}
+
 // Every value reads as its default, whatever is stored, and nothing is written.
 void ExpectDefaults(const CSettingsStore& store, const CMemorySettingsStorage& storage)
 {
@@ -32,11 +38,7 @@ void ExpectDefaults(const CSettingsStore& store, const CMemorySettingsStorage& s
     EXPECT_TRUE(store.GetNormalize());
     EXPECT_TRUE(store.GetConvertCorruptFiles());
     EXPECT_EQ(store.GetLastPath(), CSettingsStore::DefaultLastPath());
-    const EncoderProperties encoder = store.GetEncoderProperties();
-    EXPECT_EQ(encoder.bitRateIndex, 2);
-    EXPECT_EQ(encoder.qualityIndex, 0);
-    EXPECT_TRUE(encoder.cbr);
-    EXPECT_FALSE(encoder.vbr);
+    EXPECT_EQ(Fields(store.GetEncoderProperties()), (std::array{2, 0, 1, 0}));
     EXPECT_EQ(Fields(store.GetOggProperties()), (std::array{1, 0, 0, 1, 0, 1, 2, 0}));
     EXPECT_EQ(storage.WriteCount(), 0u);
 }
@@ -170,61 +172,41 @@ TEST(SettingsStore, GeneralValuesAndFlags)
     EXPECT_EQ(store.GetTrackDir(), CSettingsStore::DefaultTrackDir());
 }
 
-TEST(SettingsStore, EncoderRecord)
+TEST(SettingsStore, RecordsAreStoredUnderTheirNames)
 {
     CMemorySettingsStorage storage;
     CSettingsStore store(storage);
+    const EncoderProperties mp3{.bitRateIndex = 6, .qualityIndex = 2, .cbr = false, .vbr = true};
+    store.SetEncoderProperties(mp3);
+    // Every Ogg field differs so that a swapped name ("CBR" is the index,
+    // "USECBR" the flag) shows.
+    OggProperties ogg;
+    ogg.useCbr = 11;
+    ogg.useBbr = 12;
+    ogg.useVbr = 13;
+    ogg.cbrIndex = 4;
+    ogg.bbrMin = 1;
+    ogg.bbrNom = 2;
+    ogg.bbrMax = 3;
+    ogg.vbrPosition = 17;
+    store.SetOggProperties(ogg);
 
-    EncoderProperties written;
-    written.bitRateIndex = 6;
-    written.qualityIndex = 2;
-    written.cbr = false;
-    written.vbr = true;
-    store.SetEncoderProperties(written);
-
-    EXPECT_EQ(storage.WriteCount(), 4u);
-    const std::pair<const char*, int> stored[] = {
+    EXPECT_EQ(storage.WriteCount(), 12u);
+    const std::pair<const char*, int> mp3Stored[] = {
         {"BitRate", 6}, {"Quality", 2}, {"CBR", 0}, {"VBR", 1}};
-    for (const auto& [name, value] : stored)
+    for (const auto& [name, value] : mp3Stored)
         EXPECT_EQ(storage.ReadInt(kEncoder, name), value) << name;
-
-    EncoderProperties read = store.GetEncoderProperties();
-    EXPECT_EQ(read.bitRateIndex, 6);
-    EXPECT_EQ(read.qualityIndex, 2);
-    EXPECT_FALSE(read.cbr);
-    EXPECT_TRUE(read.vbr);
+    const std::pair<const char*, int> oggStored[] = {{"USECBR", 11}, {"USEBBR", 12}, {"USEVBR", 13},
+                                                     {"CBR", 4},     {"BBRMIN", 1},  {"BBRNOM", 2},
+                                                     {"BBRMAX", 3},  {"VBR", 17}};
+    for (const auto& [name, value] : oggStored)
+        EXPECT_EQ(storage.ReadInt(kOgg, name), value) << name;
+    EXPECT_EQ(Fields(store.GetEncoderProperties()), Fields(mp3));
+    EXPECT_EQ(Fields(store.GetOggProperties()), Fields(ogg));
 
     // A value written by hand: any non-zero CBR is set.
     storage.PutInt(kEncoder, "CBR", 5);
     EXPECT_TRUE(store.GetEncoderProperties().cbr);
-}
-
-TEST(SettingsStore, OggRecord)
-{
-    CMemorySettingsStorage storage;
-    CSettingsStore store(storage);
-
-    // Every field differs so that a swapped name ("CBR" is the index,
-    // "USECBR" the flag) shows.
-    OggProperties written;
-    written.useCbr = 11;
-    written.useBbr = 12;
-    written.useVbr = 13;
-    written.cbrIndex = 4;
-    written.bbrMin = 1;
-    written.bbrNom = 2;
-    written.bbrMax = 3;
-    written.vbrPosition = 17;
-    store.SetOggProperties(written);
-
-    EXPECT_EQ(storage.WriteCount(), 8u);
-    const std::pair<const char*, int> stored[] = {{"USECBR", 11}, {"USEBBR", 12}, {"USEVBR", 13},
-                                                  {"CBR", 4},     {"BBRMIN", 1},  {"BBRNOM", 2},
-                                                  {"BBRMAX", 3},  {"VBR", 17}};
-    for (const auto& [name, value] : stored)
-        EXPECT_EQ(storage.ReadInt(kOgg, name), value) << name;
-
-    EXPECT_EQ(Fields(store.GetOggProperties()), Fields(written));
 }
 
 TEST(SettingsStore, AbsentOrDamagedValuesReadAsDefaults)

@@ -6,6 +6,7 @@
 #include "audio/wav/AudioWaveFile.h"
 #include "support/WaveBuilder.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace
@@ -52,6 +53,35 @@ std::string WriteTestWave(const std::string& path, double seconds, unsigned rate
     return path;
 }
 
+std::string WriteWaveSamples(const std::string& path, const std::vector<std::int16_t>& samples,
+                             const CWaveFormat& format)
+{
+    CAudioWaveFile file;
+    file.CreateForWriting(path, format);
+    const std::vector<std::uint8_t> bytes = AsBytes(samples);
+    for (std::size_t at = 0; at < bytes.size(); at += 30001)
+        file.WriteData(bytes.data() + at, std::min<std::size_t>(30001, bytes.size() - at));
+    file.CloseWriting();
+    return path;
+}
+
+std::string WriteTestAudio(const std::string& path, double seconds)
+{
+    if (path.ends_with(".mp3"))
+        return WriteTestMp3(path, seconds);
+    if (path.ends_with(".ogg"))
+        return WriteTestOgg(path, seconds);
+    return WriteTestWave(path, seconds);
+}
+
+std::unique_ptr<CAudioFile> OpenAudioFile(const std::string& path)
+{
+    std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
+    if (file)
+        file->SetPath(path);
+    return file;
+}
+
 std::vector<std::uint8_t> DecodeAll(CAudioFile& file)
 {
     std::vector<std::uint8_t> pcm, block(32768);
@@ -66,9 +96,6 @@ std::vector<std::uint8_t> DecodeAll(CAudioFile& file)
 
 std::vector<std::uint8_t> DecodeAll(const std::string& path)
 {
-    std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
-    if (!file)
-        return {};
-    file->SetPath(path);
-    return DecodeAll(*file);
+    std::unique_ptr<CAudioFile> file = OpenAudioFile(path);
+    return file ? DecodeAll(*file) : std::vector<std::uint8_t>{};
 }

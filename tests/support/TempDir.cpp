@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <iterator>
 #include <random>
 #include <stdexcept>
 
@@ -26,4 +27,10 @@ CTempDir::~CTempDir()
     std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(m_path, ignored);
+}
+
+std::size_t EntryCount(const std::filesystem::path& folder)
+{
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                  std::filesystem::directory_iterator()));
 }

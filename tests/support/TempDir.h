@@ -20,3 +20,7 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// How many entries `folder` holds, hidden ones included: what a failure
+// left behind shows as one too many.
+std::size_t EntryCount(const std::filesystem::path& folder);

@@ -5,10 +5,9 @@
 
 #include <QMimeData>
 #include <QUrl>
-#include <filesystem>
 #include <gtest/gtest.h>
 
-TEST(DragData, FolderDragGivesItsTrackFiles)
+TEST(DragData, FolderAndTrackDragsGiveTheirTrackFiles)
 {
     CTempDir dir;
     WriteFileBytes(dir.File("b.mp3"), {1});
@@ -18,12 +17,10 @@ TEST(DragData, FolderDragGivesItsTrackFiles)
     ASSERT_TRUE(IsTrackDrop(*data));
     EXPECT_EQ(PathsFromDrop(*data),
               (std::vector<std::string>{dir.File("a.ogg"), dir.File("b.mp3")}));
-}
 
-TEST(DragData, TracksDragGivesThePathsInOrder)
-{
-    const auto data = MakeTracksDrag({QStringLiteral("/m/z.mp3"), QString::fromUtf8("/m/é.wav")});
-    EXPECT_EQ(PathsFromDrop(*data), (std::vector<std::string>{"/m/z.mp3", "/m/é.wav"}));
+    // A drag of tracks gives their paths in order.
+    const auto tracks = MakeTracksDrag({QStringLiteral("/m/z.mp3"), QString::fromUtf8("/m/é.wav")});
+    EXPECT_EQ(PathsFromDrop(*tracks), (std::vector<std::string>{"/m/z.mp3", "/m/é.wav"}));
 
     // Text and web links are no track drop.
     QMimeData text;
@@ -31,19 +28,4 @@ TEST(DragData, TracksDragGivesThePathsInOrder)
     EXPECT_FALSE(IsTrackDrop(text));
     text.setUrls({QUrl(QStringLiteral("https://example.org/a.mp3"))});
     EXPECT_FALSE(IsTrackDrop(text));
-}
-
-TEST(DragData, DesktopDropGivesFilesAndTheTracksOfFolders)
-{
-    CTempDir dir;
-    std::filesystem::create_directory(dir.Path() / "album");
-    WriteFileBytes(dir.File("album/1.wav"), {1});
-    WriteFileBytes(dir.File("single.mp3"), {1});
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.File("single.mp3"))),
-                  QUrl::fromLocalFile(QString::fromStdString(dir.File("album"))),
-                  QUrl(QStringLiteral("https://example.org/x.mp3"))});
-    ASSERT_TRUE(IsTrackDrop(data));
-    EXPECT_EQ(PathsFromDrop(data),
-              (std::vector<std::string>{dir.File("single.mp3"), dir.File("album/1.wav")}));
 }

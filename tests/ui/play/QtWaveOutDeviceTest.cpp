@@ -1,15 +1,13 @@
 #include "ui/play/QtWaveOutDevice.h"
 
-#include "audio/AudioFileFactory.h"
 #include "audio/play/NullWaveOutDevice.h"
-#include "audio/play/WavePlayer.h"
 #include "support/AudioFiles.h"
+#include "support/PlayerOwner.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 #include "ui/play/BlockQueueReader.h"
 
 #include <QAudioDevice>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QMediaDevices>
 #include <gtest/gtest.h>
 
@@ -19,30 +17,6 @@ bool HasOutput()
 {
     return !QMediaDevices::defaultAudioOutput().isNull();
 }
-
-// Runs the event loop until `done` holds or `ms` have passed.
-template <typename Condition>
-bool WaitFor(Condition done, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-
-class COwner final : public IWaveOutListener
-{
-public:
-    void OnWaveOutBlockDone() override
-    {
-        ++notices;
-        if (player)
-            DeliverBlockDone(*player);
-    }
-    CWavePlayer* player = nullptr;
-    int notices = 0;
-};
 
 std::string ReadAll(CBlockQueueReader& reader, qint64 chunk)
 {
@@ -55,7 +29,7 @@ std::string ReadAll(CBlockQueueReader& reader, qint64 chunk)
 }
 } // namespace
 
-TEST(BlockQueueReader, HandsOutTheBlocksInOrderAndReportsEachOnceReadToItsEnd)
+TEST(BlockQueueReader, HandsOutTheBlocksInOrderReportsEachOnceReadAndClearsAndDetaches)
 {
     std::vector<unsigned> done;
     CBlockQueueReader reader([&](unsigned generation) { done.push_back(generation); }, 7);
@@ -80,41 +54,32 @@ TEST(BlockQueueReader, HandsOutTheBlocksInOrderAndReportsEachOnceReadToItsEnd)
     EXPECT_EQ(done.size(), 4u);
     reader.Push(nullptr, 0);
     EXPECT_EQ(done.size(), 5u);
-}
 
-TEST(BlockQueueReader, ClearDropsTheBlocksAndDetachEndsTheReports)
-{
-    std::vector<unsigned> done;
-    CBlockQueueReader reader([&](unsigned generation) { done.push_back(generation); }, 1);
-    ASSERT_TRUE(reader.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
-    const std::string a = "abcd";
-    reader.Push(reinterpret_cast<const std::uint8_t*>(a.data()), a.size());
+    // Clear drops the blocks unreported; the new generation reports the next.
+    reader.Push(reinterpret_cast<const std::uint8_t*>(a.data()), 4);
     reader.Clear(2);
     EXPECT_EQ(reader.bytesAvailable(), 0);
-    EXPECT_TRUE(done.empty()) << "a dropped block is not reported";
-    reader.Push(reinterpret_cast<const std::uint8_t*>(a.data()), a.size());
+    EXPECT_EQ(done.size(), 5u) << "a dropped block is not reported";
+    reader.Push(reinterpret_cast<const std::uint8_t*>(a.data()), 4);
     EXPECT_EQ(ReadAll(reader, 3), "abcd");
-    EXPECT_EQ(done, (std::vector<unsigned>{2}));
-
+    EXPECT_EQ(done, (std::vector<unsigned>{7, 7, 7, 7, 7, 2}));
+    // Detach ends the reports.
     reader.Push(nullptr, 0);
     reader.Detach();
     reader.Push(nullptr, 0);
-    EXPECT_EQ(done.size(), 2u);
+    EXPECT_EQ(done.size(), 7u);
 }
 
-TEST(QtWaveOutDevice, TheFactoryFallsBackToTheSilentOutputWithoutSoundHardware)
-{
-    const auto device = CreateWaveOutDevice();
-    ASSERT_NE(device, nullptr);
-    if (HasOutput())
-        EXPECT_NE(dynamic_cast<CQtWaveOutDevice*>(device.get()), nullptr);
-    else
-        EXPECT_NE(dynamic_cast<CNullWaveOutDevice*>(device.get()), nullptr);
-}
-
+// The factory falls back to the silent output without sound hardware; the
+// device opens on the default output or refuses quietly.
 TEST(QtWaveOutDevice, OpensOnTheDefaultOutputOrRefusesQuietly)
 {
-    COwner owner;
+    const auto made = CreateWaveOutDevice();
+    if (HasOutput())
+        EXPECT_NE(dynamic_cast<CQtWaveOutDevice*>(made.get()), nullptr);
+    else
+        EXPECT_NE(dynamic_cast<CNullWaveOutDevice*>(made.get()), nullptr);
+    CPlayerOwner owner;
     CQtWaveOutDevice device;
     const bool opened = device.Open(PcmFormat{44100, 2, 16}, owner);
     EXPECT_EQ(opened, HasOutput());
@@ -135,7 +100,7 @@ TEST(QtWaveOutDevice, BlocksAreDoneInTurnNoneAfterResetNoneWhilePaused)
 {
     if (!HasOutput())
         GTEST_SKIP() << "no audio output on this machine";
-    COwner owner;
+    CPlayerOwner owner;
     CQtWaveOutDevice device;
     ASSERT_TRUE(device.Open(PcmFormat{44100, 2, 16}, owner));
     std::vector<std::uint8_t> silence(4410 * 4, 0); // 100 ms
@@ -163,11 +128,10 @@ TEST(QtWaveOutDevice, APlayerOnTheMachinesOutputPlaysToTheEndAndRewinds)
 {
     CTempDir dir;
     const std::string path = WriteTestWave(dir.File("a.wav"), 0.3);
-    auto file = CreateAudioFileFor(path);
-    file->SetPath(path);
+    auto file = OpenAudioFile(path);
     ASSERT_TRUE(file->IsValid());
     CWavePlayer player(CreateWaveOutDevice());
-    COwner owner;
+    CPlayerOwner owner;
     owner.player = &player;
     ASSERT_TRUE(player.Open(*file, owner));
 

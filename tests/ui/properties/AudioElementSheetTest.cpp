@@ -7,6 +7,8 @@
 #include "support/MemorySettingsStorage.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
+#include "support/WaveBuilder.h"
 #include "tracks/AudioTrack.h"
 #include "ui/common/UiText.h"
 #include "ui/properties/PropertyTexts.h"
@@ -14,7 +16,6 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,7 +23,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -70,22 +70,6 @@ FileTags ReadTags(const std::string& path)
     CAudioTrack track(path);
     const CAudioFile* file = track.GetAudioFile();
     return file ? FileTags{file->GetTitle(), file->GetArtist(), file->GetAlbum()} : FileTags{};
-}
-
-std::string Contents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Runs the event loop until `done` holds or `limit` milliseconds passed.
-bool WaitFor(const std::function<bool()>& done, int limit = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < limit)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
 }
 
 class CountingObserver final : public IDocumentObserver
@@ -206,7 +190,9 @@ TEST_F(AudioElementSheetTest, OneTrackShowsItsFileWithoutChangeButtonsUnderItsHe
     EXPECT_EQ(ReadTags(path).artist, "Band");
 }
 
-TEST_F(AudioElementSheetTest, PropertiesPageShowsLengthRateAndFormatOfEachKind)
+// Each kind shows its length, rate and format; OK writes the tags into the
+// file and the record, also when edited while the other page is shown.
+TEST_F(AudioElementSheetTest, EveryKindShowsItsPropertiesAndOkWritesItsTags)
 {
     struct Case
     {
@@ -224,41 +210,26 @@ TEST_F(AudioElementSheetTest, PropertiesPageShowsLengthRateAndFormatOfEachKind)
     Add({cases[0].path, cases[1].path, cases[2].path});
     for (std::size_t i = 0; i < std::size(cases); ++i)
     {
+        const std::string& path = cases[i].path;
         Open({i});
         ShowPage(1);
-        EXPECT_EQ(Text("length"), QLatin1String(cases[i].length)) << cases[i].path;
-        EXPECT_EQ(Text("samplingRate"), QLatin1String(cases[i].rate)) << cases[i].path;
-        EXPECT_EQ(Text("format"), QLatin1String(cases[i].format)) << cases[i].path;
+        EXPECT_EQ(Text("length"), QLatin1String(cases[i].length)) << path;
+        EXPECT_EQ(Text("samplingRate"), QLatin1String(cases[i].rate)) << path;
+        EXPECT_EQ(Text("format"), QLatin1String(cases[i].format)) << path;
         EXPECT_EQ(Text("position"), QString()) << "empty until the first tick";
         // Without a title the caption names the file.
-        const std::string named = *cases[i].title ? cases[i].title : cases[i].path;
+        const std::string named = *cases[i].title ? cases[i].title : path;
         EXPECT_EQ(m_sheet->windowTitle(), QStringLiteral("Properties of: ") + ToQString(named));
-    }
-}
 
-TEST_F(AudioElementSheetTest, OkWritesTheTagsIntoEveryKindOfFileAndIntoTheRecord)
-{
-    const std::vector<std::string> paths = {WriteTestWave(m_dir.File("a.wav"), 0.5),
-                                            WriteTestMp3(m_dir.File("a.mp3"), 0.5, "Old"),
-                                            WriteTestOgg(m_dir.File("a.ogg"), 0.5, "Old")};
-    Add(paths);
-    for (std::size_t i = 0; i < paths.size(); ++i)
-    {
-        Open({i});
-        SetTags(QStringLiteral("Título %1").arg(i), QStringLiteral("Artist"),
-                QStringLiteral("Album"));
-        ShowPage(1);
+        const std::string title = "T\xC3\xADtulo " + std::to_string(i);
+        SetTags(ToQString(title), QStringLiteral("Artist"), QStringLiteral("Album"));
         Button(QDialogButtonBox::Ok)->click();
-        EXPECT_EQ(m_sheet->result(), QDialog::Accepted) << paths[i];
-
-        const FileTags tags = ReadTags(paths[i]);
-        EXPECT_EQ(ToQString(tags.title), QStringLiteral("Título %1").arg(i)) << paths[i];
-        EXPECT_EQ(tags.artist, "Artist") << paths[i];
-        EXPECT_EQ(tags.album, "Album") << paths[i];
-        EXPECT_EQ(ToQString(Record(i).title), QStringLiteral("Título %1").arg(i));
-        EXPECT_EQ(Record(i).artist, "Artist");
-        EXPECT_EQ(Record(i).album, "Album");
+        EXPECT_EQ(m_sheet->result(), QDialog::Accepted) << path;
         EXPECT_TRUE(m_sheet->SavedAny());
+        const FileTags tags = ReadTags(path);
+        const TrackInfo& record = Record(i);
+        EXPECT_EQ(tags.title + "|" + tags.artist + "|" + tags.album, title + "|Artist|Album");
+        EXPECT_EQ(record.title + "|" + record.artist + "|" + record.album, title + "|Artist|Album");
     }
     EXPECT_TRUE(m_messages.empty());
 }
@@ -268,7 +239,7 @@ TEST_F(AudioElementSheetTest, ReadOnlyFileCannotBeEditedAndIsNotWritten)
     const std::string path = WriteTestMp3(m_dir.File("locked.mp3"), 0.5, "Kept", "Band");
     Add({path});
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    const std::string before = Contents(path);
+    const std::vector<std::uint8_t> before = ReadFileBytes(path);
     Open({0});
 
     EXPECT_FALSE(Find<QLineEdit>("title")->isEnabled());
@@ -278,7 +249,7 @@ TEST_F(AudioElementSheetTest, ReadOnlyFileCannotBeEditedAndIsNotWritten)
     Button(QDialogButtonBox::Ok)->click();
 
     EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
-    EXPECT_EQ(Contents(path), before);
+    EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_EQ(Record(0).title, "Kept");
     EXPECT_FALSE(m_sheet->SavedAny());
     EXPECT_TRUE(m_messages.empty());
@@ -310,7 +281,8 @@ TEST_F(AudioElementSheetTest, ApplyWritesAndStaysUndoPutsItBackCancelKeepsWhatWa
     EXPECT_TRUE(m_messages.empty());
     undo->click();
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_TRUE(m_messages[0].contains(QStringLiteral("no tag edit of this file to undo")));
+    EXPECT_TRUE(m_messages[0].contains(QStringLiteral("no tag edit of this file to undo")))
+        << m_messages[0].toStdString();
 
     SetTags(QStringLiteral("First"));
     Button(QDialogButtonBox::Apply)->click();
@@ -383,10 +355,15 @@ TEST_F(AudioElementSheetTest, FailedWriteNamesTheFileKeepsTheRecordAndTheSheet)
     EXPECT_FALSE(fs::exists(paths[0]));
 }
 
-TEST_F(AudioElementSheetTest, PositionFollowsThePlayerWhileThePropertiesPageIsShown)
+// The position follows the player while the properties page is shown;
+// saving releases the player first, and a new one plays from the start;
+// closing the sheet ends playback.
+TEST_F(AudioElementSheetTest, PositionFollowsThePlayerAndSavingReleasesItFirst)
 {
-    Add({WriteTestWave(m_dir.File("a.wav"), 3.0)});
+    const std::string path = WriteTestWave(m_dir.File("a.wav"), 3.0);
+    Add({path});
     Open({0});
+    EXPECT_EQ(m_devicesMade, 1);
     ShowPage(1);
     auto* timer = Find<QTimer>("positionTimer");
     EXPECT_TRUE(timer->isActive());
@@ -411,32 +388,20 @@ TEST_F(AudioElementSheetTest, PositionFollowsThePlayerWhileThePropertiesPageIsSh
     ShowPage(0);
     EXPECT_FALSE(timer->isActive());
     Find<QToolButton>("play")->click();
-    Button(QDialogButtonBox::Cancel)->click();
-    EXPECT_FALSE(m_device.IsOpen()) << "closing the sheet ends playback";
-}
 
-TEST_F(AudioElementSheetTest, SavingReleasesThePlayerFirstAndPlaysAgainAfterwards)
-{
-    const std::string path = WriteTestWave(m_dir.File("a.wav"), 3.0);
-    Add({path});
-    Open({0});
-    EXPECT_EQ(m_devicesMade, 1);
-    ShowPage(1);
-    Find<QToolButton>("play")->click();
-    m_device.Complete(5);
-    ShowPage(0);
     SetTags(QStringLiteral("While playing"));
     m_device.calls.clear();
     Button(QDialogButtonBox::Apply)->click();
-
     EXPECT_EQ(m_device.calls, (std::vector<std::string>{"pause", "close", "open"}));
     EXPECT_EQ(m_devicesMade, 2);
     EXPECT_EQ(ReadTags(path).title, "While playing");
     EXPECT_EQ(DecodeAll(path).size(), static_cast<std::size_t>(3 * 44100 * 4));
-
     ShowPage(1);
     Find<QToolButton>("play")->click();
     EXPECT_EQ(m_device.pending.size(), 15u) << "the new player plays from the start";
+
+    Button(QDialogButtonBox::Cancel)->click();
+    EXPECT_FALSE(m_device.IsOpen()) << "closing the sheet ends playback";
 }
 
 // The entry point runs the sheet modally; `act` works on it once it is up

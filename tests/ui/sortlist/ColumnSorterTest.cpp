@@ -29,19 +29,17 @@ TEST(ColumnSorter, LeadingNumberReadsLikeTheCLibraryAndSaturates)
               std::numeric_limits<std::int32_t>::max());
 }
 
-TEST(ColumnSorter, TextColumnsIgnoreCaseAndKeepTheOrderOfEqualTexts)
+TEST(ColumnSorter, TextColumnsIgnoreCaseAndEqualTextsOrValuesKeepTheirOrder)
 {
     const std::vector<QString> texts{QStringLiteral("b"), QStringLiteral("A"), QStringLiteral("a"),
                                      QStringLiteral("B"), QStringLiteral("c")};
     EXPECT_EQ(CColumnSorter(false, true).Order(texts), (std::vector<std::size_t>{1, 2, 0, 3, 4}));
     EXPECT_EQ(CColumnSorter(false, false).Order(texts), (std::vector<std::size_t>{4, 0, 3, 1, 2}));
-}
 
-TEST(ColumnSorter, EqualValuesKeepTheirOrder)
-{
-    const std::vector<QString> texts{QStringLiteral("60"), QStringLiteral("2:00"),
+    // So do equal numeric values.
+    const std::vector<QString> times{QStringLiteral("60"), QStringLiteral("2:00"),
                                      QStringLiteral("1:00"), QStringLiteral("120"),
                                      QStringLiteral("x")};
-    EXPECT_EQ(CColumnSorter(true, true).Order(texts), (std::vector<std::size_t>{4, 0, 2, 1, 3}));
-    EXPECT_EQ(CColumnSorter(true, false).Order(texts), (std::vector<std::size_t>{1, 3, 0, 2, 4}));
+    EXPECT_EQ(CColumnSorter(true, true).Order(times), (std::vector<std::size_t>{4, 0, 2, 1, 3}));
+    EXPECT_EQ(CColumnSorter(true, false).Order(times), (std::vector<std::size_t>{1, 3, 0, 2, 4}));
 }

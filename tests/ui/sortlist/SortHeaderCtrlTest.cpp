@@ -45,7 +45,7 @@ protected:
 
 } // namespace
 
-TEST_F(SortHeaderCtrlTest, KeepsAnArrowOnEachColumnGiven)
+TEST_F(SortHeaderCtrlTest, KeepsAndDrawsAnArrowOnEachColumnGiven)
 {
     EXPECT_EQ(m_Header.LastArrowColumn(), -1);
     m_Header.SetSortArrow(0, true);
@@ -62,20 +62,8 @@ TEST_F(SortHeaderCtrlTest, KeepsAnArrowOnEachColumnGiven)
     EXPECT_EQ(m_Header.SortArrow(0), ESortArrow::Down);
     m_Header.ClearAllSortArrows();
     EXPECT_EQ(m_Header.SortArrow(0), ESortArrow::None);
-}
 
-TEST_F(SortHeaderCtrlTest, ReportsClicksWithTheirButtonAndKeys)
-{
-    Click(150, Qt::LeftButton, Qt::ControlModifier);
-    Click(250, Qt::LeftButton, Qt::NoModifier);
-    Click(50, Qt::RightButton, Qt::NoModifier);
-    EXPECT_EQ(m_Clicks, (std::vector<CClick>{{1, Qt::LeftButton, Qt::ControlModifier},
-                                             {2, Qt::LeftButton, Qt::NoModifier},
-                                             {0, Qt::RightButton, Qt::NoModifier}}));
-}
-
-TEST_F(SortHeaderCtrlTest, DrawsArrowsWithoutChangingTheTitles)
-{
+    // Arrows are drawn without changing the titles.
     m_Model.setHorizontalHeaderLabels(
         {QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")});
     const QImage plain = m_Header.grab().toImage();
@@ -87,4 +75,14 @@ TEST_F(SortHeaderCtrlTest, DrawsArrowsWithoutChangingTheTitles)
     EXPECT_EQ(plain.copy(200, 0, 100, 24), marked.copy(200, 0, 100, 24));
     m_Header.SetSortArrow(1, false);
     EXPECT_NE(m_Header.grab().toImage(), marked);
+}
+
+TEST_F(SortHeaderCtrlTest, ReportsClicksWithTheirButtonAndKeys)
+{
+    Click(150, Qt::LeftButton, Qt::ControlModifier);
+    Click(250, Qt::LeftButton, Qt::NoModifier);
+    Click(50, Qt::RightButton, Qt::NoModifier);
+    EXPECT_EQ(m_Clicks, (std::vector<CClick>{{1, Qt::LeftButton, Qt::ControlModifier},
+                                             {2, Qt::LeftButton, Qt::NoModifier},
+                                             {0, Qt::RightButton, Qt::NoModifier}}));
 }

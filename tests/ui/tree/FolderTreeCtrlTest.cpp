@@ -131,14 +131,10 @@ TEST_F(FolderTree, SelectPathOpensTheBranchesAfreshAndChoosesTheFolder)
     const fs::path added = Make("one/two/added");
     ASSERT_TRUE(m_tree.SelectPath(Q(added)));
     EXPECT_EQ(m_tree.ItemPath(Selected()), Q(added));
-}
 
-TEST_F(FolderTree, ExactCaseWinsAndOtherCaseIsTheFallback)
-{
+    // The exact case wins; another case is only the fallback.
     const fs::path upper = Make("Music");
     const fs::path lower = Make("music");
-    ASSERT_TRUE(m_tree.Initialise(true));
-
     ASSERT_TRUE(m_tree.SelectPath(Q(lower)));
     EXPECT_EQ(m_tree.ItemPath(Selected()), Q(lower));
     ASSERT_TRUE(m_tree.SelectPath(Q(upper)));
@@ -166,7 +162,7 @@ TEST_F(FolderTree, AFolderThatIsGoneSelectsNothing)
     EXPECT_TRUE(m_tree.LastError().isEmpty());
 }
 
-TEST_F(FolderTree, F5RebuildsTheTreeAndSelectsTheLastPathAgain)
+TEST_F(FolderTree, F5RebuildsTheTreeAndClosingABranchChoosesIt)
 {
     ASSERT_TRUE(m_tree.Initialise(true));
     const fs::path later = Make("later");
@@ -177,15 +173,11 @@ TEST_F(FolderTree, F5RebuildsTheTreeAndSelectsTheLastPathAgain)
     ASSERT_NE(Selected(), nullptr);
     EXPECT_EQ(m_tree.ItemPath(Selected()), Q(m_dir.Path()));
     EXPECT_NE(ChildNamed(Selected(), "later"), nullptr);
-}
 
-TEST_F(FolderTree, ClosingABranchAroundTheChosenFolderChoosesTheBranch)
-{
+    // Closing a branch around the chosen folder chooses the branch.
     const fs::path inner = Make("outer/inner");
-    ASSERT_TRUE(m_tree.Initialise(true));
     ASSERT_TRUE(m_tree.SelectPath(Q(inner)));
     QTreeWidgetItem* outer = Selected()->parent();
-
     outer->setExpanded(false);
     EXPECT_EQ(Selected(), outer);
     EXPECT_EQ(StoredPath(), (m_dir.Path() / "outer").string());

@@ -39,18 +39,7 @@ protected:
 };
 } // namespace
 
-TEST_F(TreeView, TheChosenFolderBecomesTheCurrentFolder)
-{
-    const auto view = MakeView();
-    EXPECT_EQ(m_doc.GetCurrentFolder(), m_dir.Path().string());
-
-    fs::create_directory(m_dir.Path() / "sub");
-    ASSERT_TRUE(view->Tree().SelectPath(QString::fromStdString(m_dir.File("sub"))));
-    EXPECT_EQ(m_doc.GetCurrentFolder(), m_dir.File("sub"));
-    EXPECT_EQ(m_settings.GetLastPath(), m_dir.File("sub"));
-}
-
-TEST_F(TreeView, AddTracksPassesTheAudioFilesOfTheCurrentFolder)
+TEST_F(TreeView, AddTracksTakesTheAudioFilesOfTheChosenCurrentFolder)
 {
     fs::create_directory(m_dir.Path() / "x.mp3");
     WriteFileBytes(m_dir.File("notes_mp3"), {1});
@@ -68,6 +57,13 @@ TEST_F(TreeView, AddTracksPassesTheAudioFilesOfTheCurrentFolder)
     ASSERT_EQ(m_added.size(), 1u);
     EXPECT_EQ(m_added.front(), (std::vector<std::string>{m_dir.File("a.WAV"), m_dir.File("B.ogg"),
                                                          m_dir.File("notes_mp3")}));
+
+    // The chosen folder becomes the current folder.
+    EXPECT_EQ(m_doc.GetCurrentFolder(), m_dir.Path().string());
+    fs::create_directory(m_dir.Path() / "sub");
+    ASSERT_TRUE(view->Tree().SelectPath(QString::fromStdString(m_dir.File("sub"))));
+    EXPECT_EQ(m_doc.GetCurrentFolder(), m_dir.File("sub"));
+    EXPECT_EQ(m_settings.GetLastPath(), m_dir.File("sub"));
 }
 
 TEST_F(TreeView, AKeyboardContextMenuOpensNearTheTopLeftCorner)
