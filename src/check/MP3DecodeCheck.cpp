@@ -4,10 +4,13 @@
 #include "check/MP3HeaderCache.h"
 #include "check/MP3SideInfo.h"
 #include "check/MP3Timing.h"
+#include "io/DiskFile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mpg123.h>
 #include <mutex>
+#include <vector>
 
 namespace
 {
@@ -96,9 +99,107 @@ private:
 };
 } // namespace
 
+namespace
+{
+// The file as the decoder reads it: in large pieces, where the library on
+// its own asks the system for every header and every frame body.
+class CBufferedFile
+{
+public:
+    static constexpr std::size_t kPiece = 1 << 16;
+
+    bool Open(const std::string& path, std::string& error)
+    {
+        m_failed = false;
+        m_buffer.resize(kPiece);
+        m_start = m_used = m_filled = 0;
+        if (m_file.Open(path, CDiskFile::Mode::Read))
+            return true;
+        error = m_file.ErrorText();
+        return false;
+    }
+
+    std::int64_t Read(std::uint8_t* dest, std::size_t count)
+    {
+        std::size_t done = 0;
+        while (done < count)
+        {
+            if (m_used == m_filled && !Refill())
+                return done > 0 ? static_cast<std::int64_t>(done) : (m_failed ? -1 : 0);
+            const std::size_t piece = std::min(count - done, m_filled - m_used);
+            std::memcpy(dest + done, m_buffer.data() + m_used, piece);
+            m_used += piece;
+            done += piece;
+        }
+        return static_cast<std::int64_t>(done);
+    }
+
+    // Returns the new offset, or -1.
+    std::int64_t Seek(std::int64_t offset, int whence)
+    {
+        std::uint64_t base = 0;
+        if (whence == SEEK_CUR)
+            base = m_start + m_used;
+        else if (whence == SEEK_END && !m_file.Size(base))
+            return -1;
+        else if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END)
+            return -1;
+        if (offset < 0 ? base < static_cast<std::uint64_t>(-offset)
+                       : base > static_cast<std::uint64_t>(INT64_MAX - offset))
+            return -1;
+        const std::uint64_t target = offset < 0 ? base - static_cast<std::uint64_t>(-offset)
+                                                : base + static_cast<std::uint64_t>(offset);
+        if (target >= m_start && target <= m_start + m_filled)
+            m_used = static_cast<std::size_t>(target - m_start);
+        else if (m_file.Seek(target))
+        {
+            m_start = target;
+            m_used = m_filled = 0;
+        }
+        else
+            return -1;
+        return static_cast<std::int64_t>(target);
+    }
+
+    void Close() { m_file.Close(); }
+
+private:
+    bool Refill()
+    {
+        m_start += m_filled;
+        m_used = m_filled = 0;
+        const std::int64_t got = m_file.Read(m_buffer.data(), m_buffer.size());
+        m_failed = got < 0;
+        if (got <= 0)
+            return false;
+        m_filled = static_cast<std::size_t>(got);
+        return true;
+    }
+
+    CDiskFile m_file;
+    std::vector<std::uint8_t> m_buffer;
+    std::uint64_t m_start = 0; // file offset of the buffer's first byte
+    std::size_t m_used = 0;
+    std::size_t m_filled = 0;
+    bool m_failed = false;
+};
+
+ssize_t ReadBuffered(void* handle, void* dest, std::size_t count)
+{
+    return static_cast<ssize_t>(
+        static_cast<CBufferedFile*>(handle)->Read(static_cast<std::uint8_t*>(dest), count));
+}
+
+off_t SeekBuffered(void* handle, off_t offset, int whence)
+{
+    return static_cast<off_t>(static_cast<CBufferedFile*>(handle)->Seek(offset, whence));
+}
+} // namespace
+
 struct CMP3DecodeCheck::Decoder
 {
     mpg123_handle* handle = nullptr;
+    CBufferedFile file;
 
     ~Decoder()
     {
@@ -130,6 +231,7 @@ mpg123_handle* NewHandle(std::string& error)
                  MPG123_QUIET | MPG123_IGNORE_INFOFRAME | MPG123_SKIP_ID3V2, 0);
     mpg123_param(handle, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0);
     mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0);
+    mpg123_replace_reader_handle(handle, ReadBuffered, SeekBuffered, nullptr);
     mpg123_format_none(handle);
     const long* rates = nullptr;
     std::size_t count = 0;
@@ -151,7 +253,9 @@ void CMP3DecodeCheck::Check(const std::string& path, MP3CheckResult& result,
     if (!m_decoder->handle && !(m_decoder->handle = NewHandle(decode.failure)))
         return;
     mpg123_handle* handle = m_decoder->handle;
-    if (mpg123_open(handle, path.c_str()) != MPG123_OK)
+    if (!m_decoder->file.Open(path, decode.failure))
+        return;
+    if (mpg123_open_handle(handle, &m_decoder->file) != MPG123_OK)
     {
         decode.failure = mpg123_strerror(handle);
         return;
@@ -204,4 +308,5 @@ void CMP3DecodeCheck::Check(const std::string& path, MP3CheckResult& result,
                           channels, rate);
     }
     mpg123_close(handle);
+    m_decoder->file.Close();
 }
