@@ -24,7 +24,7 @@
 
 namespace
 {
-// Words of the working list's Check column.
+// Damage events listed under a corrupt file; the rest are counted.
 constexpr std::size_t kDamageShown = 10;
 
 std::string Plural(std::size_t count, const char* word)
