@@ -324,31 +324,23 @@ std::size_t CCheckCommand::CheckSideBySide(const std::vector<std::string>& files
 
 bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& options)
 {
-    COptionParser parser("check",
-                         {{"-h", "--help", nullptr, SetFlag(options.help)},
-                          {nullptr, "--tsv", nullptr, SetFlag(options.tsv)},
-                          {"-v", "--verbose", nullptr, SetFlag(options.verbose)},
-                          {"-r", "--recursive", nullptr, SetFlag(options.recursive)},
-                          {nullptr, "--details", nullptr, SetFlag(options.details)},
-                          {nullptr, "--decode", nullptr, SetFlag(options.decode)},
-                          {"-i", "--incremental", nullptr, SetFlag(options.incremental)},
-                          {nullptr, "--verify", nullptr, SetFlag(options.verify)},
-                          {"-j", "--jobs", "a number of files to check at a time, 1 or more",
-                           [&](const std::string& value)
-                           {
-                               int jobs = 0;
-                               if (!ParseCount(value, 1, 9999, jobs))
-                                   return false;
-                               options.jobs = static_cast<unsigned>(jobs);
-                               return true;
-                           }},
-                          {nullptr, "--report", "a file name ending in .txt",
-                           [&](const std::string& value)
-                           {
-                               options.report = value;
-                               options.reportSet = true;
-                               return true;
-                           }}});
+    COptionParser parser(
+        "check", {{"-h", "--help", nullptr, SetFlag(options.help)},
+                  {nullptr, "--tsv", nullptr, SetFlag(options.tsv)},
+                  {"-v", "--verbose", nullptr, SetFlag(options.verbose)},
+                  {"-r", "--recursive", nullptr, SetFlag(options.recursive)},
+                  {nullptr, "--details", nullptr, SetFlag(options.details)},
+                  {nullptr, "--decode", nullptr, SetFlag(options.decode)},
+                  {"-i", "--incremental", nullptr, SetFlag(options.incremental)},
+                  {nullptr, "--verify", nullptr, SetFlag(options.verify)},
+                  JobsOption("a number of files to check at a time, 1 or more", options.jobs),
+                  {nullptr, "--report", "a file name ending in .txt",
+                   [&](const std::string& value)
+                   {
+                       options.report = value;
+                       options.reportSet = true;
+                       return true;
+                   }}});
     if (parser.Parse(args, options.paths))
         return true;
     UsageError(parser.Error());

@@ -111,3 +111,16 @@ bool ParseCount(const std::string& text, int min, int max, int& value)
     value = std::stoi(text);
     return value >= min && value <= max;
 }
+
+CliOption JobsOption(const char* hint, unsigned& jobs)
+{
+    return {"-j", "--jobs", hint,
+            [&jobs](const std::string& value)
+            {
+                int count = 0;
+                if (!ParseCount(value, 1, 9999, count))
+                    return false;
+                jobs = static_cast<unsigned>(count);
+                return true;
+            }};
+}

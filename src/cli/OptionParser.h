@@ -53,6 +53,9 @@ int CliUsageError(CliContext& context, const char* command, const std::string& m
 // Reads a whole number from `min` to `max`.
 bool ParseCount(const std::string& text, int min, int max, int& value);
 
+// "-j N" / "--jobs N", from 1 to 9999, into `jobs`; `hint` says what N is.
+CliOption JobsOption(const char* hint, unsigned& jobs);
+
 // The action of a flag: sets `target` to `value`.
 inline std::function<bool(const std::string&)> SetFlag(bool& target, bool value = true)
 {

@@ -125,25 +125,17 @@ void CRepairCommand::PrintSummary(const Tally& tally)
 bool CRepairCommand::ParseOptions(const std::vector<std::string>& args)
 {
     Options& options = m_options;
-    COptionParser parser("repair",
-                         {{"-h", "--help", nullptr, SetFlag(options.help)},
-                          {"-n", "--dry-run", nullptr, SetFlag(options.dryRun)},
-                          {"-r", "--recursive", nullptr, SetFlag(options.recursive)},
-                          {"-j", "--jobs", "a number of files to repair at a time, 1 or more",
-                           [&](const std::string& value)
-                           {
-                               int jobs = 0;
-                               if (!ParseCount(value, 1, 9999, jobs))
-                                   return false;
-                               options.jobs = static_cast<unsigned>(jobs);
-                               return true;
-                           }},
-                          {nullptr, "--backup", "a folder",
-                           [&](const std::string& value)
-                           {
-                               options.backup = value;
-                               return !value.empty();
-                           }}});
+    COptionParser parser(
+        "repair", {{"-h", "--help", nullptr, SetFlag(options.help)},
+                   {"-n", "--dry-run", nullptr, SetFlag(options.dryRun)},
+                   {"-r", "--recursive", nullptr, SetFlag(options.recursive)},
+                   JobsOption("a number of files to repair at a time, 1 or more", options.jobs),
+                   {nullptr, "--backup", "a folder",
+                    [&](const std::string& value)
+                    {
+                        options.backup = value;
+                        return !value.empty();
+                    }}});
     if (parser.Parse(args, options.paths))
         return true;
     CliUsageError(m_context, "repair", parser.Error());
