@@ -1,6 +1,8 @@
 #include "LoadedCliModule.h"
 
+#include "check/MP3CheckTask.h"
 #include "settings/SettingsStore.h"
+#include "state/ICheckMemory.h"
 
 #include <dlfcn.h>
 #include <filesystem>
