@@ -10,6 +10,7 @@
 #include "io/Paths.h"
 #include "io/Printable.h"
 #include "io/Text.h"
+#include "repair/RepairBackup.h"
 #include "state/ICheckMemory.h"
 #include "tracks/OrderedWork.h"
 #include "tracks/Strings.h"
@@ -113,6 +114,9 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     }
 
     CFileCollector collector({".MP3"}, m_options.recursive);
+    // The originals repairs put aside are known to be damaged; a folder of
+    // them named on the command line is still checked.
+    collector.SkipFolderName(kBackupFolderName);
     for (const std::string& path : m_options.paths)
         collector.Add(path);
     for (const std::string& error : collector.Errors())

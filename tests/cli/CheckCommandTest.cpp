@@ -116,6 +116,9 @@ TEST_F(CheckCommand, FoldersGiveTheirMp3FilesInOrder)
     std::filesystem::copy_file(File("good.mp3"), File("sub/inner.MP3"));
     std::filesystem::copy_file(File("good.mp3"), File("A.Mp3"));
     std::filesystem::copy_file(File("good.mp3"), File("notes.txt"));
+    // Originals put aside by repairs are left out of a walk through folders.
+    std::filesystem::create_directory(File(".tunewright-backup"));
+    std::filesystem::copy_file(File("bad.mp3"), File(".tunewright-backup/old.mp3"));
 
     Outcome flat = Cli({"check", "--tsv", m_dir.Path().string()});
     EXPECT_EQ(flat.out, "OK\t" + File("A.Mp3") + "\nCorrupt\t" + File("bad.mp3") + "\nOK\t" +
@@ -123,6 +126,7 @@ TEST_F(CheckCommand, FoldersGiveTheirMp3FilesInOrder)
 
     Outcome deep = Cli({"check", "--tsv", "-r", m_dir.Path().string()});
     EXPECT_NE(deep.out.find("OK\t" + File("sub/inner.MP3") + "\n"), std::string::npos);
+    EXPECT_EQ(deep.out.find(".tunewright-backup"), std::string::npos);
 
     // A file named on the command line is checked whatever its extension.
     EXPECT_EQ(Cli({"check", "--tsv", File("notes.txt")}).out, "OK\t" + File("notes.txt") + "\n");
