@@ -44,11 +44,14 @@ using namespace std::chrono_literals;
 
 namespace
 {
+using Line = std::pair<std::string, std::uint32_t>;
+using Lines = std::vector<Line>;
+
 // The lines of a run dialog's results list with their colours.
-std::vector<std::pair<std::string, std::uint32_t>> ResultLines(const QDialog& dialog)
+Lines ResultLines(const QDialog& dialog)
 {
     const auto* list = dialog.findChild<CColorListBox*>(QStringLiteral("results"));
-    std::vector<std::pair<std::string, std::uint32_t>> lines;
+    Lines lines;
     for (int i = 0; list && i < list->count(); ++i)
         lines.emplace_back(list->LineText(i).toStdString(), list->LineColour(i));
     return lines;
@@ -134,8 +137,6 @@ void UntilCancelled(IRunHost& host)
     while (!host.IsCancelled())
         std::this_thread::sleep_for(1ms);
 }
-
-using Lines = std::vector<std::pair<std::string, std::uint32_t>>;
 
 class RunDialogs : public testing::Test
 {
@@ -514,14 +515,12 @@ TEST_F(RunDialogs, AnalysisShowsEachMp3AndItsVerdictThenClosesByItself)
 
         EXPECT_EQ(dialog.findChild<QGroupBox*>(QStringLiteral("caption"))->title(),
                   QStringLiteral("Analyzing"));
-        using Line = std::pair<std::string, std::uint32_t>;
-        const std::vector<Line> lines = ResultLines(dialog);
+        const Lines lines = ResultLines(dialog);
         ASSERT_GE(lines.size(), 5u);
-        EXPECT_EQ(std::vector<Line>(lines.begin(), lines.begin() + 4),
-                  (std::vector<Line>{{good, kLineBlack},
-                                     {kOkLine, kLineBlack},
-                                     {bad, kLineRed},
-                                     {kCorruptLine, kLineRed}}));
+        EXPECT_EQ(Lines(lines.begin(), lines.begin() + 4), (Lines{{good, kLineBlack},
+                                                                  {kOkLine, kLineBlack},
+                                                                  {bad, kLineRed},
+                                                                  {kCorruptLine, kLineRed}}));
         EXPECT_EQ(lines[4].first.substr(0, 15), "        intact ") << "where and how much";
         EXPECT_TRUE(dialog.findChild<CPathLabel*>(QStringLiteral("currentFile"))->Path().isEmpty());
     }
@@ -547,12 +546,11 @@ TEST_F(RunDialogs, RepairSaysWhatChangedAndStaysOpenUntilClosed)
         [&] { button->click(); });
     dialog.exec();
 
-    using Line = std::pair<std::string, std::uint32_t>;
     EXPECT_EQ(ResultLines(dialog),
-              (std::vector<Line>{{bad, kLineBlack},
-                                 {"        repaired: 1 stretch of junk removed (420 bytes), Info "
-                                  "frame added, 0:00.03 of audio lost",
-                                  kLineBlack}}));
+              (Lines{{bad, kLineBlack},
+                     {"        repaired: 1 stretch of junk removed (420 bytes), Info "
+                      "frame added, 0:00.03 of audio lost",
+                      kLineBlack}}));
     EXPECT_EQ(m_doc.GetTracks()[1]->checkStatus, kCheckSound);
 }
 
@@ -594,8 +592,7 @@ TEST_F(RunDialogs, CancelAmongThousandsOfSmallFilesStopsAtTheNextFile)
     const auto lines = ResultLines(dialog);
     ASSERT_EQ(lines.size(), 2 * std::size_t(checked) + 1) << "every checked file is reported";
     EXPECT_EQ(lines[lines.size() - 3].first, tracks[std::size_t(checked) - 1]->path);
-    EXPECT_EQ(lines.back(),
-              (std::pair<std::string, std::uint32_t>{"Aborted at user request!", kLineRed}));
+    EXPECT_EQ(lines.back(), (Line{"Aborted at user request!", kLineRed}));
 }
 
 TEST_F(DocumentCommands, AddAnalyseAndMoveTheCorruptFilesAway)
@@ -691,7 +688,7 @@ TEST_P(ConvertingDlg, ConvertsTheBatchThenClosesByItself)
         dialog->exec();
 
         // Each taken source: for WAV output its path, else the output's, then the verdict.
-        std::vector<std::pair<std::string, std::uint32_t>> lines;
+        Lines lines;
         const std::int32_t wanted[] = {expected.fromWav, expected.fromMp3, expected.fromOgg};
         for (std::size_t i = 0; i < m_list.Size(); ++i)
         {
