@@ -2,15 +2,25 @@
 
 #include "audio/mpeg/AudioMpegFile.h"
 #include "support/AudioFiles.h"
+#include "support/FileSizeLimit.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
+#include "support/TrackLists.h"
 #include "support/WaveBuilder.h"
 #include "tracks/Strings.h"
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <thread>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -33,20 +43,8 @@ protected:
         return (m_dir.Path() / "out" / name).string();
     }
 
-    TrackInfo& Track(const std::string& path)
-    {
-        m_records.push_back(std::make_unique<TrackInfo>());
-        m_records.back()->path = path;
-        return *m_records.back();
-    }
-
-    TrackRefs Tracks() const
-    {
-        TrackRefs refs;
-        for (const auto& record : m_records)
-            refs.push_back(record.get());
-        return refs;
-    }
+    TrackInfo& Track(const std::string& path) { return m_list.Add(path); }
+    TrackRefs Tracks() const { return m_list.Refs(); }
 
     void Run(ConversionTarget target, int filter = kFilterAll)
     {
@@ -65,11 +63,42 @@ protected:
 
     CTempDir m_dir;
     ConversionSettings m_settings;
-    std::vector<std::unique_ptr<TrackInfo>> m_records;
+    CTrackList m_list;
     CRecordingHost m_host;
 };
 
-const std::string kOk = "        ===> File OK! ";
+// What a full disk, a failed rename or a killed process leave behind: the
+// user's files as they were, no temporary file, and a failure that says
+// which file and why.
+class FaultInjection : public ConversionRun, public testing::WithParamInterface<ConversionTarget>
+{
+protected:
+    std::string Output() const
+    {
+        return CConversionRun::OutputPath(m_settings.trackDir, m_track.path, GetParam());
+    }
+
+    void ExpectFailureNamingTheOutput(const std::string& reason)
+    {
+        EXPECT_EQ(m_track.convertStatus, kConvertFailed);
+        EXPECT_EQ(m_track.checkStatus, kCheckNone);
+        ASSERT_FALSE(m_host.lines.empty());
+        const auto& [text, colour] = m_host.lines.back();
+        EXPECT_EQ(colour, kLineRed);
+        EXPECT_NE(text.find(Output()), std::string::npos) << text;
+        EXPECT_NE(text.find(reason), std::string::npos) << text;
+        EXPECT_EQ(ReadFileBytes(m_track.path), m_source) << "the source is untouched";
+    }
+
+    TrackInfo& m_track = Track(WriteTestWave(In("source.wav"), 2.0));
+    const std::vector<std::uint8_t> m_source = ReadFileBytes(m_track.path);
+};
+
+std::string TargetName(const testing::TestParamInfo<ConversionTarget>& param)
+{
+    static const char* const kNames[] = {"Mp3", "Ogg", "Wav"};
+    return kNames[static_cast<int>(param.param)];
+}
 } // namespace
 
 TEST(ConversionPaths, TheOutputKeepsTheNameUpToItsLastDot)
@@ -84,24 +113,17 @@ TEST(ConversionPaths, TheOutputKeepsTheNameUpToItsLastDot)
     EXPECT_EQ(CConversionRun::FileKind("/m/x.wave"), 0);
 }
 
-TEST_F(ConversionRun, EachKindGetsItsStatusAndLinesAndAFilterPicksOne)
+// Every kind into every target: see the conversion dialogs' tests.
+TEST_F(ConversionRun, AFilterPicksOneKindAndLeavesTheOthers)
 {
     TrackInfo& wav = Track(WriteTestWave(In("a.wav"), 0.3));
     TrackInfo& mp3 = Track(WriteTestMp3(In("b.mp3"), 0.3));
     TrackInfo& ogg = Track(WriteTestOgg(In("c.ogg"), 0.3));
-    Run(ConversionTarget::Ogg);
-    EXPECT_EQ(wav.convertStatus, kConvertWavToOgg);
-    EXPECT_EQ(mp3.convertStatus, kConvertMp3ToOgg);
-    EXPECT_EQ(ogg.convertStatus, kConvertOggToOgg);
-    EXPECT_EQ(ogg.checkStatus, kCheckSound);
-    EXPECT_EQ(LineTexts(),
-              (std::vector<std::string>{Out("a.ogg"), kOk, Out("b.ogg"), kOk, Out("c.ogg"), kOk}));
-
-    // A filter picks one kind and leaves the others as they were.
-    m_host.files.clear();
     Run(ConversionTarget::Mp3, kFilterWav);
     EXPECT_EQ(wav.convertStatus, kConvertWavToMp3);
-    EXPECT_EQ(mp3.convertStatus, kConvertMp3ToOgg);
+    EXPECT_EQ(mp3.convertStatus, kConvertNone);
+    EXPECT_EQ(ogg.convertStatus, kConvertNone);
+    EXPECT_EQ(LineTexts(), (std::vector<std::string>{Out("a.mp3"), kOkLine}));
     EXPECT_EQ(m_host.files, (std::vector<std::string>{wav.path, ""}));
 }
 
@@ -276,7 +298,7 @@ TEST_F(ConversionRun, DamagedSourcesAreSalvagedAndSaySo)
     {
         const auto path = std::find(lines.begin(), lines.end(), source);
         ASSERT_LT(path + 2, lines.end()) << testing::PrintToString(lines);
-        EXPECT_EQ(path[1], kOk);
+        EXPECT_EQ(path[1], kOkLine);
         EXPECT_NE(path[2].find("recovered 0:0"), std::string::npos) << path[2];
         EXPECT_NE(path[2].find(declared), std::string::npos) << path[2];
     }
@@ -302,11 +324,9 @@ TEST_F(ConversionRun, CorruptMp3sBecomeWavOnlyWhenAskedTo)
 {
     // A good file with a block cut out of its middle: it decodes, but the
     // check finds it corrupt.
-    const std::vector<std::uint8_t> whole = ReadFileBytes(WriteTestMp3(In("whole.mp3"), 1.0));
-    std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + 6000);
-    cut.insert(cut.end(), whole.begin() + 9001, whole.end());
-    std::ofstream(In("cut.mp3"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(cut.data()), static_cast<long>(cut.size()));
+    std::vector<std::uint8_t> cut = ReadFileBytes(WriteTestMp3(In("whole.mp3"), 1.0));
+    cut.erase(cut.begin() + 6000, cut.begin() + 9001);
+    WriteFileBytes(In("cut.mp3"), cut);
     TrackInfo& track = Track(In("cut.mp3"));
 
     m_settings.convertCorruptFiles = false;
@@ -325,4 +345,127 @@ TEST_F(ConversionRun, CorruptMp3sBecomeWavOnlyWhenAskedTo)
     EXPECT_TRUE(fs::exists(Out("cut.wav")));
     EXPECT_FALSE(fs::exists(Out("~cut.wav")));
     EXPECT_EQ(m_host.captions.back(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, FaultInjection,
+                         testing::Values(ConversionTarget::Mp3, ConversionTarget::Ogg,
+                                         ConversionTarget::Wav),
+                         TargetName);
+
+TEST_P(FaultInjection, AFullDiskKeepsTheOldOutputAndLeavesNoTemporaryFile)
+{
+    std::ofstream(Output()) << "the old output";
+    m_host.answer = HostAnswer::Yes;
+    {
+        CFileSizeLimit limit(20000);
+        if (!limit.Active())
+            GTEST_SKIP() << "no file size limits here";
+        Run(GetParam());
+    }
+    ExpectFailureNamingTheOutput("write error");
+    EXPECT_EQ(ReadFileBytes(Output()).size(), 14u) << "the old output is as it was";
+    EXPECT_EQ(EntryCount(m_dir.Path() / "out"), 1u);
+}
+
+TEST_P(FaultInjection, AFailedRenameLeavesNoTemporaryFile)
+{
+    // A folder where the output would go cannot be replaced by a file.
+    fs::create_directories(fs::path(Output()) / "in the way");
+    m_host.answer = HostAnswer::Yes;
+    Run(GetParam());
+    ExpectFailureNamingTheOutput("");
+    EXPECT_TRUE(fs::is_directory(Output()));
+    EXPECT_EQ(EntryCount(m_dir.Path() / "out"), 1u);
+}
+
+#ifndef _WIN32
+namespace
+{
+// Runs the command-line program with `args` and its settings in `settings`
+// (unless empty), killed after `killAfter` unless that is zero; returns its
+// wait status.
+int RunCli(std::vector<std::string> args, const std::string& settings,
+           std::chrono::milliseconds killAfter = {})
+{
+    args.insert(args.begin(), TW_CLI_PATH);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        if (!settings.empty())
+            setenv("TUNEWRIGHT_SETTINGS", settings.c_str(), 1);
+        execv(TW_CLI_PATH, argv.data());
+        _exit(127);
+    }
+    EXPECT_GT(child, 0) << "cannot start " << TW_CLI_PATH;
+    if (killAfter.count() > 0)
+    {
+        std::this_thread::sleep_for(killAfter);
+        kill(child, SIGKILL);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
+} // namespace
+
+TEST(FaultInjectionKill, AKilledConversionLeavesNothingUnderTheOutputName)
+{
+    CTempDir dir;
+    fs::create_directory(dir.Path() / "out");
+    const std::string source = WriteTestWave(dir.File("long.wav"), 120.0);
+    const std::vector<std::uint8_t> before = ReadFileBytes(source);
+    // Kill it while it is writing.
+    const int status = RunCli({"convert", "--to", "ogg", "--out", dir.File("out"), source},
+                              dir.File("settings.ini"), std::chrono::milliseconds(400));
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the conversion was over before the kill";
+    EXPECT_EQ(ReadFileBytes(source), before);
+    EXPECT_FALSE(fs::exists(dir.File("out/long.ogg")));
+}
+
+TEST(FaultInjectionKill, AKilledTagRewriteLeavesTheFileWholeAndTheNextRunSweeps)
+{
+    CTempDir dir;
+    // Large enough that the copy holding the new tags is still being written.
+    const std::string path = WriteTestWave(dir.File("big.wav"), 600.0);
+    const std::vector<std::uint8_t> before = ReadFileBytes(path);
+    const std::vector<std::string> tags = {"tags", "--title", "Killed or not", path};
+    RunCli(tags, "", std::chrono::milliseconds(40));
+    const std::vector<std::uint8_t> after = ReadFileBytes(path);
+    if (after != before)
+    {
+        // The kill came after the switch: then the file is whole, tags and all.
+        std::unique_ptr<CAudioFile> file = OpenAudioFile(path);
+        ASSERT_TRUE(file->IsValid());
+        EXPECT_EQ(file->GetTitle(), "Killed or not");
+    }
+    const int status = RunCli(tags, "");
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(EntryCount(dir.Path()), 1u) << "nothing but the file is left";
+}
+#endif
+
+TEST(FaultInjectionTags, AFullDiskLeavesEveryFormatByteForByte)
+{
+    CTempDir dir;
+    for (const char* name : {"a.wav", "a.mp3", "a.ogg"})
+    {
+        const std::string path = WriteTestAudio(dir.File(name), 0.5);
+        const std::vector<std::uint8_t> before = ReadFileBytes(path);
+        std::unique_ptr<CAudioFile> file = OpenAudioFile(path);
+        ASSERT_TRUE(file->IsValid()) << path;
+        file->SetTitle(std::string(200, 't'));
+        {
+            CFileSizeLimit limit(before.size() / 4);
+            if (!limit.Active())
+                GTEST_SKIP() << "no file size limits here";
+            EXPECT_FALSE(file->WriteTags()) << path;
+        }
+        EXPECT_FALSE(file->GetError().empty()) << path;
+        EXPECT_EQ(ReadFileBytes(path), before) << path;
+    }
+    EXPECT_EQ(EntryCount(dir.Path()), 3u) << "no copy or temporary file is left";
 }

@@ -84,11 +84,6 @@ struct Resampling
     unsigned channels;
 };
 
-void PrintTo(const Resampling& test, std::ostream* out)
-{
-    *out << test.rate << " Hz, " << test.channels << " channel(s)";
-}
-
 class PcmConverterRates : public testing::TestWithParam<Resampling>
 {
 };

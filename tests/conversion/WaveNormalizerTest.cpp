@@ -2,6 +2,7 @@
 
 #include "audio/wav/AudioWaveFile.h"
 #include "support/AudioFiles.h"
+#include "support/FileSizeLimit.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
@@ -52,11 +53,6 @@ std::string WriteWave(const std::string& path, const Samples& samples,
     return path;
 }
 
-Samples ReadAll(CAudioWaveFile& file)
-{
-    return AsSamples(DecodeAll(file));
-}
-
 // Files in the folder whose names start with "~".
 std::vector<std::string> Leftovers(const CTempDir& dir)
 {
@@ -81,11 +77,6 @@ struct TableCase
     std::int32_t gain;
     std::vector<std::pair<std::int16_t, std::int16_t>> entries; // sample, scaled
 };
-
-void PrintTo(const TableCase& test, std::ostream* out)
-{
-    *out << "gain " << test.gain;
-}
 
 class GainTable : public testing::TestWithParam<TableCase>
 {
@@ -136,11 +127,6 @@ struct ScaleCase
     std::int64_t gain;
 };
 
-void PrintTo(const ScaleCase& test, std::ostream* out)
-{
-    *out << test.name;
-}
-
 class NormalizeScales : public Normalize, public testing::WithParamInterface<ScaleCase>
 {
 };
@@ -159,7 +145,7 @@ TEST_P(NormalizeScales, ReplacesTheOutputWithTheScaledCopy)
     EXPECT_EQ("Title \xC3\xA9", result.GetTitle());
     EXPECT_EQ("Artist", result.GetArtist());
     EXPECT_EQ("Album", result.GetAlbum());
-    EXPECT_EQ(Scaled(source, GetParam().gain), ReadAll(result));
+    EXPECT_EQ(Scaled(source, GetParam().gain), AsSamples(DecodeAll(result)));
     EXPECT_TRUE(Leftovers(m_dir).empty());
     EXPECT_TRUE(m_host.messages.empty());
     EXPECT_EQ((std::vector<std::string>{"Normalizing", ""}), m_host.captions);
@@ -223,7 +209,7 @@ TEST_F(Normalize, CompressedOutputIsWrittenAsImaAdpcmAgain)
     WriteWave(Output(), quiet, CWaveFormat::ImaAdpcm44100Stereo());
     CAudioWaveFile first;
     first.SetPath(Output());
-    const Samples decoded = ReadAll(first);
+    const Samples decoded = AsSamples(DecodeAll(first));
     const auto peakOf = [](const Samples& samples)
     {
         int peak = 0;
@@ -237,7 +223,7 @@ TEST_F(Normalize, CompressedOutputIsWrittenAsImaAdpcmAgain)
     result.SetPath(Output());
     ASSERT_TRUE(result.IsValid());
     EXPECT_EQ(kWaveFormatImaAdpcm, result.GetFormatBlock().Tag());
-    const Samples normalized = ReadAll(result);
+    const Samples normalized = AsSamples(DecodeAll(result));
     const Samples expected = Scaled(decoded, PeakScanner::GainForPeak(peakOf(decoded)));
     EXPECT_EQ(expected.size(), normalized.size());
     EXPECT_GT(SnrDb(expected, normalized), 30.0);
@@ -253,11 +239,6 @@ struct CancelCase
     // Given the progress reports so far and how many each pass makes.
     std::function<bool(const std::vector<int>&, std::size_t)> when;
 };
-
-void PrintTo(const CancelCase& test, std::ostream* out)
-{
-    *out << test.name;
-}
 
 class NormalizeCancel : public Normalize, public testing::WithParamInterface<CancelCase>
 {
@@ -305,6 +286,21 @@ INSTANTIATE_TEST_SUITE_P(
                                [](const std::vector<int>& p, std::size_t perPass)
                                { return p.size() == 2 + 2 * perPass; }}),
     [](const auto& test) { return std::string(test.param.name); });
+
+TEST_F(Normalize, AFullDiskLeavesTheConvertedFileComplete)
+{
+    const std::vector<std::uint8_t> before = ReadFileBytes(WriteTestWave(Output(), 1.0));
+    {
+        CFileSizeLimit limit(before.size() / 2);
+        if (!limit.Active())
+            GTEST_SKIP() << "no file size limits here";
+        EXPECT_FALSE(NormalizeWaveFile(Output(), Folder(), false, m_host));
+    }
+    EXPECT_EQ(ReadFileBytes(Output()), before);
+    EXPECT_TRUE(Leftovers(m_dir).empty());
+    ASSERT_EQ(m_host.messages.size(), 1u);
+    EXPECT_NE(m_host.messages[0].find(Output()), std::string::npos);
+}
 
 TEST_F(Normalize, AnErrorIsReportedWithTheFileAndLeavesTheOutput)
 {

@@ -1,8 +1,8 @@
 #include "tracks/AnalysisRun.h"
 
-#include "support/MP3StreamBuilder.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
+#include "support/TrackLists.h"
 #include "tracks/RepairRun.h"
 #include "tracks/RunThread.h"
 #include "tracks/Strings.h"
@@ -13,8 +13,6 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 
-using namespace mp3words;
-
 namespace
 {
 class AnalysisRun : public testing::Test
@@ -22,32 +20,13 @@ class AnalysisRun : public testing::Test
 protected:
     TrackInfo* Track(const std::string& name, bool sound)
     {
-        CMP3StreamBuilder stream;
-        stream.Frames(kMpeg1L3, kMpeg1L3Length, 20);
-        if (!sound)
-            stream.Zeros(3).Frames(kMpeg1L3, kMpeg1L3Length, 5);
-        stream.WriteTo(m_dir.File(name));
-        auto track = std::make_unique<TrackInfo>();
-        track->path = m_dir.File(name);
-        m_tracks.push_back(std::move(track));
-        return m_tracks.back().get();
-    }
-
-    TrackRefs All() const
-    {
-        TrackRefs refs;
-        for (const auto& track : m_tracks)
-            refs.push_back(track.get());
-        return refs;
+        return &m_list.Add(WriteFramesMp3(m_dir.File(name), sound));
     }
 
     CTempDir m_dir;
-    std::vector<std::unique_ptr<TrackInfo>> m_tracks;
+    CTrackList m_list;
     CRecordingHost m_host;
 };
-
-const std::string kOkLine = "        ===> File OK! ";
-const std::string kCorruptLine = "        ===> FILE CORRUPT!!!  Please convert.";
 } // namespace
 
 TEST_F(AnalysisRun, EachMp3GetsItsPathAndVerdictInTheVerdictsColour)
@@ -55,7 +34,7 @@ TEST_F(AnalysisRun, EachMp3GetsItsPathAndVerdictInTheVerdictsColour)
     TrackInfo* good = Track("good.mp3", true);
     TrackInfo* bad = Track("bad.MP3", false);
     TrackInfo* wave = Track("other.wav", true);
-    CAnalysisRun(All()).Run(m_host);
+    CAnalysisRun(m_list.Refs()).Run(m_host);
 
     EXPECT_EQ(good->checkStatus, kCheckSound);
     EXPECT_EQ(bad->checkStatus, kCheckCorrupt);
@@ -79,7 +58,7 @@ TEST_F(AnalysisRun, EachMp3GetsItsPathAndVerdictInTheVerdictsColour)
 
     // A second run leaves the verdicts and shows nothing.
     m_host.lines.clear();
-    CAnalysisRun(All()).Run(m_host);
+    CAnalysisRun(m_list.Refs()).Run(m_host);
     EXPECT_TRUE(m_host.lines.empty());
 }
 
@@ -88,7 +67,7 @@ TEST_F(AnalysisRun, EachMp3GetsItsPathAndVerdictInTheVerdictsColour)
 TEST_F(AnalysisRun, RememberedVerdictsComeWithoutReading)
 {
     TrackInfo* bad = Track("remembered.mp3", false);
-    CAnalysisRun first(All());
+    CAnalysisRun first(m_list.Refs());
     first.RememberChecks(true);
     first.Run(m_host);
     const auto time = std::filesystem::last_write_time(bad->path);
@@ -98,7 +77,7 @@ TEST_F(AnalysisRun, RememberedVerdictsComeWithoutReading)
 
     bad->checkStatus = kCheckNone;
     m_host.lines.clear();
-    CAnalysisRun second(All());
+    CAnalysisRun second(m_list.Refs());
     second.RememberChecks(true);
     second.Run(m_host);
     EXPECT_EQ(bad->checkStatus, kCheckCorrupt);
@@ -115,38 +94,25 @@ TEST_F(AnalysisRun, CancelTakesEffectBeforeTheNextFile)
     // Cancel while the third file is being checked.
     m_host.onFile = [&](const std::string& path)
     {
-        if (path == m_tracks[2]->path)
+        if (path == m_list[2].path)
             m_host.cancelled = true;
     };
-    CAnalysisRun(All()).Run(m_host);
-    EXPECT_EQ(m_tracks[1]->checkStatus, kCheckSound);
-    EXPECT_EQ(m_tracks[2]->checkStatus, kCheckNone) << "the flag is read before the file";
+    CAnalysisRun(m_list.Refs()).Run(m_host);
+    EXPECT_EQ(m_list[1].checkStatus, kCheckSound);
+    EXPECT_EQ(m_list[2].checkStatus, kCheckNone) << "the flag is read before the file";
     EXPECT_EQ(m_host.lines.back(),
               (std::pair<std::string, std::uint32_t>{"Aborted at user request!", kLineRed}));
-}
-
-TEST_F(AnalysisRun, OnlyTheGivenTracksAreChecked)
-{
-    Track("a.mp3", true);
-    Track("b.mp3", true);
-    CAnalysisRun({m_tracks[1].get()}).Run(m_host);
-    EXPECT_EQ(m_tracks[0]->checkStatus, kCheckNone);
-    EXPECT_EQ(m_tracks[1]->checkStatus, kCheckSound);
 }
 
 TEST_F(AnalysisRun, AnUnreadableFileOrOneWithoutAudioIsCorruptAndSaysWhy)
 {
     std::ofstream(m_dir.File("empty.mp3")).close();
-    for (const char* name : {"gone.mp3", "empty.mp3"})
-    {
-        auto track = std::make_unique<TrackInfo>();
-        track->path = m_dir.File(name);
-        m_tracks.push_back(std::move(track));
-    }
-    CAnalysisRun(All()).Run(m_host);
-    EXPECT_EQ(m_tracks[0]->checkStatus, kCheckCorrupt);
-    EXPECT_EQ(m_tracks[1]->checkStatus, kCheckCorrupt);
-    EXPECT_EQ(m_tracks[1]->checkNote, "no MPEG audio found");
+    TrackInfo& gone = m_list.Add(m_dir.File("gone.mp3"));
+    TrackInfo& empty = m_list.Add(m_dir.File("empty.mp3"));
+    CAnalysisRun(m_list.Refs()).Run(m_host);
+    EXPECT_EQ(gone.checkStatus, kCheckCorrupt);
+    EXPECT_EQ(empty.checkStatus, kCheckCorrupt);
+    EXPECT_EQ(empty.checkNote, "no MPEG audio found");
     ASSERT_EQ(m_host.lines.size(), 6u);
     EXPECT_NE(m_host.lines[2].first.find("No such file"), std::string::npos);
     EXPECT_EQ(m_host.lines[5],
@@ -191,7 +157,7 @@ TEST_F(AnalysisRun, RepairRunMendsCorruptTracksAndChecksThemAgain)
     CAnalysisRun({good, bad}).Run(m_host);
     m_host.lines.clear();
 
-    CRepairRun(All(), {}).Run(m_host);
+    CRepairRun(m_list.Refs(), {}).Run(m_host);
     EXPECT_EQ(bad->checkStatus, kCheckSound);
     EXPECT_EQ(unchecked->checkStatus, kCheckNone);
     ASSERT_EQ(m_host.lines.size(), 2u);

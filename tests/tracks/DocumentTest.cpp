@@ -1,23 +1,24 @@
 #include "tracks/Document.h"
 
-#include "support/MP3StreamBuilder.h"
+#include "support/FileSizeLimit.h"
 #include "support/MemorySettingsStorage.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
+#include "support/TrackLists.h"
 #include "support/WaveBuilder.h"
+#include "tracks/AnalysisReport.h"
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace
 {
-class CountingObserver final : public IDocumentObserver
-{
-public:
-    void OnDocumentChanged(ViewScope scope) override { scopes.push_back(scope); }
-    std::vector<ViewScope> scopes;
-};
-
 class Document : public testing::Test
 {
 protected:
@@ -28,27 +29,13 @@ protected:
         return WriteSilentWave(m_dir.File(name), milliseconds);
     }
 
-    std::string Mp3(const std::string& name)
-    {
-        CMP3StreamBuilder stream;
-        stream.Frames(mp3words::kMpeg1L3, mp3words::kMpeg1L3Length, 200);
-        stream.WriteTo(m_dir.File(name));
-        return m_dir.File(name);
-    }
-
-    std::vector<std::string> Paths() const
-    {
-        std::vector<std::string> paths;
-        for (const TrackInfo* track : m_document.GetTracks())
-            paths.push_back(track->path);
-        return paths;
-    }
+    std::vector<std::string> Paths() const { return TrackPaths(m_document.GetTracks()); }
 
     CTempDir m_dir;
     CMemorySettingsStorage m_storage;
     CSettingsStore m_settings{m_storage};
     CTunewright20Doc m_document{m_settings};
-    CountingObserver m_observer;
+    CRecordingObserver m_observer;
     CRecordingHost m_host;
 };
 
@@ -61,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(Jobs, DocumentAdding, testing::Values(1u, 4u));
 
 TEST_P(DocumentAdding, AddsReadableFilesOnceInOrderAndCountsThem)
 {
-    const std::string a = Wave("a.wav"), b = Mp3("b.mp3");
+    const std::string a = Wave("a.wav"), b = WriteFramesMp3(m_dir.File("b.mp3"), true, 200);
     std::ofstream(m_dir.File("empty.wav")) << "";
     m_document.AddTracks({a, m_dir.File("empty.wav"), b, a, m_dir.File("missing.mp3")}, m_host,
                          GetParam());
@@ -133,20 +120,6 @@ TEST_F(Document, RemovingPositionsOneAndThreeOfFive)
     m_document.ReorderTracks({paths[4], paths[0]});
     EXPECT_EQ(Paths(), (std::vector<std::string>{paths[4], paths[0], paths[2]}))
         << "a track the caller left out is kept at the end";
-}
-
-TEST_F(Document, CommandsFollowTheCounts)
-{
-    EXPECT_FALSE(m_document.CanSaveAnalysisResults());
-    EXPECT_FALSE(m_document.CanConvert());
-    m_document.AddTracks({Wave("only.wav")}, m_host);
-    EXPECT_FALSE(m_document.CanAnalyze());
-    EXPECT_FALSE(m_document.CanConvertMp3ToMp3());
-    EXPECT_TRUE(m_document.CanConvert());
-    EXPECT_TRUE(m_document.CanSaveAnalysisResults());
-    EXPECT_FALSE(m_document.CanMoveCorruptFiles());
-    m_document.GetTracks()[0]->checkStatus = kCheckCorrupt;
-    EXPECT_TRUE(m_document.CanMoveCorruptFiles());
 
     m_document.SetCurrentFolder(m_dir.Path().string());
     EXPECT_EQ(m_observer.scopes.back(), ViewScope::AllButWorkingList);
@@ -158,4 +131,210 @@ TEST(DocumentCounts, AnythingButMp3AndOggCountsAsWav)
     EXPECT_EQ(CTunewright20Doc::KindForCount("/m/x.MP3"), kCountMp3);
     EXPECT_EQ(CTunewright20Doc::KindForCount("/m/x.wave"), kCountWav);
     EXPECT_EQ(CTunewright20Doc::KindForCount("/m/xmp3"), kCountWav);
+}
+
+TEST(AnalysisReport, LayoutWithCrLfLineEnds)
+{
+    TrackInfo ogg;
+    ogg.path = "/music/a.ogg";
+    ogg.SetTags("Title", "Artist", "Album");
+    ogg.SetLength(187000);
+    TrackInfo failed;
+    failed.path = "/music/b.mp3";
+    failed.checkStatus = kCheckCorrupt;
+    failed.convertStatus = kConvertFailed;
+    EXPECT_EQ(RenderAnalysisReport({&ogg, &failed}),
+              "Analysis Results:\r\n\r\n"
+              "File: /music/a.ogg\r\nCheck: no\r\nConvert: no\r\nTitle: Title\r\n"
+              "Artist: Artist\r\nAlbum: Album\r\nLength: 3:07\r\n\r\n"
+              "File: /music/b.mp3\r\nCheck: Corrupt\r\nConvert: can't convert\r\nTitle: \r\n"
+              "Artist: \r\nAlbum: \r\nLength: \r\n\r\n");
+}
+
+TEST(AnalysisReport, NamesAndTagsCannotForgeOrBreakLines)
+{
+    TrackInfo evil;
+    evil.path = "/music/evil\r\nCheck: OK\r\n.mp3";
+    evil.SetTags("a\r\nb", "c\nd", "e\x1B[2J\\");
+    evil.checkStatus = kCheckCorrupt;
+    EXPECT_EQ(RenderAnalysisReport({&evil}),
+              "Analysis Results:\r\n\r\n"
+              "File: /music/evil\\r\\nCheck: OK\\r\\n.mp3\r\nCheck: Corrupt\r\nConvert: no\r\n"
+              "Title: a\\r\\nb\r\nArtist: c\\nd\r\nAlbum: e\\x1B[2J\\\\\r\nLength: \r\n\r\n");
+}
+
+TEST(AnalysisReport, GoesThroughALinkAndLeavesAReadOnlyFile)
+{
+    CTempDir dir;
+    CRecordingHost host;
+    TrackInfo track;
+    track.path = "/music/a.mp3";
+    std::ofstream(dir.File("real.txt")) << "old";
+    fs::create_symlink(dir.File("real.txt"), dir.File("link.txt"));
+    EXPECT_TRUE(SaveAnalysisResults(dir.File("link.txt"), {&track}, host));
+    EXPECT_TRUE(fs::is_symlink(dir.File("link.txt")));
+    EXPECT_EQ(ReadFileBytes(dir.File("real.txt")).size(), RenderAnalysisReport({&track}).size());
+
+    fs::permissions(dir.File("real.txt"), fs::perms::owner_read);
+    std::string target, error;
+    EXPECT_FALSE(TryReportTarget(dir.File("link.txt"), target, error));
+    EXPECT_FALSE(SaveAnalysisResults(dir.File("real.txt"), {}, host));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find("read-only"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir.File("real.txt")).size(), RenderAnalysisReport({&track}).size());
+}
+
+TEST(AnalysisReport, OnlyATxtNameIsWrittenAndAnythingElseIsExplained)
+{
+    CTempDir dir;
+    CRecordingHost host;
+    TrackInfo track;
+    track.path = "/music/a.mp3";
+    EXPECT_TRUE(SaveAnalysisResults(dir.File("report.TXT"), {&track}, host));
+    EXPECT_TRUE(fs::exists(dir.File("report.TXT")));
+    EXPECT_TRUE(host.messages.empty());
+
+    EXPECT_FALSE(SaveAnalysisResults(dir.File("report.log"), {&track}, host));
+    EXPECT_FALSE(fs::exists(dir.File("report.log")));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find("report.log"), std::string::npos);
+
+    EXPECT_FALSE(SaveAnalysisResults(dir.File("no/such/folder/r.txt"), {&track}, host));
+    EXPECT_NE(host.messages.back().find("No such file"), std::string::npos);
+}
+
+namespace
+{
+// Five tracks in the list; the test says which are corrupt.
+class MoveCorrupt : public Document
+{
+protected:
+    void SetUp() override
+    {
+        fs::create_directory(m_dir.Path() / "out");
+        std::vector<std::string> paths;
+        for (int i = 0; i < 5; ++i)
+            paths.push_back(Wave(std::to_string(i) + ".wav", 1000));
+        m_document.AddTracks(paths, m_host);
+        m_paths = Paths();
+    }
+
+    void Corrupt(std::initializer_list<std::size_t> positions)
+    {
+        for (std::size_t position : positions)
+            m_document.GetTracks()[position]->checkStatus = kCheckCorrupt;
+    }
+
+    std::string Out(const std::string& name) const
+    {
+        return (m_dir.Path() / "out" / name).string();
+    }
+
+    std::vector<std::string> m_paths;
+};
+} // namespace
+
+TEST_F(MoveCorrupt, MovedTracksLeaveTheListAndTheCountsFollow)
+{
+    Corrupt({1, 3});
+    MoveCorruptFiles(m_document, (m_dir.Path() / "out").string(), m_host);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{m_paths[0], m_paths[2], m_paths[4]}));
+    EXPECT_EQ(m_document.GetWavCount(), 3);
+    EXPECT_TRUE(fs::exists(Out("1.wav")));
+    EXPECT_FALSE(fs::exists(m_paths[1]));
+    EXPECT_TRUE(m_host.messages.empty());
+}
+
+TEST_F(MoveCorrupt, ASecondFileOfTheSameNameGetsAFreeName)
+{
+    fs::create_directory(m_dir.Path() / "other");
+    const std::string twin = WriteSilentWave(m_dir.File("other/1.wav"), 2000);
+    std::ofstream(Out("1 (2).wav")) << "taken";
+    m_document.AddTracks({twin}, m_host);
+    Corrupt({1, 5});
+    MoveCorruptFiles(m_document, (m_dir.Path() / "out").string(), m_host);
+    EXPECT_EQ(m_document.GetTrackCount(), 4);
+    EXPECT_TRUE(m_host.questions.empty()) << "nothing of this move is replaced";
+    EXPECT_EQ(fs::file_size(Out("1.wav")), fs::file_size(m_paths[0]));
+    EXPECT_EQ(fs::file_size(Out("1 (2).wav")), 5u);
+    EXPECT_TRUE(fs::exists(Out("1 (3).wav")));
+    ASSERT_EQ(m_host.messages.size(), 1u);
+    EXPECT_NE(m_host.messages[0].find("moved as " + Out("1 (3).wav")), std::string::npos)
+        << m_host.messages[0];
+}
+
+TEST_F(MoveCorrupt, AnExistingFileIsReplacedOnlyOnYes)
+{
+    Corrupt({0, 1});
+    std::ofstream(Out("0.wav")) << "older";
+    std::ofstream(Out("1.wav")) << "older";
+    // No for the first question, Yes for the second.
+    m_host.onAsk = [&](const std::string&)
+    { return m_host.questions.size() == 1 ? HostAnswer::No : HostAnswer::Yes; };
+    MoveCorruptFiles(m_document, (m_dir.Path() / "out").string(), m_host);
+    ASSERT_EQ(m_host.questions.size(), 2u);
+    EXPECT_EQ(m_host.questions[0],
+              "The file \n" + Out("0.wav") + "\nalready exists, should it overwrite ?");
+    EXPECT_EQ(Paths().front(), m_paths[0]) << "No keeps the track and its file";
+    EXPECT_TRUE(fs::exists(m_paths[0]));
+    EXPECT_FALSE(fs::exists(m_paths[1])) << "Yes moves it over the older file";
+    EXPECT_NE(fs::file_size(Out("1.wav")), 5u);
+}
+
+// A file already in the folder, or a move that fails: the file and its track stay.
+TEST_F(MoveCorrupt, AFileThatIsNotMovedStaysAndSoDoesItsTrack)
+{
+    Corrupt({4});
+    for (const auto& [folder, message] :
+         {std::pair{m_dir.Path().string(), std::string("already in that folder")},
+          std::pair{m_dir.File("missing-folder"), m_paths[4]}})
+    {
+        CRecordingHost host;
+        MoveCorruptFiles(m_document, folder, host);
+        EXPECT_TRUE(fs::exists(m_paths[4]));
+        EXPECT_EQ(m_document.GetTrackCount(), 5);
+        EXPECT_TRUE(host.questions.empty());
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_NE(host.messages[0].find(message), std::string::npos) << host.messages[0];
+    }
+}
+
+TEST_F(MoveCorrupt, AcrossFileSystemsTheFileIsCopiedThenRemoved)
+{
+    struct stat here
+    {
+    }, there{};
+    if (stat("/dev/shm", &there) != 0 || stat(m_dir.Path().c_str(), &here) != 0 ||
+        here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system to move to";
+    const fs::path target = fs::path("/dev/shm") / ("tw-move-" + std::to_string(::getpid()));
+    fs::create_directory(target);
+    Corrupt({0});
+    const auto modified = fs::last_write_time(m_paths[0]) - std::chrono::hours(24 * 400);
+    fs::last_write_time(m_paths[0], modified);
+    fs::permissions(m_paths[0], fs::perms::owner_read | fs::perms::group_read);
+    MoveCorruptFiles(m_document, target.string(), m_host);
+    EXPECT_EQ(fs::last_write_time(target / "0.wav"), modified);
+    EXPECT_EQ(fs::status(target / "0.wav").permissions(),
+              fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(fs::exists(m_paths[0]));
+    EXPECT_EQ(m_document.GetTrackCount(), 4);
+
+    // A full disk there: the copy fails, and the file stays where it was.
+    Corrupt({0});
+    const std::vector<std::uint8_t> second = ReadFileBytes(m_paths[1]);
+    fs::create_directory(target / "full");
+    {
+        CFileSizeLimit limit(1000);
+        if (!limit.Active())
+        {
+            fs::remove_all(target);
+            GTEST_SKIP() << "no file size limits here";
+        }
+        MoveCorruptFiles(m_document, (target / "full").string(), m_host);
+    }
+    EXPECT_EQ(ReadFileBytes(m_paths[1]), second);
+    EXPECT_TRUE(fs::is_empty(target / "full"));
+    EXPECT_EQ(m_document.GetTrackCount(), 4);
+    fs::remove_all(target);
 }

@@ -23,17 +23,12 @@ TEST(FolderListing, OffersFilesByTheirLastThreeLettersOnly)
               (std::vector<std::string>{dir.File("sub"), dir.File("x.mp3")}));
 }
 
-TEST(FolderListing, MissingFolderGivesNothing)
+TEST(FolderListing, SubitemsAreFoldersOrVisibleFilesWhenFilesCount)
 {
     CTempDir dir;
     EXPECT_TRUE(ListTrackFiles(dir.File("gone")).empty());
     EXPECT_TRUE(ListSubfolders(dir.File("gone")).empty());
     EXPECT_FALSE(HasSubitems(dir.File("gone"), true));
-}
-
-TEST(FolderListing, SubitemsAreFoldersOrVisibleFilesWhenFilesCount)
-{
-    CTempDir dir;
     EXPECT_FALSE(HasSubitems(dir.Path().string(), true));
     WriteFileBytes(dir.File(".hidden"), {1});
     EXPECT_FALSE(HasSubitems(dir.Path().string(), true));

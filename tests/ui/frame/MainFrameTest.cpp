@@ -17,13 +17,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QToolBar>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <map>
 
 namespace
 {
@@ -40,17 +37,15 @@ protected:
         return *frame;
     }
 
-    std::map<int, bool> Enabled(CMainFrame::Pane pane)
+    // Activates `pane` and expects the commands `on` enabled, `off` not.
+    void ExpectEnabled(CMainFrame::Pane pane, std::initializer_list<int> on,
+                       std::initializer_list<int> off)
     {
         Frame().ActivatePane(pane);
-        std::map<int, bool> enabled;
-        for (int id :
-             {kCmdSaveAnalysisResults, kCmdMoveCorruptFiles, kCmdAnalyze, kCmdConvertMp3ToMp3,
-              kCmdConvertToWav, kCmdConvertToMp3, kCmdConvertToOgg, kCmdEditTags, kCmdRemoveTracks,
-              kCmdAnalyzeSelected, kCmdPlayTrack, kCmdStopPlaying, kCmdAddTracks, kCmdSettings,
-              kCmdViewToolbar, kCmdRepairCorrupt, kCmdRepairSelected})
-            enabled[id] = Frame().Action(id)->isEnabled();
-        return enabled;
+        for (int id : on)
+            EXPECT_TRUE(Frame().Action(id)->isEnabled()) << pane << ": " << id;
+        for (int id : off)
+            EXPECT_FALSE(Frame().Action(id)->isEnabled()) << pane << ": " << id;
     }
 
     void AddFiles(const std::vector<std::string>& names)
@@ -74,46 +69,32 @@ protected:
 
 TEST_F(MainFrame, EnablingFollowsTheActivePaneAndTheList)
 {
-    auto working = Enabled(CMainFrame::kPaneWorkingList);
-    for (int id : {kCmdSaveAnalysisResults, kCmdMoveCorruptFiles, kCmdAnalyze, kCmdConvertToWav,
+    ExpectEnabled(CMainFrame::kPaneWorkingList,
+                  {kCmdPlayTrack, kCmdStopPlaying, kCmdSettings, kCmdViewToolbar},
+                  {kCmdSaveAnalysisResults, kCmdMoveCorruptFiles, kCmdAnalyze, kCmdConvertToWav,
                    kCmdEditTags, kCmdRemoveTracks, kCmdAnalyzeSelected, kCmdAddTracks,
-                   kCmdRepairCorrupt, kCmdRepairSelected})
-        EXPECT_FALSE(working[id]) << id;
-    for (int id : {kCmdPlayTrack, kCmdStopPlaying, kCmdSettings, kCmdViewToolbar})
-        EXPECT_TRUE(working[id]) << id;
-
-    auto tree = Enabled(CMainFrame::kPaneTree);
-    EXPECT_TRUE(tree[kCmdAddTracks]);
-    EXPECT_FALSE(tree[kCmdPlayTrack]);
-    EXPECT_FALSE(tree[kCmdEditTags]);
+                   kCmdRepairCorrupt, kCmdRepairSelected});
+    ExpectEnabled(CMainFrame::kPaneTree, {kCmdAddTracks}, {kCmdPlayTrack, kCmdEditTags});
 
     AddFiles({"a.wav", "b.wav"});
     doc.SetCurrentFolder(dir.Path().string());
-    EXPECT_FALSE(Enabled(CMainFrame::kPaneFolderList)[kCmdAddTracks]);
+    ExpectEnabled(CMainFrame::kPaneFolderList, {}, {kCmdAddTracks});
     ASSERT_EQ(Frame().FolderList().List().model()->rowCount(), 2);
     Frame().FolderList().List().selectAll();
-    EXPECT_TRUE(Enabled(CMainFrame::kPaneFolderList)[kCmdAddTracks]);
+    ExpectEnabled(CMainFrame::kPaneFolderList, {kCmdAddTracks}, {});
 
     // Only WAV tracks: no analysis, no MP3 re-encoding, conversions open.
-    working = Enabled(CMainFrame::kPaneWorkingList);
-    EXPECT_TRUE(working[kCmdSaveAnalysisResults]);
-    EXPECT_FALSE(working[kCmdAnalyze]);
-    EXPECT_FALSE(working[kCmdConvertMp3ToMp3]);
-    EXPECT_TRUE(working[kCmdConvertToWav]);
-    EXPECT_TRUE(working[kCmdConvertToMp3]);
-    EXPECT_TRUE(working[kCmdConvertToOgg]);
-    EXPECT_FALSE(working[kCmdMoveCorruptFiles]);
-    EXPECT_FALSE(working[kCmdRepairCorrupt]);
+    ExpectEnabled(CMainFrame::kPaneWorkingList,
+                  {kCmdSaveAnalysisResults, kCmdConvertToWav, kCmdConvertToMp3, kCmdConvertToOgg},
+                  {kCmdAnalyze, kCmdConvertMp3ToMp3, kCmdMoveCorruptFiles, kCmdRepairCorrupt});
 
     doc.GetTracks()[0]->checkStatus = kCheckCorrupt;
     Frame().WorkingList().SelectRow(1);
-    working = Enabled(CMainFrame::kPaneWorkingList);
-    EXPECT_TRUE(working[kCmdMoveCorruptFiles]);
-    EXPECT_TRUE(working[kCmdRepairCorrupt]);
-    EXPECT_TRUE(working[kCmdRepairSelected]);
-    EXPECT_TRUE(working[kCmdEditTags]);
-    EXPECT_TRUE(working[kCmdRemoveTracks]);
-    EXPECT_FALSE(Enabled(CMainFrame::kPaneFolderList)[kCmdEditTags]);
+    ExpectEnabled(CMainFrame::kPaneWorkingList,
+                  {kCmdMoveCorruptFiles, kCmdRepairCorrupt, kCmdRepairSelected, kCmdEditTags,
+                   kCmdRemoveTracks},
+                  {});
+    ExpectEnabled(CMainFrame::kPaneFolderList, {}, {kCmdEditTags});
 }
 
 TEST_F(MainFrame, StatusBarShowsReadyAndTheCounts)

@@ -1,49 +1,162 @@
-#include "RunTestSupport.h"
 #include "settings/SettingsStore.h"
 #include "support/AudioFiles.h"
-#include "support/MP3StreamBuilder.h"
 #include "support/MemorySettingsStorage.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
+#include "support/TrackLists.h"
+#include "support/WaitFor.h"
 #include "support/WaveBuilder.h"
+#include "tracks/AnalysisReport.h"
 #include "tracks/Document.h"
+#include "tracks/Strings.h"
 #include "ui/common/HelpContext.h"
 #include "ui/runs/ColorListBox.h"
+#include "ui/runs/ConvertingDlg.h"
 #include "ui/runs/DlgAddTracks.h"
 #include "ui/runs/DlgMP3Analyzing.h"
 #include "ui/runs/DlgRepairing.h"
+#include "ui/runs/DocumentCommands.h"
+#include "ui/runs/MessagePresenter.h"
 #include "ui/runs/PathLabel.h"
+#include "ui/runs/ProgressDlg.h"
+#include "ui/runs/RunLayout.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
+#include <QTranslator>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 
-using namespace mp3words;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 namespace
 {
+using Line = std::pair<std::string, std::uint32_t>;
+using Lines = std::vector<Line>;
+
+// The lines of a run dialog's results list with their colours.
+Lines ResultLines(const QDialog& dialog)
+{
+    const auto* list = dialog.findChild<CColorListBox*>(QStringLiteral("results"));
+    Lines lines;
+    for (int i = 0; list && i < list->count(); ++i)
+        lines.emplace_back(list->LineText(i).toStdString(), list->LineColour(i));
+    return lines;
+}
+
+// Polls `ready` from the event loop and, once it holds, does `then` once;
+// the polling ends with `owner` at the latest.
+void WhenReady(QObject* owner, std::function<bool()> ready, std::function<void()> then)
+{
+    auto* poll = new QTimer(owner);
+    QObject::connect(poll, &QTimer::timeout, poll,
+                     [poll, ready = std::move(ready), then = std::move(then)]
+                     {
+                         if (!ready())
+                             return;
+                         poll->stop();
+                         poll->deleteLater();
+                         then();
+                     });
+    poll->start(0);
+}
+
+// Once a modal dialog is up, clicks its button named `button`.
+void ClickInModalDialog(const QString& button)
+{
+    const auto target = [button]
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        return modal ? modal->findChild<QPushButton*>(button) : nullptr;
+    };
+    WhenReady(
+        qApp, [target] { return target() != nullptr; }, [target] { target()->click(); });
+}
+
+// Answers questions with `answer` and notes what was asked and shown.
+struct CRecordingPresenter
+{
+    HostAnswer answer = HostAnswer::Yes;
+    std::function<void()> onAsk;
+    std::vector<std::string> questions;
+    std::vector<std::pair<std::string, MessageIcon>> messages;
+
+    CMessagePresenter Presenter()
+    {
+        return {[this](QWidget*, const QString& question)
+                {
+                    questions.push_back(question.toStdString());
+                    if (onAsk)
+                        onAsk();
+                    return answer;
+                },
+                [this](QWidget*, const QString& text, MessageIcon icon)
+                { messages.emplace_back(text.toStdString(), icon); }};
+    }
+};
+
+// A progress dialog with every control, whose work the test gives.
+class CTestProgressDlg final : public CProgressDlg
+{
+public:
+    explicit CTestProgressDlg(CMessagePresenter presenter = {}) : CProgressDlg(presenter, nullptr)
+    {
+        auto* layout = new QVBoxLayout(this);
+        Controls controls;
+        controls.results = results = AddResultsList(*layout, *this);
+        controls.currentFile = currentFile = AddCurrentFile(*layout, *this);
+        controls.caption = caption = AddCaptionedProgress(*layout, *this, controls.progress);
+        progress = controls.progress;
+        SetControls(controls);
+    }
+
+    using CProgressDlg::StartWork;
+
+    CColorListBox* results;
+    CPathLabel* currentFile;
+    QGroupBox* caption;
+    QProgressBar* progress;
+};
+
+// A worker that waits for the cancel.
+void UntilCancelled(IRunHost& host)
+{
+    while (!host.IsCancelled())
+        std::this_thread::sleep_for(1ms);
+}
+
 class RunDialogs : public testing::Test
 {
 protected:
-    std::string SoundMp3(const std::string& name, std::size_t frames = 40)
+    RunDialogs()
     {
-        CMP3StreamBuilder().Frames(kMpeg1L3, kMpeg1L3Length, frames).WriteTo(m_dir.File(name));
-        return m_dir.File(name);
+        fs::create_directory(m_dir.Path() / "in");
+        fs::create_directory(m_dir.Path() / "out");
+        m_settings.SetTrackDir(Out(""));
     }
 
-    std::string CorruptMp3(const std::string& name)
+    std::string In(const std::string& name) const { return (m_dir.Path() / "in" / name).string(); }
+    std::string Out(const std::string& name) const
     {
-        CMP3StreamBuilder()
-            .Frames(kMpeg1L3, kMpeg1L3Length, 20)
-            .Zeros(3)
-            .Frames(kMpeg1L3, kMpeg1L3Length, 5)
-            .WriteTo(m_dir.File(name));
-        return m_dir.File(name);
+        return (m_dir.Path() / "out" / name).string();
+    }
+
+    std::string Mp3(const std::string& name, bool sound, std::size_t frames = 20)
+    {
+        return WriteFramesMp3(m_dir.File(name), sound, frames);
     }
 
     CTempDir m_dir;
@@ -51,33 +164,305 @@ protected:
     CSettingsStore m_settings{m_storage};
     CTunewright20Doc m_doc{m_settings};
     CHelpContext m_help;
+    CRecordingPresenter m_presenter;
 };
 
-const std::string kOk = "        ===> File OK! ";
-const std::string kCorrupt = "        ===> FILE CORRUPT!!!  Please convert.";
+// The commands of the main window, each running its dialog.
+class DocumentCommands : public RunDialogs
+{
+protected:
+    DocumentCommands()
+    {
+        m_doc.SetStopPlayback([this] { ++m_stops; });
+        m_doc.AddObserver(&m_observer);
+        m_commands.presenter = m_presenter.Presenter();
+        m_commands.chooseReportFile = [this](QWidget*) { return m_chosen; };
+        m_commands.chooseMoveFolder = [this](QWidget*, const QString& start)
+        {
+            m_folderStart = start;
+            return m_chosen;
+        };
+    }
+
+    CRecordingObserver m_observer;
+    int m_stops = 0;
+    QString m_chosen;
+    QString m_folderStart;
+    CDocumentCommands m_commands{m_doc, m_settings, m_help, nullptr, nullptr};
+};
+
+struct Expected
+{
+    ConversionTarget target;
+    const char* title;
+    int helpContext;
+    const char* extension;
+    // Convert values for WAV, MP3 and OGG sources; 0 where the source is not taken.
+    std::int32_t fromWav, fromMp3, fromOgg;
+};
+
+const Expected kExpected[] = {
+    {ConversionTarget::Mp3, "Convert to MP3", CHelpContext::kConvertToMp3OrOgg, ".mp3",
+     kConvertWavToMp3, kConvertMp3ToMp3, kConvertOggToMp3},
+    {ConversionTarget::Ogg, "Convert to OGG", CHelpContext::kConvertToMp3OrOgg, ".ogg",
+     kConvertWavToOgg, kConvertMp3ToOgg, kConvertOggToOgg},
+    {ConversionTarget::Wav, "Convert to WAV", CHelpContext::kConvertToWav, ".wav", kConvertWavToWav,
+     kConvertMp3ToWav, kConvertOggToWav},
+    {ConversionTarget::Mp3ToMp3, "Convert MP3 -> MP3", CHelpContext::kConvertMp3ToMp3, ".mp3",
+     kConvertNone, kConvertMp3ToMp3, kConvertNone},
+};
+
+// Each conversion dialog over a WAV, an MP3 and an Ogg file.
+class ConvertingDlg : public RunDialogs, public testing::WithParamInterface<Expected>
+{
+protected:
+    ConvertingDlg()
+    {
+        m_list.Add(WriteTestWave(In("a.wav"), 0.3));
+        m_list.Add(WriteTestMp3(In("b.mp3"), 0.3));
+        m_list.Add(WriteTestOgg(In("c.ogg"), 0.3));
+    }
+
+    std::unique_ptr<CConvertingDlg> Dialog()
+    {
+        return MakeConvertingDlg(
+            GetParam().target, m_list.Refs(),
+            {m_settings, m_help, [this] { ++m_settingsOpened; }, m_presenter.Presenter()}, nullptr);
+    }
+
+    static QPushButton* Button(const QDialog& dialog, const char* name)
+    {
+        return dialog.findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+
+    int m_settingsOpened = 0;
+    CTrackList m_list;
+};
+
+std::string TargetName(const testing::TestParamInfo<Expected>& info)
+{
+    static const char* const names[] = {"Mp3", "Ogg", "Wav", "Mp3ToMp3"};
+    return names[static_cast<int>(info.param.target)];
+}
 } // namespace
 
-TEST_F(RunDialogs, AddTracksReadsTheFilesAndClosesByItself)
+TEST(ProgressDlg, AWorkersReportsReachTheDialogGatheredAndInOrder)
 {
-    const std::vector<std::string> paths = {
-        WriteTestWave(m_dir.File("a.wav"), 0.2), WriteTestMp3(m_dir.File("b.mp3"), 0.3, "Bee"),
-        WriteTestOgg(m_dir.File("c.ogg"), 0.3), m_dir.File("missing.wav")};
-    CDlgAddTracks dialog(m_doc, paths);
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Read Files Information"));
-    dialog.exec();
-    m_doc.FinishChange();
+    CTestProgressDlg dialog;
+    int lineBatches = 0;
+    QObject::connect(dialog.results->model(), &QAbstractItemModel::rowsInserted,
+                     [&] { ++lineBatches; });
+    std::vector<int> shown;
+    QObject::connect(dialog.progress, &QProgressBar::valueChanged,
+                     [&](int value) { shown.push_back(value); });
+    dialog.show();
+    constexpr int kLines = 10000;
+    std::atomic<bool> reported = false;
+    dialog.StartWork(
+        [&](IRunHost& host)
+        {
+            host.SetCaption("Analyzing");
+            for (int i = 1; i <= kLines; ++i)
+            {
+                host.SetCurrentFile("/music/" + std::to_string(i) + ".mp3");
+                host.AddResultLine("line " + std::to_string(i), i % 2 ? kLineRed : kLineBlack);
+                host.SetProgress(i * 100 / kLines);
+            }
+            reported = true;
+        });
+    // A window busy elsewhere while the worker reports: it then gets
+    // everything in one piece, not one event per report.
+    while (!reported)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitFor([&] { return !dialog.isVisible(); }, 20000));
 
-    EXPECT_EQ(TrackPaths(m_doc), (std::vector<std::string>{paths[0], paths[1], paths[2]}));
-    EXPECT_EQ(m_doc.GetTracks()[1]->title, std::string("Bee"));
-    EXPECT_EQ(m_doc.GetMp3Count(), 1);
+    EXPECT_EQ(lineBatches, 1);
+    EXPECT_EQ(shown, std::vector<int>{100}) << "only the latest progress is shown";
+    ASSERT_EQ(dialog.results->count(), kLines);
+    for (int i = 0; i < kLines; ++i)
+    {
+        ASSERT_EQ(dialog.results->LineText(i), QStringLiteral("line %1").arg(i + 1));
+        ASSERT_EQ(dialog.results->LineColour(i), (i + 1) % 2 ? kLineRed : kLineBlack);
+    }
+    EXPECT_EQ(dialog.currentFile->Path(), QStringLiteral("/music/10000.mp3"));
+    EXPECT_EQ(dialog.caption->title(), QStringLiteral("Analyzing"));
     EXPECT_FALSE(dialog.IsRunning());
+}
+
+TEST(ProgressDlg, CancelButtonEscAndCloseBoxOnlyAskARunningWorkerToStop)
+{
+    CTestProgressDlg dialog;
+    std::atomic<int> linesAfterCancel = 0;
+    dialog.show();
+    dialog.StartWork(
+        [&](IRunHost& host)
+        {
+            UntilCancelled(host);
+            host.AddResultLine("stopped", kLineRed);
+            ++linesAfterCancel;
+        });
+    WaitFor([] { return false; }, 50);
+    EXPECT_FALSE(dialog.close()) << "the close box leaves a running dialog open";
+    ASSERT_TRUE(WaitFor([&] { return !dialog.isVisible(); }, 20000));
+    EXPECT_EQ(ResultLines(dialog), (Lines{{"stopped", kLineRed}}));
+
+    // Esc while running: the same.
+    CTestProgressDlg second;
+    second.show();
+    second.StartWork(UntilCancelled);
+    second.reject();
+    EXPECT_TRUE(second.isVisible());
+    EXPECT_TRUE(second.IsCancelled());
+    ASSERT_TRUE(WaitFor([&] { return !second.isVisible(); }, 20000));
+}
+
+TEST(ProgressDlg, TheDialogIsNeverDestroyedBeforeTheWorkersLastCall)
+{
+    std::atomic<bool> lastCallMade = false;
+    auto dialog = std::make_unique<CTestProgressDlg>();
+    dialog->show();
+    dialog->StartWork(
+        [&](IRunHost& host)
+        {
+            while (!host.IsCancelled())
+                host.SetProgress(1);
+            // Calls after the dialog has begun to go are dropped, not delivered to freed memory.
+            std::this_thread::sleep_for(100ms);
+            for (int i = 0; i < 100; ++i)
+            {
+                host.AddResultLine("late", kLineBlack);
+                host.SetProgress(i);
+            }
+            lastCallMade = true;
+        });
+    WaitFor([] { return false; }, 20);
+    dialog.reset();
+    EXPECT_TRUE(lastCallMade);
+}
+
+TEST(ProgressDlg, QuestionsAndMessagesBlockTheWorkerUntilAnswered)
+{
+    CRecordingPresenter presenter;
+    presenter.answer = HostAnswer::No;
+    CTestProgressDlg dialog(presenter.Presenter());
+    int linesWhenAsked = -1;
+    presenter.onAsk = [&] { linesWhenAsked = dialog.results->count(); };
+    std::atomic<int> answer = -1;
+    dialog.show();
+    dialog.StartWork(
+        [&](IRunHost& host)
+        {
+            host.AddResultLine("before", kLineBlack);
+            answer = static_cast<int>(host.Ask("Replace?"));
+            host.ShowMessage("Not enough disk free space", MessageIcon::Error);
+            host.AddResultLine("after", kLineBlack);
+        });
+    ASSERT_TRUE(WaitFor([&] { return !dialog.isVisible(); }, 20000));
+    EXPECT_EQ(answer, static_cast<int>(HostAnswer::No));
+    EXPECT_EQ(presenter.questions, std::vector<std::string>{"Replace?"});
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].second, MessageIcon::Error);
+    EXPECT_EQ(linesWhenAsked, 1) << "what came before a question is shown before it";
+    EXPECT_EQ(ResultLines(dialog), (Lines{{"before", kLineBlack}, {"after", kLineBlack}}));
+}
+
+TEST(ProgressDlg, AQuestionPendingWhileTheDialogGoesIsAnsweredCancel)
+{
+    CRecordingPresenter presenter;
+    std::atomic<int> answer = -1;
+    std::atomic<bool> asking = false;
+    auto dialog = std::make_unique<CTestProgressDlg>(presenter.Presenter());
+    dialog->StartWork(
+        [&](IRunHost& host)
+        {
+            asking = true;
+            answer = static_cast<int>(host.Ask("Replace?"));
+            host.ShowMessage("gone", MessageIcon::Information);
+        });
+    while (!asking)
+        std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(20ms);
+    // The question was never delivered: no event loop ran. Dropping the
+    // dialog must neither wait forever nor show it.
+    dialog.reset();
+    EXPECT_EQ(answer, static_cast<int>(HostAnswer::Cancel));
+    EXPECT_TRUE(presenter.questions.empty());
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST(ColorListBox, BlackLinesFollowThePaletteColouredLinesTheirColourOrItsInverse)
+{
+    QPalette palette;
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, QColor(10, 20, 30));
+    palette.setColor(QPalette::Highlight, Qt::blue);
+    palette.setColor(QPalette::HighlightedText, Qt::yellow);
+    palette.setColor(QPalette::Disabled, QPalette::Text, Qt::gray);
+
+    EXPECT_EQ(CColorListBox::TextColour(kLineBlack, false, true, palette), QColor(10, 20, 30));
+    EXPECT_EQ(CColorListBox::TextColour(kLineBlack, true, true, palette), QColor(Qt::yellow));
+    EXPECT_EQ(CColorListBox::FillColour(kLineBlack, true, palette), QColor(Qt::blue));
+    EXPECT_EQ(CColorListBox::TextColour(kLineRed, false, true, palette), QColor(255, 0, 0));
+    EXPECT_EQ(CColorListBox::TextColour(kLineRed, true, true, palette), QColor(0, 255, 255));
+    EXPECT_EQ(CColorListBox::FillColour(kLineRed, true, palette), QColor(255, 0, 0));
+    EXPECT_EQ(CColorListBox::FillColour(0x123456, false, palette), QColor(Qt::white));
+    EXPECT_EQ(CColorListBox::TextColour(0x123456, false, false, palette), QColor(Qt::gray));
+    EXPECT_EQ(CColorListBox::TextColour(kLineBlack, false, false, palette), QColor(Qt::gray));
+}
+
+TEST(ColorListBox, DrawsASelectedLineFilledWithItsColourAndKeepsTheLastLineInView)
+{
+    CColorListBox list;
+    list.resize(300, 120);
+    list.show();
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(list.AddLine(QStringLiteral("line %1").arg(i), i == 39 ? kLineRed : kLineBlack),
+                  i);
+    EXPECT_TRUE(list.viewport()->rect().contains(list.visualRect(list.model()->index(39, 0))))
+        << "the last line is scrolled into view";
+
+    list.setCurrentIndex(list.model()->index(39, 0));
+    const QRect red = list.visualRect(list.model()->index(39, 0));
+    const QImage image = list.viewport()->grab().toImage();
+    const QPoint rightEdge(red.right() - 2, red.center().y());
+    EXPECT_EQ(QColor(image.pixel(rightEdge)), QColor(255, 0, 0));
+    const QRect black = list.visualRect(list.model()->index(38, 0));
+    EXPECT_EQ(QColor(image.pixel(black.right() - 2, black.center().y())),
+              list.palette().color(QPalette::Base));
+}
+
+namespace
+{
+// Stands for a translation file: upper-cases every text it knows.
+class CShoutingTranslator final : public QTranslator
+{
+public:
+    QString translate(const char*, const char* source, const char*, int) const override
+    {
+        const QString text = QString::fromUtf8(source);
+        if (!text.contains(QStringLiteral("overwrite")))
+            return {};
+        return text.toUpper().replace(QStringLiteral("%S"), QStringLiteral("%s"));
+    }
+    bool isEmpty() const override { return false; }
+};
+} // namespace
+
+TEST(CoreText, FilledInTextsAreTranslatedByTheirForm)
+{
+    CShoutingTranslator translator;
+    QCoreApplication::installTranslator(&translator);
+    EXPECT_EQ(CoreText("The file \n/m/a.mp3\nalready exists, should it overwrite ?"),
+              QStringLiteral("THE FILE \n/m/a.mp3\nALREADY EXISTS, SHOULD IT OVERWRITE ?"));
+    EXPECT_EQ(CoreText("Aborted at user request!"), QStringLiteral("Aborted at user request!"));
+    QCoreApplication::removeTranslator(&translator);
 }
 
 TEST_F(RunDialogs, CancellingAddTracksKeepsWhatWasAdded)
 {
     // MP3s without a length header are read to their end, which keeps the
     // work going long after the cancel even on a busy machine.
-    const std::string first = SoundMp3("0.mp3", 20000);
+    const std::string first = Mp3("0.mp3", true, 20000);
     std::vector<std::string> paths{first};
     for (int i = 1; i < 2000; ++i)
     {
@@ -85,24 +470,24 @@ TEST_F(RunDialogs, CancellingAddTracksKeepsWhatWasAdded)
         std::filesystem::create_hard_link(first, paths.back());
     }
     CDlgAddTracks dialog(m_doc, paths);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Read Files Information"));
     auto* current = dialog.findChild<CPathLabel*>(QStringLiteral("currentFile"));
     // Esc and the close box only ask to stop, once the second file is in hand.
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout,
-                     [&]
-                     {
-                         if (current->Path().isEmpty() ||
-                             current->Path() == QString::fromStdString(paths[0]))
-                             return;
-                         poll.stop();
-                         dialog.reject();
-                         dialog.close();
-                         EXPECT_TRUE(dialog.isVisible());
-                     });
-    poll.start(0);
+    WhenReady(
+        &dialog,
+        [&] {
+            return !current->Path().isEmpty() &&
+                   current->Path() != QString::fromStdString(paths[0]);
+        },
+        [&]
+        {
+            dialog.reject();
+            dialog.close();
+            EXPECT_TRUE(dialog.isVisible());
+        });
     dialog.exec();
 
-    const std::vector<std::string> added = TrackPaths(m_doc);
+    const std::vector<std::string> added = TrackPaths(m_doc.GetTracks());
     ASSERT_GE(added.size(), 1u);
     EXPECT_LT(added.size(), paths.size());
     EXPECT_EQ(added, std::vector<std::string>(paths.begin(), paths.begin() + added.size()))
@@ -111,7 +496,7 @@ TEST_F(RunDialogs, CancellingAddTracksKeepsWhatWasAdded)
 
 TEST_F(RunDialogs, AnalysisShowsEachMp3AndItsVerdictThenClosesByItself)
 {
-    const std::string good = SoundMp3("good.mp3"), bad = CorruptMp3("bad.mp3");
+    const std::string good = Mp3("good.mp3", true), bad = Mp3("bad.mp3", false);
     const std::string wave = WriteSilentWave(m_dir.File("w.wav"), 500);
     CRecordingHost adding;
     m_doc.AddTracks({good, wave, bad}, adding);
@@ -130,13 +515,12 @@ TEST_F(RunDialogs, AnalysisShowsEachMp3AndItsVerdictThenClosesByItself)
 
         EXPECT_EQ(dialog.findChild<QGroupBox*>(QStringLiteral("caption"))->title(),
                   QStringLiteral("Analyzing"));
-        using Line = std::pair<std::string, std::uint32_t>;
-        const std::vector<Line> lines = ResultLines(dialog);
+        const Lines lines = ResultLines(dialog);
         ASSERT_GE(lines.size(), 5u);
-        EXPECT_EQ(
-            std::vector<Line>(lines.begin(), lines.begin() + 4),
-            (std::vector<Line>{
-                {good, kLineBlack}, {kOk, kLineBlack}, {bad, kLineRed}, {kCorrupt, kLineRed}}));
+        EXPECT_EQ(Lines(lines.begin(), lines.begin() + 4), (Lines{{good, kLineBlack},
+                                                                  {kOkLine, kLineBlack},
+                                                                  {bad, kLineRed},
+                                                                  {kCorruptLine, kLineRed}}));
         EXPECT_EQ(lines[4].first.substr(0, 15), "        intact ") << "where and how much";
         EXPECT_TRUE(dialog.findChild<CPathLabel*>(QStringLiteral("currentFile"))->Path().isEmpty());
     }
@@ -149,7 +533,7 @@ TEST_F(RunDialogs, AnalysisShowsEachMp3AndItsVerdictThenClosesByItself)
 
 TEST_F(RunDialogs, RepairSaysWhatChangedAndStaysOpenUntilClosed)
 {
-    const std::string good = SoundMp3("good.mp3"), bad = CorruptMp3("bad.mp3");
+    const std::string good = Mp3("good.mp3", true), bad = Mp3("bad.mp3", false);
     CRecordingHost adding;
     m_doc.AddTracks({good, bad}, adding);
     m_doc.GetTracks()[0]->checkStatus = kCheckSound;
@@ -157,24 +541,16 @@ TEST_F(RunDialogs, RepairSaysWhatChangedAndStaysOpenUntilClosed)
     CDlgRepairing dialog(m_doc.GetTracks(), {});
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Repair Corrupt Files"));
     auto* button = dialog.findChild<QPushButton*>(QStringLiteral("cancel"));
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout,
-                     [&]
-                     {
-                         if (button->text() != QStringLiteral("Close"))
-                             return;
-                         poll.stop();
-                         button->click();
-                     });
-    poll.start(0);
+    WhenReady(
+        &dialog, [&] { return button->text() == QStringLiteral("Close"); },
+        [&] { button->click(); });
     dialog.exec();
 
-    using Line = std::pair<std::string, std::uint32_t>;
     EXPECT_EQ(ResultLines(dialog),
-              (std::vector<Line>{{bad, kLineBlack},
-                                 {"        repaired: 1 stretch of junk removed (420 bytes), Info "
-                                  "frame added, 0:00.03 of audio lost",
-                                  kLineBlack}}));
+              (Lines{{bad, kLineBlack},
+                     {"        repaired: 1 stretch of junk removed (420 bytes), Info "
+                      "frame added, 0:00.03 of audio lost",
+                      kLineBlack}}));
     EXPECT_EQ(m_doc.GetTracks()[1]->checkStatus, kCheckSound);
 }
 
@@ -182,39 +558,30 @@ TEST_F(RunDialogs, CancelAmongThousandsOfSmallFilesStopsAtTheNextFile)
 {
     // Small files go by faster than a window could show each one: the
     // cancel must still reach the worker at once.
-    const std::string first = SoundMp3("0.mp3", 150);
-    std::vector<std::unique_ptr<TrackInfo>> records;
-    TrackRefs tracks;
-    for (int i = 0; i < 5000; ++i)
-    {
-        records.push_back(std::make_unique<TrackInfo>());
-        records.back()->path = m_dir.File(std::to_string(i) + ".mp3");
-        if (i > 0)
-            std::filesystem::create_hard_link(first, records.back()->path);
-        tracks.push_back(records.back().get());
-    }
+    CTrackList list;
+    const std::string first = list.Add(Mp3("0.mp3", true, 150)).path;
+    for (int i = 1; i < 5000; ++i)
+        std::filesystem::create_hard_link(first,
+                                          list.Add(m_dir.File(std::to_string(i) + ".mp3")).path);
+    const TrackRefs tracks = list.Refs();
     const auto checkedSoFar = [&]
     {
         // Read while the worker writes them, as single aligned words.
-        return std::count_if(records.begin(), records.end(),
-                             [](const std::unique_ptr<TrackInfo>& track)
+        return std::count_if(tracks.begin(), tracks.end(),
+                             [](TrackInfo* track)
                              { return std::atomic_ref(track->checkStatus).load() != kCheckNone; });
     };
 
     CDlgMP3Analyzing dialog(tracks, m_help);
     std::ptrdiff_t checkedAtCancel = -1;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout,
-                     [&]
-                     {
-                         if (ResultLines(dialog).empty())
-                             return;
-                         poll.stop();
-                         dialog.close(); // only asks to stop
-                         EXPECT_TRUE(dialog.isVisible());
-                         checkedAtCancel = checkedSoFar();
-                     });
-    poll.start(0);
+    WhenReady(
+        &dialog, [&] { return !ResultLines(dialog).empty(); },
+        [&]
+        {
+            dialog.close(); // only asks to stop
+            EXPECT_TRUE(dialog.isVisible());
+            checkedAtCancel = checkedSoFar();
+        });
     dialog.exec();
 
     const std::ptrdiff_t checked = checkedSoFar();
@@ -225,6 +592,202 @@ TEST_F(RunDialogs, CancelAmongThousandsOfSmallFilesStopsAtTheNextFile)
     const auto lines = ResultLines(dialog);
     ASSERT_EQ(lines.size(), 2 * std::size_t(checked) + 1) << "every checked file is reported";
     EXPECT_EQ(lines[lines.size() - 3].first, tracks[std::size_t(checked) - 1]->path);
-    EXPECT_EQ(lines.back(),
-              (std::pair<std::string, std::uint32_t>{"Aborted at user request!", kLineRed}));
+    EXPECT_EQ(lines.back(), (Line{"Aborted at user request!", kLineRed}));
 }
+
+TEST_F(DocumentCommands, AddAnalyseAndMoveTheCorruptFilesAway)
+{
+    const std::string good = Mp3("good.mp3", true), bad = Mp3("bad.mp3", false);
+    const std::string wave = WriteSilentWave(m_dir.File("w.wav"), 500);
+    m_commands.AddTracks({good, bad, wave, good});
+    EXPECT_EQ(TrackPaths(m_doc.GetTracks()), (std::vector<std::string>{good, bad, wave}));
+    EXPECT_EQ(m_doc.GetMp3Count(), 2);
+    EXPECT_EQ(m_stops, 1);
+    EXPECT_EQ(m_observer.scopes, std::vector<ViewScope>{ViewScope::AllButFolderList});
+
+    m_commands.Analyze(m_doc.GetTracks());
+    EXPECT_EQ(m_stops, 2);
+    EXPECT_EQ(m_observer.scopes.size(), 2u);
+    ASSERT_TRUE(m_doc.HasCorruptTracks());
+
+    // A cancelled folder choice moves nothing, but still updates the views.
+    m_doc.SetCurrentFolder(m_dir.Path().string());
+    m_observer.scopes.clear();
+    m_commands.MoveCorruptFiles();
+    EXPECT_EQ(m_folderStart, QString::fromStdString(m_dir.Path().string()));
+    EXPECT_EQ(m_doc.GetTrackCount(), 3);
+    EXPECT_EQ(m_observer.scopes, std::vector<ViewScope>{ViewScope::AllButFolderList});
+
+    fs::create_directory(m_dir.Path() / "corrupt");
+    m_chosen = QString::fromStdString(m_dir.File("corrupt"));
+    m_commands.MoveCorruptFiles();
+    EXPECT_EQ(m_stops, 4);
+    EXPECT_EQ(TrackPaths(m_doc.GetTracks()), (std::vector<std::string>{good, wave}));
+    EXPECT_FALSE(fs::exists(bad));
+    EXPECT_TRUE(fs::exists(m_dir.Path() / "corrupt" / "bad.mp3"));
+    EXPECT_TRUE(m_presenter.messages.empty());
+}
+
+TEST_F(DocumentCommands, SaveAnalysisResultsWritesTheReportToTheChosenTextFile)
+{
+    m_commands.AddTracks({Mp3("a.mp3", true), WriteSilentWave(m_dir.File("b.wav"), 500)});
+    ASSERT_EQ(m_doc.GetTrackCount(), 2);
+
+    m_commands.SaveAnalysisResults(); // cancelled: nothing written
+    EXPECT_EQ(m_stops, 2);
+
+    m_chosen = QString::fromStdString(m_dir.File("report.TXT"));
+    m_commands.SaveAnalysisResults();
+    const std::vector<std::uint8_t> written = ReadFileBytes(m_dir.File("report.TXT"));
+    EXPECT_EQ(std::string(written.begin(), written.end()), RenderAnalysisReport(m_doc.GetTracks()));
+
+    m_chosen = QString::fromStdString(m_dir.File("report.log"));
+    m_commands.SaveAnalysisResults();
+    EXPECT_FALSE(fs::exists(m_dir.File("report.log")));
+    ASSERT_EQ(m_presenter.messages.size(), 1u);
+    EXPECT_EQ(m_presenter.messages[0].second, MessageIcon::Exclamation);
+}
+
+TEST_F(DocumentCommands, ConvertRunsTheTargetsDialogOverTheGivenTracks)
+{
+    m_commands.AddTracks(
+        {WriteTestWave(m_dir.File("a.wav"), 0.2), WriteTestWave(m_dir.File("b.wav"), 0.2)});
+    m_observer.scopes.clear();
+    ClickInModalDialog(QStringLiteral("start"));
+    m_commands.Convert(ConversionTarget::Ogg, m_doc.GetTracksAt({1}));
+
+    EXPECT_EQ(m_stops, 2);
+    EXPECT_EQ(m_observer.scopes, std::vector<ViewScope>{ViewScope::AllButFolderList});
+    EXPECT_EQ(m_doc.GetTracks()[0]->convertStatus, kConvertNone);
+    EXPECT_EQ(m_doc.GetTracks()[1]->convertStatus, kConvertWavToOgg);
+    EXPECT_TRUE(fs::exists(m_dir.File("out/b.ogg")));
+    EXPECT_FALSE(fs::exists(m_dir.File("out/a.ogg")));
+    EXPECT_EQ(m_help.Get(), CHelpContext::kMain);
+}
+
+TEST_P(ConvertingDlg, ConvertsTheBatchThenClosesByItself)
+{
+    const Expected& expected = GetParam();
+    {
+        const auto dialog = Dialog();
+        EXPECT_EQ(dialog->windowTitle(), QString::fromLatin1(expected.title));
+        EXPECT_EQ(m_help.Get(), expected.helpContext);
+        const auto* filter = dialog->findChild<QComboBox*>(QStringLiteral("filter"));
+        if (expected.target == ConversionTarget::Mp3ToMp3)
+            EXPECT_EQ(filter, nullptr);
+        else
+        {
+            ASSERT_NE(filter, nullptr);
+            EXPECT_EQ(filter->count(), 4);
+            EXPECT_EQ(filter->currentText(), QStringLiteral("All formats"));
+        }
+        Button(*dialog, "settings")->click();
+        EXPECT_EQ(m_settingsOpened, 1);
+
+        ClickInModalDialog(QStringLiteral("start"));
+        dialog->exec();
+
+        // Each taken source: for WAV output its path, else the output's, then the verdict.
+        Lines lines;
+        const std::int32_t wanted[] = {expected.fromWav, expected.fromMp3, expected.fromOgg};
+        for (std::size_t i = 0; i < m_list.Size(); ++i)
+        {
+            if (wanted[i] == kConvertNone)
+                continue;
+            const std::string& source = m_list[i].path;
+            const std::string output = Out(fs::path(source).stem().string() + expected.extension);
+            lines.emplace_back(expected.target == ConversionTarget::Wav ? source : output,
+                               kLineBlack);
+            lines.emplace_back(kOkLine, kLineBlack);
+            EXPECT_TRUE(fs::exists(output)) << output;
+        }
+        EXPECT_EQ(ResultLines(*dialog), lines);
+        EXPECT_TRUE(m_presenter.messages.empty()) << "nothing failed, nothing to tell";
+    }
+    EXPECT_EQ(m_help.Get(), CHelpContext::kMain);
+    const std::int32_t converted[] = {expected.fromWav, expected.fromMp3, expected.fromOgg};
+    for (std::size_t i = 0; i < m_list.Size(); ++i)
+    {
+        EXPECT_EQ(m_list[i].convertStatus, converted[i]) << m_list[i].path;
+        EXPECT_EQ(m_list[i].checkStatus, converted[i] ? kCheckSound : kCheckNone) << m_list[i].path;
+    }
+}
+
+TEST_P(ConvertingDlg, FailedFilesAreToldOnceTheRunEnds)
+{
+    if (GetParam().target != ConversionTarget::Mp3)
+        GTEST_SKIP() << "only MP3 output may sit beside its sources";
+    // A source in the output folder would be replaced by its own output.
+    m_list.Clear();
+    m_list.Add(WriteTestMp3(Out("d.mp3"), 0.3));
+    m_list.Add(WriteTestWave(In("a.wav"), 0.3));
+    const auto dialog = Dialog();
+    ClickInModalDialog(QStringLiteral("start"));
+    dialog->exec();
+    ASSERT_EQ(m_presenter.messages.size(), 1u);
+    const auto& [text, icon] = m_presenter.messages.front();
+    EXPECT_EQ(icon, MessageIcon::Information);
+    EXPECT_NE(text.find("1 file(s) could not be converted:"), std::string::npos) << text;
+    EXPECT_NE(text.find(Out("d.mp3") + ": not converted: the output would replace a source file"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(m_list[0].convertStatus, kConvertFailed);
+    EXPECT_EQ(m_list[1].convertStatus, kConvertWavToMp3);
+}
+
+TEST_P(ConvertingDlg, DecliningTheOverwriteKeepsTheFileAndSkipsTheTrack)
+{
+    const std::string existing = Out(std::string("b") + GetParam().extension);
+    WriteFileBytes(existing, {'k', 'e', 'e', 'p'});
+    const auto dialog = Dialog();
+    m_presenter.answer = HostAnswer::No;
+    bool buttonsOffWhileRunning = false;
+    m_presenter.onAsk = [&]
+    {
+        buttonsOffWhileRunning = dialog->IsRunning() && !Button(*dialog, "start")->isEnabled() &&
+                                 !Button(*dialog, "settings")->isEnabled();
+    };
+    ClickInModalDialog(QStringLiteral("start"));
+    dialog->exec();
+
+    EXPECT_EQ(m_presenter.questions,
+              std::vector<std::string>{strings::Fill(strings::kOverwriteQuestion, existing)});
+    EXPECT_TRUE(buttonsOffWhileRunning);
+    EXPECT_EQ(ReadFileBytes(existing), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(m_list[1].checkStatus, kCheckNone);
+    EXPECT_EQ(m_list[1].convertStatus, kConvertNone);
+    for (const auto& [text, colour] : ResultLines(*dialog))
+        EXPECT_EQ(text.find("b."), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, ConvertingDlg, testing::ValuesIn(kExpected), TargetName);
+
+// The dialogs that check the output folder against the sources' folders.
+class ConvertingDlgSameFolder : public ConvertingDlg
+{
+};
+
+TEST_P(ConvertingDlgSameFolder, AnOutputFolderHoldingASourceBlocksStart)
+{
+    m_settings.SetTrackDir(In(""));
+    const auto dialog = Dialog();
+    dialog->show();
+    Button(*dialog, "start")->click();
+
+    ASSERT_EQ(m_presenter.messages.size(), 1u);
+    EXPECT_EQ(m_presenter.messages[0].first, strings::kSameFolder);
+    EXPECT_EQ(m_presenter.messages[0].second, MessageIcon::Exclamation);
+    EXPECT_FALSE(dialog->IsRunning());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(Button(*dialog, "start")->isEnabled());
+    EXPECT_TRUE(Button(*dialog, "settings")->isEnabled());
+
+    // Idle, the close box closes the dialog like Cancel does.
+    EXPECT_TRUE(dialog->close());
+    EXPECT_FALSE(dialog->isVisible());
+    for (const TrackInfo* track : m_list.Refs())
+        EXPECT_EQ(track->convertStatus, kConvertNone);
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, ConvertingDlgSameFolder,
+                         testing::Values(kExpected[1], kExpected[2], kExpected[3]), TargetName);
