@@ -75,6 +75,7 @@ TEST_F(ConfigSheetTest, OkWithoutVisitingTheEncoderPagesWritesOnlyTheGeneralValu
               (std::vector<std::string>{"GeneralProperties/TrackDir", "GeneralProperties/WAVFormat",
                                         "GeneralProperties/ID3Check", "GeneralProperties/Normalize",
                                         "GeneralProperties/ConvertCorruptFiles",
+                                        "GeneralProperties/RememberChecks",
                                         "GeneralProperties/RepairBackupFolder"}));
     EXPECT_EQ(m_store.GetTrackDir(), "/music/out");
     EXPECT_EQ(m_store.GetWAVFormat(), 1);
