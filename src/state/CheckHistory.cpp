@@ -71,6 +71,36 @@ std::string StateKey(const std::string& path)
     return error ? path : Utf8FromPath(canonical);
 }
 
+#ifndef _WIN32
+namespace
+{
+FileStamp StampOf(const struct stat& info)
+{
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::uint64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
+                static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+} // namespace
+#endif
+
+bool ReadOwnStamp(const std::string& path, FileStamp& stamp)
+{
+#ifndef _WIN32
+    struct stat info
+    {
+    };
+    if (::lstat(path.c_str(), &info) != 0 || S_ISLNK(info.st_mode))
+        return false;
+    stamp = StampOf(info);
+    return true;
+#else
+    (void)path;
+    (void)stamp;
+    return false;
+#endif
+}
+
 bool ReadFileStamp(const std::string& path, FileStamp& stamp, std::string& error)
 {
 #ifndef _WIN32
@@ -82,11 +112,7 @@ bool ReadFileStamp(const std::string& path, FileStamp& stamp, std::string& error
         error = std::system_category().message(errno);
         return false;
     }
-    stamp.device = static_cast<std::uint64_t>(info.st_dev);
-    stamp.inode = static_cast<std::uint64_t>(info.st_ino);
-    stamp.size = static_cast<std::uint64_t>(info.st_size);
-    stamp.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
-                       static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+    stamp = StampOf(info);
     return true;
 #else
     std::error_code failure;

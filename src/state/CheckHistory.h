@@ -17,6 +17,9 @@ std::string StateKey(const std::string& path);
 // The stamp of the file `path` names (a link: of its target). False with
 // `error` when there is no such file.
 bool ReadFileStamp(const std::string& path, FileStamp& stamp, std::string& error);
+// The same of `path` itself, a link or not; false when it is a link (or
+// where links cannot be told apart without a second look).
+bool ReadOwnStamp(const std::string& path, FileStamp& stamp);
 
 // The history of checks, so that unchanged files need not be read again and
 // audio that changed under an unchanged date can be noticed. Keyed by path.

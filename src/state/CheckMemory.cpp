@@ -2,9 +2,11 @@
 
 #include "check/MP3Check.h"
 #include "check/MP3Damage.h"
+#include "io/Paths.h"
 #include "state/SpanHash.h"
 
 #include <chrono>
+#include <filesystem>
 
 std::optional<RememberedCheck> RecallUnchanged(CCheckHistory& history, const std::string& key,
                                                const FileStamp& stamp)
@@ -71,15 +73,52 @@ CCheckMemory::CCheckMemory(std::unique_ptr<CStateDatabase> database)
 
 bool CCheckMemory::Stamp(const std::string& path, std::string& key, FileStamp& stamp)
 {
+    // The common case costs one look at the file: not a link, its folder known.
+    const std::filesystem::path file = PathFromUtf8(path);
+    if (file.has_filename() && ReadOwnStamp(path, stamp))
+    {
+        key = KeyInFolder(file);
+        return true;
+    }
     key = StateKey(path);
     std::string error; // the check says why, if it matters
     return ReadFileStamp(key, stamp, error);
 }
 
+std::string CCheckMemory::KeyInFolder(const std::filesystem::path& file)
+{
+    const std::string folder = Utf8FromPath(file.parent_path());
+    std::lock_guard lock(m_mutex);
+    auto known = m_realFolders.find(folder);
+    if (known == m_realFolders.end())
+        known = m_realFolders.emplace(folder, StateKey(folder.empty() ? "." : folder)).first;
+    return Utf8FromPath(PathFromUtf8(known->second) / file.filename());
+}
+
 std::optional<RememberedCheck> CCheckMemory::Recall(const std::string& key, const FileStamp& stamp)
 {
+    // Look-ups share one read transaction, a thousand at a time: taking the
+    // database's read lock for each would cost more than the look-up.
+    constexpr int kReadsPerTransaction = 1000;
     std::lock_guard lock(m_mutex);
+    if (m_reading && ++m_reads >= kReadsPerTransaction)
+        EndReads();
+    std::string ignored;
+    if (!m_database->InTransaction() && m_database->Execute("BEGIN", ignored))
+    {
+        m_reading = true;
+        m_reads = 0;
+    }
     return RecallUnchanged(m_history, key, stamp);
+}
+
+void CCheckMemory::EndReads()
+{
+    if (!m_reading)
+        return;
+    std::string ignored;
+    m_database->Execute("COMMIT", ignored);
+    m_reading = false;
 }
 
 AudioChange CCheckMemory::Learn(const std::string& key, const FileStamp& stamp,
@@ -91,11 +130,14 @@ AudioChange CCheckMemory::Learn(const std::string& key, const FileStamp& stamp,
     if (!DescribeCheck(key, stamp, result, summary, SecondsNow(), fresh))
         return {};
     std::lock_guard lock(m_mutex);
+    // Writing takes the write lock at once, never by way of a read.
+    EndReads();
     return Reconcile(m_history, fresh, error);
 }
 
 bool CCheckMemory::Flush(std::string& error)
 {
     std::lock_guard lock(m_mutex);
+    EndReads();
     return m_history.Flush(error);
 }

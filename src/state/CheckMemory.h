@@ -3,10 +3,12 @@
 #include "state/CheckHistory.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 struct MP3CheckResult;
 
@@ -36,6 +38,9 @@ public:
     // Opens the history in the user's state folder; null with `error`.
     static std::unique_ptr<CCheckMemory> Open(std::string& error);
     explicit CCheckMemory(std::unique_ptr<CStateDatabase> database);
+    ~CCheckMemory() override { EndReads(); }
+    CCheckMemory(const CCheckMemory&) = delete;
+    CCheckMemory& operator=(const CCheckMemory&) = delete;
 
     bool Stamp(const std::string& path, std::string& key, FileStamp& stamp) override;
     std::optional<RememberedCheck> Recall(const std::string& key, const FileStamp& stamp) override;
@@ -44,7 +49,15 @@ public:
     bool Flush(std::string& error) override;
 
 private:
+    // The key of `file`, not a link: its folder's real path, looked up once
+    // per folder, and its name.
+    std::string KeyInFolder(const std::filesystem::path& file);
+    void EndReads();
+
     std::unique_ptr<CStateDatabase> m_database;
     CCheckHistory m_history;
-    std::mutex m_mutex; // one statement at a time
+    std::mutex m_mutex; // one statement at a time; guards what follows
+    std::unordered_map<std::string, std::string> m_realFolders;
+    bool m_reading = false; // a read transaction of ours is open
+    int m_reads = 0;
 };
