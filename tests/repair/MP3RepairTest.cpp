@@ -242,7 +242,9 @@ TEST_P(MP3Repair, KeepsEveryFrameAndMakesTheFileSound)
     EXPECT_EQ(info.frames, frames);
     EXPECT_EQ(info.bytes, start.firstFrame.size() + audio.size());
     const bool lame = std::string(c.name) == "OverwrittenVbrHeader";
-    EXPECT_EQ(std::string(start.firstFrame.begin() + 156, start.firstFrame.begin() + 160) == "LAME",
+    const std::vector<std::uint8_t>& first = start.firstFrame;
+    EXPECT_EQ(first.size() >= 160 &&
+                  std::string(first.begin() + 156, first.begin() + 160) == "LAME",
               lame);
 
     EXPECT_TRUE(CMP3Check().CheckFile(path, nullptr));
