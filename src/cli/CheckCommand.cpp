@@ -130,8 +130,8 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     Tally tally;
     const auto show = [&](const std::string& path, const Outcome& outcome)
     { Show(path, outcome, tally); };
-    const std::size_t done = m_options.jobs > 1 && files.size() > 1 ? CheckSideBySide(files, show)
-                                                                    : CheckOneByOne(files, show);
+    const std::size_t done =
+        m_options.incremental ? CheckRemembering(files, show) : CheckFiles(files, show);
     if (done < files.size())
     {
         m_context.err << kProgramName << ": interrupted; " << files.size() - done
@@ -175,23 +175,16 @@ bool CCheckCommand::OpenMemory()
     return m_memory != nullptr;
 }
 
-// Answers from the history when it may, checks otherwise, and tells the
-// history what the check found.
+// Checks the file and tells the history, when there is one, what the check
+// found.
 CCheckCommand::Outcome CCheckCommand::CheckFile(CMP3CheckTask& task, const std::string& path,
                                                 IProgressSink* progress)
 {
     Outcome outcome;
     std::string key;
     FileStamp stamp;
+    // Stamped before the check, so that a change made meanwhile is seen next time.
     const bool stamped = m_memory && m_memory->Stamp(path, key, stamp);
-    if (stamped && m_options.incremental)
-    {
-        outcome.remembered = m_memory->Recall(key, stamp);
-        // A check without the decode does not answer for one with it.
-        if (outcome.remembered && (outcome.remembered->decoded || !m_options.decode))
-            return outcome;
-        outcome.remembered.reset();
-    }
     task.SetPath(path);
     task.Run(progress);
     outcome.result = task.TakeResult();
@@ -245,6 +238,53 @@ void CCheckCommand::Show(const std::string& path, const Outcome& outcome, Tally&
     }
     if (m_context.errIsTerminal)
         m_context.out.flush(); // before the next progress line appears
+}
+
+std::size_t CCheckCommand::CheckFiles(const std::vector<std::string>& files, const ShowResult& show)
+{
+    return m_options.jobs > 1 && files.size() > 1 ? CheckSideBySide(files, show)
+                                                  : CheckOneByOne(files, show);
+}
+
+// Shows what the history answers at once, in order, and checks the runs of
+// files between those answers as any check would: handing every file to a
+// worker would cost more than the answer itself.
+std::size_t CCheckCommand::CheckRemembering(const std::vector<std::string>& files,
+                                            const ShowResult& show)
+{
+    std::vector<std::string> unanswered;
+    std::size_t shown = 0;
+    const auto checkUnanswered = [&]
+    {
+        const std::size_t done = CheckFiles(unanswered, show);
+        shown += done;
+        const bool all = done == unanswered.size();
+        unanswered.clear();
+        return all;
+    };
+    for (const std::string& path : files)
+    {
+        if (Interrupted())
+            return shown;
+        std::string key;
+        FileStamp stamp;
+        Outcome outcome;
+        if (m_memory->Stamp(path, key, stamp))
+            outcome.remembered = m_memory->Recall(key, stamp);
+        // A check without the decode does not answer for one with it.
+        if (!outcome.remembered || (m_options.decode && !outcome.remembered->decoded))
+        {
+            unanswered.push_back(path);
+            continue;
+        }
+        if (!unanswered.empty() && !checkUnanswered())
+            return shown;
+        show(path, outcome);
+        ++shown;
+    }
+    if (!unanswered.empty())
+        checkUnanswered();
+    return shown;
 }
 
 std::size_t CCheckCommand::CheckOneByOne(const std::vector<std::string>& files,

@@ -59,6 +59,8 @@ private:
     bool Interrupted() const;
     // Each checks the files and shows every result in order; returns how
     // many were shown, fewer than all when interrupted.
+    std::size_t CheckFiles(const std::vector<std::string>& files, const ShowResult& show);
+    std::size_t CheckRemembering(const std::vector<std::string>& files, const ShowResult& show);
     std::size_t CheckOneByOne(const std::vector<std::string>& files, const ShowResult& show);
     std::size_t CheckSideBySide(const std::vector<std::string>& files, const ShowResult& show);
     int UsageError(const std::string& message);

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #endif
 
@@ -83,6 +84,24 @@ FileStamp StampOf(const struct stat& info)
 }
 } // namespace
 #endif
+
+bool ReadOwnStampAt(int folder, const std::string& name, FileStamp& stamp)
+{
+#ifndef _WIN32
+    struct stat info
+    {
+    };
+    if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(info.st_mode))
+        return false;
+    stamp = StampOf(info);
+    return true;
+#else
+    (void)folder;
+    (void)name;
+    (void)stamp;
+    return false;
+#endif
+}
 
 bool ReadOwnStamp(const std::string& path, FileStamp& stamp)
 {

@@ -8,6 +8,11 @@
 #include <chrono>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 std::optional<RememberedCheck> RecallUnchanged(CCheckHistory& history, const std::string& key,
                                                const FileStamp& stamp)
 {
@@ -75,7 +80,8 @@ bool CCheckMemory::Stamp(const std::string& path, std::string& key, FileStamp& s
 {
     // The common case costs one look at the file: not a link, its folder known.
     const std::filesystem::path file = PathFromUtf8(path);
-    if (file.has_filename() && ReadOwnStamp(path, stamp))
+    if (file.has_filename() && ReadOwnStampAt(OpenFolder(Utf8FromPath(file.parent_path())),
+                                              Utf8FromPath(file.filename()), stamp))
     {
         key = KeyInFolder(file);
         return true;
@@ -83,6 +89,34 @@ bool CCheckMemory::Stamp(const std::string& path, std::string& key, FileStamp& s
     key = StateKey(path);
     std::string error; // the check says why, if it matters
     return ReadFileStamp(key, stamp, error);
+}
+
+// Files come folder by folder, so the last folder is kept open.
+int CCheckMemory::OpenFolder(const std::string& folder)
+{
+#ifndef _WIN32
+    std::lock_guard lock(m_mutex);
+    if (m_openFolder.path != folder || m_openFolder.fd < 0)
+    {
+        m_openFolder.Close();
+        m_openFolder.path = folder;
+        m_openFolder.fd =
+            ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    return m_openFolder.fd >= 0 ? m_openFolder.fd : AT_FDCWD;
+#else
+    (void)folder;
+    return -1;
+#endif
+}
+
+void CCheckMemory::FolderHandle::Close()
+{
+#ifndef _WIN32
+    if (fd >= 0)
+        ::close(fd);
+#endif
+    fd = -1;
 }
 
 std::string CCheckMemory::KeyInFolder(const std::filesystem::path& file)

@@ -52,12 +52,26 @@ private:
     // The key of `file`, not a link: its folder's real path, looked up once
     // per folder, and its name.
     std::string KeyInFolder(const std::filesystem::path& file);
+    // A descriptor of `folder`, for looking at its files by name.
+    int OpenFolder(const std::string& folder);
+
+    struct FolderHandle
+    {
+        FolderHandle() = default;
+        FolderHandle(const FolderHandle&) = delete;
+        FolderHandle& operator=(const FolderHandle&) = delete;
+        ~FolderHandle() { Close(); }
+        void Close();
+        std::string path;
+        int fd = -1;
+    };
     void EndReads();
 
     std::unique_ptr<CStateDatabase> m_database;
     CCheckHistory m_history;
     std::mutex m_mutex; // one statement at a time; guards what follows
     std::unordered_map<std::string, std::string> m_realFolders;
+    FolderHandle m_openFolder;
     bool m_reading = false; // a read transaction of ours is open
     int m_reads = 0;
 };
