@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "Version.h"
 #include "cli/CheckCommand.h"
 #include "cli/CliModule.h"
 #include "cli/CommandTable.h"
@@ -98,7 +99,7 @@ int Dispatch(const std::vector<std::string>& args, CliContext& context, ICliModu
     }
     if (command == "--version")
     {
-        context.out << kProgramName << " 2.1\n";
+        context.out << kProgramName << " " << kVersion << "\n";
         return kExitOk;
     }
     for (const CliCommand& entry : kCommands)

@@ -25,7 +25,7 @@ std::optional<int> FromWide(qlonglong value)
 CQtSettingsStorage::CQtSettingsStorage()
     : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                              QStringLiteral("BRELVIND"),
-                                             QStringLiteral("Brelvind Tunewright 2.1")))
+                                             QString::fromLatin1(kSettingsApplication)))
 {
 }
 

@@ -8,19 +8,23 @@
 
 class QSettings;
 
-// The settings storage of the program: QSettings, with sections as groups
-// and value names as keys. Every write is flushed at once so that a crash
-// loses no confirmed setting; failures are silent, as the interface has no
-// way to report them.
 // The programs' settings: the ini file the environment variable
 // TUNEWRIGHT_SETTINGS names (for trying things out), else the per-user store.
 std::unique_ptr<ISettingsStorage> OpenProgramSettings();
 
+// Where the settings live: the name of the first release, kept by every
+// later one so that an update finds the user's settings where they were.
+inline constexpr const char* kSettingsApplication = "Brelvind Tunewright 2.1";
+
+// The settings storage of the program: QSettings, with sections as groups
+// and value names as keys. Every write is flushed at once so that a crash
+// loses no confirmed setting; failures are silent, as the interface has no
+// way to report them.
 class CQtSettingsStorage final : public ISettingsStorage
 {
 public:
     // The per-user store of the platform, for the organisation "BRELVIND"
-    // and the application "Brelvind Tunewright 2.1" (the registry on
+    // and the application kSettingsApplication (the registry on
     // Windows, a .conf file under the user's configuration folder elsewhere).
     CQtSettingsStorage();
     // An ini file at `iniPath` (UTF-8), created on the first write.

@@ -1,5 +1,6 @@
 #include "ui/frame/AboutBox.h"
 
+#include "Version.h"
 #include "res/UiResources.h"
 #include "ui/common/UiText.h"
 
@@ -14,13 +15,13 @@ CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
     setWindowTitle(Tr("About Brelvind Tunewright"));
     auto* icon = new QLabel(this);
     icon->setPixmap(ApplicationIcon().pixmap(64, 64));
-    auto* text = new QLabel(
-        Tr("<b>Brelvind Tunewright 2.1</b><br><br>Checks MP3 files for damage, converts between "
-           "MP3, WAV and Ogg Vorbis,<br>edits title, artist and album tags and plays "
-           "tracks.<br><br>"
-           "Built with Qt %1, LAME, mpg123, libvorbis and TagLib.")
-            .arg(QString::fromLatin1(qVersion())),
-        this);
+    auto* text =
+        new QLabel(Tr("<b>%1</b><br><br>Checks MP3 files for damage, converts between "
+                      "MP3, WAV and Ogg Vorbis,<br>edits title, artist and album tags and plays "
+                      "tracks.<br><br>"
+                      "Built with Qt %2, LAME, mpg123, libvorbis and TagLib.")
+                       .arg(Tr(kProductName), QString::fromLatin1(qVersion())),
+                   this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 

@@ -1,5 +1,6 @@
 #include "ui/frame/App.h"
 
+#include "settings/QtSettingsStorage.h"
 #include "ui/frame/MainFrame.h"
 
 #include <QDir>
@@ -20,7 +21,7 @@ CTunewright20App::CTunewright20App(int& argc, char** argv,
     : m_app(argc, argv), m_storage(std::move(storage)), m_settings(*m_storage), m_doc(m_settings)
 {
     QCoreApplication::setOrganizationName(QStringLiteral("BRELVIND"));
-    QCoreApplication::setApplicationName(QStringLiteral("Brelvind Tunewright 2.1"));
+    QCoreApplication::setApplicationName(QString::fromLatin1(kSettingsApplication));
     LoadTranslation();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/frame/HelpWindow.h"
 
+#include "Version.h"
 #include "res/UiResources.h"
 #include "ui/common/UiText.h"
 
@@ -10,7 +11,7 @@
 
 CHelpWindow::CHelpWindow(QWidget* parent) : QDialog(parent), m_browser(new QTextBrowser(this))
 {
-    setWindowTitle(Tr("Brelvind Tunewright 2.1 Help"));
+    setWindowTitle(Tr("%1 Help").arg(Tr(kProductName)));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     m_browser->setOpenExternalLinks(true);
     auto* layout = new QVBoxLayout(this);

@@ -1,5 +1,6 @@
 #include "ui/frame/MainFrame.h"
 
+#include "Version.h"
 #include "res/UiResources.h"
 #include "settings/SettingsStore.h"
 #include "tracks/Document.h"
@@ -126,7 +127,7 @@ CMainFrame::CMainFrame(CTunewright20Doc& doc, CSettingsStore& settings, ISetting
     : QMainWindow(parent), m_doc(doc), m_settings(settings), m_storage(storage), m_help(help),
       m_createDevice(createDevice ? std::move(createDevice) : DeviceFactory(CreateWaveOutDevice))
 {
-    setWindowTitle(Tr("Brelvind Tunewright 2.1"));
+    setWindowTitle(Tr(kProductName));
     setWindowIcon(ApplicationIcon());
     m_commands = std::make_unique<CDocumentCommands>(
         m_doc, m_settings, m_help, [this] { OpenSettings(); }, this);

@@ -1,5 +1,6 @@
 #include "ui/settings/ConfigSheet.h"
 
+#include "Version.h"
 #include "ui/common/UiText.h"
 #include "ui/settings/EncoderOGGVorbisPropPage.h"
 #include "ui/settings/EncoderPropPage.h"
@@ -19,7 +20,7 @@ CConfigSheet::CConfigSheet(CSettingsStore& store, CHelpContext& help, QWidget* p
       m_general(new CGenPropPage(store)), m_encoder(new CEncoderPropPage(store)),
       m_ogg(new CEncoderOGGVorbisPropPage(store))
 {
-    setWindowTitle(Tr("Brelvind Tunewright 2.1 Configuration"));
+    setWindowTitle(Tr("%1 Configuration").arg(Tr(kProductName)));
     // All three tabs stay in sight rather than behind scroll arrows.
     m_tabs->setUsesScrollButtons(false);
     m_tabs->addTab(m_general, Tr("General"));
