@@ -3,16 +3,21 @@
 #include "audio/mpeg/AudioMpegFile.h"
 #include "audio/ogg/AudioOggFile.h"
 #include "audio/wav/AudioWaveFile.h"
-#include "io/Paths.h"
+#include "io/AudioKind.h"
 
 std::unique_ptr<CAudioFile> CreateAudioFileFor(const std::string& path)
 {
-    const std::string extension = UpperCaseExtension(PathFromUtf8(path));
-    if (extension == ".MP3")
+    const std::optional<AudioKind> kind = AudioKindOf(path);
+    if (!kind)
+        return nullptr;
+    switch (*kind)
+    {
+    case AudioKind::Mp3:
         return std::make_unique<CAudioMpegFile>();
-    if (extension == ".WAV")
+    case AudioKind::Wav:
         return std::make_unique<CAudioWaveFile>();
-    if (extension == ".OGG")
+    case AudioKind::Ogg:
         return std::make_unique<CAudioOggFile>();
+    }
     return nullptr;
 }

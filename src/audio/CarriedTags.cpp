@@ -1,5 +1,6 @@
 #include "audio/CarriedTags.h"
 
+#include "io/AudioKind.h"
 #include "io/Paths.h"
 
 #include <algorithm>
@@ -138,14 +139,6 @@ CarriedTags ReadWave(const std::string& path)
     return tags;
 }
 
-std::string UpperExtension(const std::string& path)
-{
-    std::string extension = Utf8FromPath(PathFromUtf8(path).extension());
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
-    return extension;
-}
-
 // "3/12" for ID3v2, which keeps number and total in one frame.
 std::string Counted(const CarriedTags& tags, const char* number, const char* total)
 {
@@ -217,12 +210,12 @@ std::string CarriedTags::First(const std::string& name) const
 
 CarriedTags ReadCarriedTags(const std::string& path)
 {
-    const std::string extension = UpperExtension(path);
-    if (extension == ".MP3")
+    const std::optional<AudioKind> kind = AudioKindOf(path);
+    if (kind == AudioKind::Mp3)
         return ReadMp3(path);
-    if (extension == ".OGG")
+    if (kind == AudioKind::Ogg)
         return ReadOgg(path);
-    if (extension == ".WAV")
+    if (kind == AudioKind::Wav)
         return ReadWave(path);
     return {};
 }

@@ -113,7 +113,7 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
         }
     }
 
-    CFileCollector collector({".MP3"}, m_options.recursive);
+    CFileCollector collector({AudioKind::Mp3}, m_options.recursive);
     // The originals repairs put aside are known to be damaged; a folder of
     // them named on the command line is still checked.
     collector.SkipFolderName(kBackupFolderName);

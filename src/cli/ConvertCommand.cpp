@@ -14,7 +14,6 @@
 
 namespace
 {
-const std::vector<std::string> kAudioExtensions = {".MP3", ".WAV", ".OGG"};
 const std::span<const int> kMp3BitrateChoices(kMp3Bitrates, kMp3BitratesOffered);
 
 // The position of `value` in `table`, or -1.
@@ -52,7 +51,7 @@ int CConvertCommand::Run(const std::vector<std::string>& args)
     }
     Apply(settings);
 
-    CFileCollector collector(kAudioExtensions, m_options.recursive);
+    CFileCollector collector({AudioKind::Mp3, AudioKind::Wav, AudioKind::Ogg}, m_options.recursive);
     for (const std::string& file : m_options.files)
         collector.Add(file);
     for (const std::string& error : collector.Errors())

@@ -8,8 +8,8 @@
 
 namespace fs = std::filesystem;
 
-CFileCollector::CFileCollector(std::vector<std::string> upperExtensions, bool recursive)
-    : m_extensions(std::move(upperExtensions)), m_recursive(recursive)
+CFileCollector::CFileCollector(std::vector<AudioKind> kinds, bool recursive)
+    : m_kinds(std::move(kinds)), m_recursive(recursive)
 {
 }
 
@@ -50,10 +50,13 @@ bool CFileCollector::ListFolder(const fs::path& folder, std::vector<std::string>
                 m_skippedFolders.end())
                 ListFolder(entry.path(), found);
         }
-        else if (entry.is_regular_file(ignored) &&
-                 std::find(m_extensions.begin(), m_extensions.end(),
-                           UpperCaseExtension(entry.path())) != m_extensions.end())
-            found.push_back(Utf8FromPath(entry.path()));
+        else if (entry.is_regular_file(ignored))
+        {
+            std::string path = Utf8FromPath(entry.path());
+            const std::optional<AudioKind> kind = AudioKindOf(path);
+            if (kind && std::find(m_kinds.begin(), m_kinds.end(), *kind) != m_kinds.end())
+                found.push_back(std::move(path));
+        }
     }
     if (error)
         m_errors.push_back(Printable(Utf8FromPath(folder)) +

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/AudioKind.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,8 +13,8 @@
 class CFileCollector
 {
 public:
-    // Extensions such as ".MP3", matched against each name's upper-cased extension.
-    CFileCollector(std::vector<std::string> upperExtensions, bool recursive);
+    // A folder gives its files of these kinds (AudioKindOf).
+    CFileCollector(std::vector<AudioKind> kinds, bool recursive);
 
     void Add(const std::string& path);
     // Folders of this name are not descended into.
@@ -28,7 +30,7 @@ private:
     void AddFolder(const std::string& folder);
     bool ListFolder(const std::filesystem::path& folder, std::vector<std::string>& found);
 
-    std::vector<std::string> m_extensions;
+    std::vector<AudioKind> m_kinds;
     bool m_recursive;
     std::vector<std::string> m_skippedFolders;
     std::vector<std::string> m_files;

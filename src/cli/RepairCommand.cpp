@@ -25,7 +25,7 @@ int CRepairCommand::Run(const std::vector<std::string>& args)
     if (m_options.paths.empty())
         return CliUsageError(m_context, "repair", "no file or folder to repair");
 
-    CFileCollector collector({".MP3"}, m_options.recursive);
+    CFileCollector collector({AudioKind::Mp3}, m_options.recursive);
     // Originals put aside by earlier repairs are not to be repaired again.
     collector.SkipFolderName(kBackupFolderName);
     const std::string backup = BackupFolder();

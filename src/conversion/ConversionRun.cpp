@@ -3,6 +3,7 @@
 #include "check/MP3CheckTask.h"
 #include "conversion/Pipelines.h"
 #include "conversion/WaveNormalizer.h"
+#include "io/AudioKind.h"
 #include "io/FileException.h"
 #include "io/Paths.h"
 #include "tracks/IRunHost.h"
@@ -122,14 +123,19 @@ std::string CConversionRun::OutputPath(const std::string& folder, const std::str
 
 int CConversionRun::FileKind(const std::string& path)
 {
-    const std::string extension = UpperCaseExtension(PathFromUtf8(path));
-    if (extension == ".WAV")
-        return 1;
-    if (extension == ".MP3")
-        return 2;
-    if (extension == ".OGG")
-        return 3;
-    return 0;
+    const std::optional<AudioKind> kind = AudioKindOf(path);
+    if (!kind)
+        return kFilterAll;
+    switch (*kind)
+    {
+    case AudioKind::Wav:
+        return kFilterWav;
+    case AudioKind::Mp3:
+        return kFilterMp3;
+    case AudioKind::Ogg:
+        return kFilterOgg;
+    }
+    return kFilterAll;
 }
 
 bool CConversionRun::IsWanted(const std::string& path) const
@@ -175,7 +181,7 @@ bool CConversionRun::HasEnoughDiskSpace(const TrackInfo& track) const
         return true; // the conversion itself will tell what is wrong
     const bool compressing = m_target == ConversionTarget::Mp3 || m_target == ConversionTarget::Ogg;
     const double needed =
-        static_cast<double>(size) / (compressing && FileKind(track.path) == 1 ? 10 : 1);
+        static_cast<double>(size) / (compressing && FileKind(track.path) == kFilterWav ? 10 : 1);
     return needed < static_cast<double>(space.available);
 }
 

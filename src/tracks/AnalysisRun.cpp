@@ -2,7 +2,7 @@
 
 #include "check/MP3CheckTask.h"
 #include "check/MP3DecodeCheck.h"
-#include "io/Paths.h"
+#include "io/AudioKind.h"
 #include "io/Text.h"
 #include "state/CheckMemory.h"
 #include "tracks/IRunHost.h"
@@ -48,7 +48,7 @@ void CAnalysisRun::Run(IRunHost& host)
     {
         if (track->checkStatus != kCheckNone)
             continue;
-        if (UpperCaseExtension(PathFromUtf8(track->path)) != ".MP3")
+        if (AudioKindOf(track->path) != AudioKind::Mp3)
             continue;
         host.SetCurrentFile(track->path);
         if (host.IsCancelled())

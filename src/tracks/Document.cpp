@@ -1,6 +1,6 @@
 #include "tracks/Document.h"
 
-#include "io/Paths.h"
+#include "io/AudioKind.h"
 #include "settings/SettingsStore.h"
 #include "tracks/AudioTrack.h"
 #include "tracks/IRunHost.h"
@@ -176,10 +176,11 @@ void CTunewright20Doc::Recount()
 
 CountKind CTunewright20Doc::KindForCount(const std::string& path)
 {
-    const std::string extension = UpperCaseExtension(PathFromUtf8(path));
-    if (extension == ".OGG")
+    // What is neither MP3 nor Ogg counts with the WAV files.
+    const std::optional<AudioKind> kind = AudioKindOf(path);
+    if (kind == AudioKind::Ogg)
         return kCountOgg;
-    if (extension == ".MP3")
+    if (kind == AudioKind::Mp3)
         return kCountMp3;
     return kCountWav;
 }

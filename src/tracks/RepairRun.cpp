@@ -1,7 +1,7 @@
 #include "tracks/RepairRun.h"
 
 #include "check/MP3CheckTask.h"
-#include "io/Paths.h"
+#include "io/AudioKind.h"
 #include "tracks/IRunHost.h"
 #include "tracks/Strings.h"
 
@@ -9,8 +9,7 @@ namespace
 {
 bool IsCorruptMP3(const TrackInfo& track)
 {
-    return track.checkStatus == kCheckCorrupt &&
-           UpperCaseExtension(PathFromUtf8(track.path)) == ".MP3";
+    return track.checkStatus == kCheckCorrupt && AudioKindOf(track.path) == AudioKind::Mp3;
 }
 } // namespace
 

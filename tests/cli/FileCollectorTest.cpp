@@ -23,11 +23,11 @@ TEST(FileCollector, SortsEachFolderAndRecursesOnlyWhenAsked)
     for (const char* name : {"z.mp3", "a.MP3", "m.wav", "b/x.mp3", "b/c/y.mp3"})
         Touch(dir.Path() / name);
 
-    CFileCollector flat({".MP3"}, false);
+    CFileCollector flat({AudioKind::Mp3}, false);
     flat.Add(dir.Path().string());
     EXPECT_EQ(flat.Files(), (std::vector<std::string>{dir.File("a.MP3"), dir.File("z.mp3")}));
 
-    CFileCollector deep({".MP3"}, true);
+    CFileCollector deep({AudioKind::Mp3}, true);
     deep.Add(dir.Path().string());
     EXPECT_EQ(deep.Files(), (std::vector<std::string>{dir.File("a.MP3"), dir.File("b/c/y.mp3"),
                                                       dir.File("b/x.mp3"), dir.File("z.mp3")}));
@@ -41,7 +41,7 @@ TEST(FileCollector, LinkedFoldersAreNotFollowedSoCyclesEnd)
     Touch(dir.Path() / "a" / "song.mp3");
     fs::create_directory_symlink(dir.Path(), dir.Path() / "a" / "loop");
 
-    CFileCollector deep({".MP3"}, true);
+    CFileCollector deep({AudioKind::Mp3}, true);
     deep.Add(dir.Path().string());
     EXPECT_EQ(deep.Files(), std::vector<std::string>{dir.File("a/song.mp3")});
 }
@@ -50,7 +50,7 @@ TEST(FileCollector, NamedFilesStayAsGivenAndEmptyFoldersAreNoted)
 {
     CTempDir dir;
     fs::create_directory(dir.Path() / "empty");
-    CFileCollector collector({".MP3", ".OGG"}, false);
+    CFileCollector collector({AudioKind::Mp3, AudioKind::Ogg}, false);
     collector.Add(dir.File("missing.ogg"));
     collector.Add(dir.File("empty"));
     EXPECT_EQ(collector.Files(), std::vector<std::string>{dir.File("missing.ogg")});
