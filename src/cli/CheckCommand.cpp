@@ -270,9 +270,8 @@ std::size_t CCheckCommand::CheckRemembering(const std::vector<std::string>& file
         FileStamp stamp;
         Outcome outcome;
         if (m_memory->Stamp(path, key, stamp))
-            outcome.remembered = m_memory->Recall(key, stamp);
-        // A check without the decode does not answer for one with it.
-        if (!outcome.remembered || (m_options.decode && !outcome.remembered->decoded))
+            outcome.remembered = m_memory->Recall(key, stamp, m_options.decode);
+        if (!outcome.remembered)
         {
             unanswered.push_back(path);
             continue;

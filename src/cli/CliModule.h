@@ -48,7 +48,7 @@ public:
 
 // Bumped whenever ICliModule changes, so that a program never drives a
 // module built from other sources.
-inline constexpr unsigned kCliModuleInterface = 2;
+inline constexpr unsigned kCliModuleInterface = 3;
 
 // The module's one entry point, a C name for dlsym: its parts when
 // `version` is the kCliModuleInterface it was built with, else null.

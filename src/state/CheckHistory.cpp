@@ -103,23 +103,6 @@ bool ReadOwnStampAt(int folder, const std::string& name, FileStamp& stamp)
 #endif
 }
 
-bool ReadOwnStamp(const std::string& path, FileStamp& stamp)
-{
-#ifndef _WIN32
-    struct stat info
-    {
-    };
-    if (::lstat(path.c_str(), &info) != 0 || S_ISLNK(info.st_mode))
-        return false;
-    stamp = StampOf(info);
-    return true;
-#else
-    (void)path;
-    (void)stamp;
-    return false;
-#endif
-}
-
 bool ReadFileStamp(const std::string& path, FileStamp& stamp, std::string& error)
 {
 #ifndef _WIN32

@@ -17,11 +17,9 @@ std::string StateKey(const std::string& path);
 // The stamp of the file `path` names (a link: of its target). False with
 // `error` when there is no such file.
 bool ReadFileStamp(const std::string& path, FileStamp& stamp, std::string& error);
-// The same of `path` itself, a link or not; false when it is a link (or
-// where links cannot be told apart without a second look).
-bool ReadOwnStamp(const std::string& path, FileStamp& stamp);
-// The same of `name` in the open folder `folder` (a descriptor), which spares
-// the system a walk down the whole path for each file of a folder.
+// The stamp of `name` in the open folder `folder` (a descriptor), a link or
+// not; false when it is a link. Spares the system a walk down the whole path
+// for each file of a folder.
 bool ReadOwnStampAt(int folder, const std::string& name, FileStamp& stamp);
 
 // The history of checks, so that unchanged files need not be read again and

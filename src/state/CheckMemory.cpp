@@ -129,7 +129,8 @@ std::string CCheckMemory::KeyInFolder(const std::filesystem::path& file)
     return Utf8FromPath(PathFromUtf8(known->second) / file.filename());
 }
 
-std::optional<RememberedCheck> CCheckMemory::Recall(const std::string& key, const FileStamp& stamp)
+std::optional<RememberedCheck> CCheckMemory::Recall(const std::string& key, const FileStamp& stamp,
+                                                    bool decoding)
 {
     // Look-ups share one read transaction, a thousand at a time: taking the
     // database's read lock for each would cost more than the look-up.
@@ -143,7 +144,10 @@ std::optional<RememberedCheck> CCheckMemory::Recall(const std::string& key, cons
         m_reading = true;
         m_reads = 0;
     }
-    return RecallUnchanged(m_history, key, stamp);
+    std::optional<RememberedCheck> known = RecallUnchanged(m_history, key, stamp);
+    if (known && decoding && !known->decoded)
+        known.reset();
+    return known;
 }
 
 void CCheckMemory::EndReads()

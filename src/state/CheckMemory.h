@@ -43,7 +43,8 @@ public:
     CCheckMemory& operator=(const CCheckMemory&) = delete;
 
     bool Stamp(const std::string& path, std::string& key, FileStamp& stamp) override;
-    std::optional<RememberedCheck> Recall(const std::string& key, const FileStamp& stamp) override;
+    std::optional<RememberedCheck> Recall(const std::string& key, const FileStamp& stamp,
+                                          bool decoding) override;
     AudioChange Learn(const std::string& key, const FileStamp& stamp, const MP3CheckResult& result,
                       std::string& error) override;
     bool Flush(std::string& error) override;

@@ -55,9 +55,11 @@ public:
 
     // The name `path` is kept by and its stamp now; false when it has none.
     virtual bool Stamp(const std::string& path, std::string& key, FileStamp& stamp) = 0;
-    // The remembered check of `key` when the file has not changed since.
-    virtual std::optional<RememberedCheck> Recall(const std::string& key,
-                                                  const FileStamp& stamp) = 0;
+    // The remembered check of `key` when the file has not changed since and
+    // the check was as deep as the one asked for: one without the decode
+    // does not answer for one `decoding` every frame.
+    virtual std::optional<RememberedCheck> Recall(const std::string& key, const FileStamp& stamp,
+                                                  bool decoding) = 0;
     // Hashes the audio the check walked and compares it with the history.
     virtual AudioChange Learn(const std::string& key, const FileStamp& stamp,
                               const MP3CheckResult& result, std::string& error) = 0;

@@ -86,9 +86,8 @@ void CAnalysisRun::Run(IRunHost& host)
 bool CAnalysisRun::Recall(CCheckMemory& memory, const std::string& key, const FileStamp& stamp,
                           bool decode, TrackInfo& track, IRunHost& host)
 {
-    const std::optional<RememberedCheck> remembered = memory.Recall(key, stamp);
-    // A check without the decode does not answer for one with it.
-    if (!remembered || (decode && !remembered->decoded))
+    const std::optional<RememberedCheck> remembered = memory.Recall(key, stamp, decode);
+    if (!remembered)
         return false;
     track.checkStatus = remembered->sound ? kCheckSound : kCheckCorrupt;
     track.checkNote = remembered->note;
