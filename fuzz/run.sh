@@ -34,13 +34,10 @@ for tool in clang clang++; do
   command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/setup" >&2; exit 2; }
 done
 
-# Every library is instrumented for coverage and the sanitizers; only the
-# targets link libFuzzer's main (fuzz/CMakeLists.txt adds -fsanitize=fuzzer).
-flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTW_FUZZ=ON -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF \
-  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+# The preset "fuzz" instruments every library for coverage and the sanitizers;
+# only the targets link libFuzzer's main (fuzz/CMakeLists.txt adds
+# -fsanitize=fuzzer).
+cmake --preset fuzz -B "$build_dir" >/dev/null
 cmake --build "$build_dir" --target tw_fuzz_seeds "${targets[@]}"
 
 seeds="$work_dir/seeds"

@@ -1,8 +1,8 @@
 #include "ui/frame/AboutBox.h"
 
 #include "Version.h"
-#include "res/UiResources.h"
 #include "ui/common/UiText.h"
+#include "ui/resources/UiResources.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

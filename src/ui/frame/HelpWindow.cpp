@@ -1,8 +1,8 @@
 #include "ui/frame/HelpWindow.h"
 
 #include "Version.h"
-#include "res/UiResources.h"
 #include "ui/common/UiText.h"
+#include "ui/resources/UiResources.h"
 
 #include <QFile>
 #include <QTextBrowser>

@@ -1,7 +1,6 @@
 #include "ui/frame/MainFrame.h"
 
 #include "Version.h"
-#include "res/UiResources.h"
 #include "settings/SettingsStore.h"
 #include "tracks/Document.h"
 #include "ui/common/HelpContext.h"
@@ -12,6 +11,7 @@
 #include "ui/frame/MinSizeSplitter.h"
 #include "ui/play/QtWaveOutDevice.h"
 #include "ui/properties/TagEditing.h"
+#include "ui/resources/UiResources.h"
 #include "ui/runs/DocumentCommands.h"
 #include "ui/settings/ConfigSheet.h"
 #include "ui/tree/TreeView1.h"

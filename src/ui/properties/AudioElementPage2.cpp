@@ -1,8 +1,8 @@
 #include "ui/properties/AudioElementPage2.h"
 
-#include "res/UiResources.h"
 #include "ui/common/UiText.h"
 #include "ui/properties/PropertyTexts.h"
+#include "ui/resources/UiResources.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

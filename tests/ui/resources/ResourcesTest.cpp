@@ -1,6 +1,6 @@
-#include "res/UiResources.h"
 #include "ui/common/Commands.h"
 #include "ui/common/HelpContext.h"
+#include "ui/resources/UiResources.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "res/UiResources.h"
+#include "ui/resources/UiResources.h"
 
 #include "ui/common/Commands.h"
 
