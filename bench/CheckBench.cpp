@@ -48,8 +48,8 @@ void ReadFile(benchmark::State& state)
     for (auto _ : state)
     {
         CInputFile file;
-        std::string error;
-        file.Open(path, error);
+        if (!file.Open(path))
+            return;
         while (file.Read(buffer.data(), buffer.size()) > 0)
             benchmark::ClobberMemory();
     }

@@ -89,11 +89,7 @@ void Encode(benchmark::State& state, const std::string& mode)
     for (auto _ : state)
     {
         CAudioOggFile file;
-        if (!file.BeginEncoding(path, context))
-        {
-            state.SkipWithError(file.GetError().c_str());
-            return;
-        }
+        file.BeginEncoding(path, context);
         for (std::size_t at = 0; at < pcm.size(); at += 32768)
             file.EncodeData(pcm.data() + at, std::min<std::size_t>(32768, pcm.size() - at));
         file.EncodeData(nullptr, 0);
@@ -115,10 +111,11 @@ void Retag(benchmark::State& state)
         file.EndEncoding();
     }
     const auto bytes = std::filesystem::file_size(path);
-    std::string error;
     for (auto _ : state)
-        if (!RewriteVorbisComments(path, {{"TITLE", "Title"}, {"ARTIST", "Artist"}}, error))
-            state.SkipWithError(error.c_str());
+        if (Status rewritten =
+                RewriteVorbisComments(path, {{"TITLE", "Title"}, {"ARTIST", "Artist"}});
+            !rewritten)
+            state.SkipWithError(rewritten.Reason().c_str());
     std::filesystem::remove(path);
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes * state.iterations()));
 }
@@ -164,13 +161,9 @@ int EncodeFile(const char* inPath, const char* outPath, const char* mode)
         return 1;
     }
     CAudioOggFile out;
-    if (!out.BeginEncoding(outPath, context))
-    {
-        std::fprintf(stderr, "%s: %s\n", outPath, out.GetError().c_str());
-        return 1;
-    }
     try
     {
+        out.BeginEncoding(outPath, context);
         std::vector<std::uint8_t> block(32768);
         std::int32_t got;
         while ((got = in.Read(2048, 16, block.data(), block.size())) > 0)

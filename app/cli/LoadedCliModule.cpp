@@ -76,10 +76,9 @@ std::unique_ptr<ISettingsStorage> CLoadedCliModule::OpenProgramSettings()
     return Parts().OpenProgramSettings();
 }
 
-bool CLoadedCliModule::TryReportTarget(const std::string& path, std::string& target,
-                                       std::string& error)
+Status CLoadedCliModule::TryReportTarget(const std::string& path, std::string& target)
 {
-    return Parts().TryReportTarget(path, target, error);
+    return Parts().TryReportTarget(path, target);
 }
 
 void CLoadedCliModule::ReadReportTags(const std::string& path, TrackInfo& track)
@@ -99,7 +98,7 @@ std::unique_ptr<IMP3DeepCheck> CLoadedCliModule::MakeDeepCheck(std::function<boo
     return Parts().MakeDeepCheck(std::move(stop));
 }
 
-std::unique_ptr<ICheckMemory> CLoadedCliModule::OpenCheckMemory(std::string& error)
+Status CLoadedCliModule::OpenCheckMemory(std::unique_ptr<ICheckMemory>& memory)
 {
-    return Parts().OpenCheckMemory(error);
+    return Parts().OpenCheckMemory(memory);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliModule.h"
+#include "io/Status.h"
 
 #include <mutex>
 
@@ -19,12 +20,12 @@ public:
     int RunCommand(const std::string& command, const std::vector<std::string>& args,
                    CliContext& context) override;
     std::unique_ptr<ISettingsStorage> OpenProgramSettings() override;
-    bool TryReportTarget(const std::string& path, std::string& target, std::string& error) override;
+    Status TryReportTarget(const std::string& path, std::string& target) override;
     void ReadReportTags(const std::string& path, TrackInfo& track) override;
     bool SaveAnalysisResults(const std::string& path, const std::vector<TrackInfo*>& tracks,
                              IRunHost& host, bool details) override;
     std::unique_ptr<IMP3DeepCheck> MakeDeepCheck(std::function<bool()> stop) override;
-    std::unique_ptr<ICheckMemory> OpenCheckMemory(std::string& error) override;
+    Status OpenCheckMemory(std::unique_ptr<ICheckMemory>& memory) override;
 
 private:
     ICliModule& Parts();

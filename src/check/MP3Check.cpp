@@ -69,11 +69,10 @@ std::string VerdictNote(const MP3CheckResult& result)
 bool CMP3Check::CheckFile(const std::string& path, IProgressSink* progress)
 {
     CInputFile file;
-    std::string error;
-    if (!file.Open(path, error))
+    if (Status opened = file.Open(path); !opened)
     {
         m_Result = MP3CheckResult{};
-        m_Result.failure = error;
+        m_Result.failure = opened.Reason();
         return false;
     }
     return CheckSource(file, progress);

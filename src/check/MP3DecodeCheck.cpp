@@ -5,6 +5,7 @@
 #include "check/MP3SideInfo.h"
 #include "check/MP3Timing.h"
 #include "io/DiskFile.h"
+#include "io/Status.h"
 
 #include <algorithm>
 #include <cstring>
@@ -108,15 +109,14 @@ class CBufferedFile
 public:
     static constexpr std::size_t kPiece = 1 << 16;
 
-    bool Open(const std::string& path, std::string& error)
+    Status Open(const std::string& path)
     {
         m_failed = false;
         m_buffer.resize(kPiece);
         m_start = m_used = m_filled = 0;
         if (m_file.Open(path, CDiskFile::Mode::Read))
-            return true;
-        error = m_file.ErrorText();
-        return false;
+            return {};
+        return Status::Failure(m_file.ErrorText());
     }
 
     std::int64_t Read(std::uint8_t* dest, std::size_t count)
@@ -253,8 +253,11 @@ void CMP3DecodeCheck::Check(const std::string& path, MP3CheckResult& result,
     if (!m_decoder->handle && !(m_decoder->handle = NewHandle(decode.failure)))
         return;
     mpg123_handle* handle = m_decoder->handle;
-    if (!m_decoder->file.Open(path, decode.failure))
+    if (Status opened = m_decoder->file.Open(path); !opened)
+    {
+        decode.failure = opened.Reason();
         return;
+    }
     if (mpg123_open_handle(handle, &m_decoder->file) != MPG123_OK)
     {
         decode.failure = mpg123_strerror(handle);

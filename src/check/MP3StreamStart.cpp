@@ -100,7 +100,7 @@ private:
 };
 } // namespace
 
-bool FindMP3StreamStart(IByteSource& source, MP3StreamStart& start, std::string& error)
+Status FindMP3StreamStart(IByteSource& source, MP3StreamStart& start)
 {
     start = MP3StreamStart{};
     const std::uint64_t fileSize = source.Size();
@@ -115,19 +115,13 @@ bool FindMP3StreamStart(IByteSource& source, MP3StreamStart& start, std::string&
     for (int tags = 0; tags < kMostLeadingTags; ++tags)
     {
         if (!window.Fill(kId3v2HeaderSize))
-        {
-            error = source.ErrorText();
-            return false;
-        }
+            return Status::Failure(source.ErrorText());
         const std::uint64_t tagSize =
             window.Held() >= kId3v2HeaderSize ? Id3v2TagSize(window.Data()) : std::uint64_t{0};
         if (tagSize == 0 || tagSize > fileSize - windowStart)
             break;
         if (!window.Consume(tagSize))
-        {
-            error = source.ErrorText();
-            return false;
-        }
+            return Status::Failure(source.ErrorText());
         windowStart += tagSize;
         start.tagsEnd = windowStart;
     }
@@ -136,10 +130,7 @@ bool FindMP3StreamStart(IByteSource& source, MP3StreamStart& start, std::string&
     for (std::size_t at = 0; at < MP3StreamStart::kSearchWindow; ++at)
     {
         if (!window.Fill(at + kFrameAllowance))
-        {
-            error = source.ErrorText();
-            return false;
-        }
+            return Status::Failure(source.ErrorText());
         const std::size_t held = window.Held();
         if (at + 4 > held)
             break;
@@ -166,7 +157,7 @@ bool FindMP3StreamStart(IByteSource& source, MP3StreamStart& start, std::string&
         start.offset = windowStart + at;
         start.frame = headers.Decode(word);
         start.firstFrame.assign(bytes + at, bytes + std::min(next, held));
-        return true;
+        return {};
     }
-    return true;
+    return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "check/MP3FrameInfo.h"
+#include "io/Status.h"
 
 #include <cstdint>
 #include <string>
@@ -26,6 +27,6 @@ struct MP3StreamStart
 };
 
 // Reads the headers of a few leading ID3v2 tags and at most kSearchWindow
-// bytes and a frame more. Returns false only on a read error, with `error` set; a source
-// without audio returns true with start.found false.
-bool FindMP3StreamStart(IByteSource& source, MP3StreamStart& start, std::string& error);
+// bytes and a frame more. Fails only on a read error; a source without audio
+// succeeds with start.found false.
+Status FindMP3StreamStart(IByteSource& source, MP3StreamStart& start);

@@ -104,11 +104,11 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
     if (m_options.reportSet)
     {
         // Found out now rather than after a run of hours.
-        std::string target, error;
-        if (!m_context.module->TryReportTarget(m_options.report, target, error))
+        std::string target;
+        if (Status ready = m_context.module->TryReportTarget(m_options.report, target); !ready)
         {
             m_context.err << kProgramName << ": cannot write " << Printable(m_options.report)
-                          << ": " << error << "\n";
+                          << ": " << ready.Reason() << "\n";
             return kExitFailure;
         }
     }
@@ -138,10 +138,9 @@ int CCheckCommand::Run(const std::vector<std::string>& args)
                       << " files were not checked\n";
         return kExitFailure;
     }
-    std::string unrecorded;
-    if (m_memory && !m_memory->Flush(unrecorded))
-        m_context.err << kProgramName << ": the history of checks was not updated: " << unrecorded
-                      << "\n";
+    if (Status flushed = m_memory ? m_memory->Flush() : Status(); !flushed)
+        m_context.err << kProgramName
+                      << ": the history of checks was not updated: " << flushed.Reason() << "\n";
     if (!m_options.tsv)
         PrintSummary(tally);
     if (m_options.reportSet && !WriteReport(m_reported))
@@ -168,11 +167,10 @@ std::unique_ptr<IMP3DeepCheck> CCheckCommand::MakeDeepCheck() const
 
 bool CCheckCommand::OpenMemory()
 {
-    std::string error;
-    m_memory = m_context.module->OpenCheckMemory(error);
-    if (!m_memory)
-        m_context.err << kProgramName << ": " << error << "\n";
-    return m_memory != nullptr;
+    Status opened = m_context.module->OpenCheckMemory(m_memory);
+    if (!opened)
+        m_context.err << kProgramName << ": " << opened.Reason() << "\n";
+    return opened.Ok();
 }
 
 // Checks the file and tells the history, when there is one, what the check
@@ -190,11 +188,9 @@ CCheckCommand::Outcome CCheckCommand::CheckFile(CMP3CheckTask& task, const std::
     outcome.result = task.TakeResult();
     if (stamped && !Interrupted())
     {
-        std::string error;
-        outcome.change = m_memory->Learn(key, stamp, outcome.result, error);
-        if (!error.empty())
+        if (Status learnt = m_memory->Learn(key, stamp, outcome.result, outcome.change); !learnt)
             m_context.err << kProgramName << ": " << Printable(path)
-                          << ": not remembered: " << error << "\n";
+                          << ": not remembered: " << learnt.Reason() << "\n";
     }
     return outcome;
 }

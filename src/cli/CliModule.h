@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliContext.h"
+#include "io/Status.h"
 
 #include <functional>
 #include <memory>
@@ -33,22 +34,20 @@ public:
 
     // The analysis report of `check --report`: where it would go, the tags
     // and length it shows for a file, and writing it (AnalysisReport.h).
-    virtual bool TryReportTarget(const std::string& path, std::string& target,
-                                 std::string& error) = 0;
+    virtual Status TryReportTarget(const std::string& path, std::string& target) = 0;
     virtual void ReadReportTags(const std::string& path, TrackInfo& track) = 0;
     virtual bool SaveAnalysisResults(const std::string& path, const std::vector<TrackInfo*>& tracks,
                                      IRunHost& host, bool details) = 0;
     // The deep check of `check --decode` (libmpg123); `stop` ends a decode
     // early.
     virtual std::unique_ptr<IMP3DeepCheck> MakeDeepCheck(std::function<bool()> stop) = 0;
-    // The history of checks of `check -i` and `--verify` (SQLite); null with
-    // `error` when it cannot be opened.
-    virtual std::unique_ptr<ICheckMemory> OpenCheckMemory(std::string& error) = 0;
+    // The history of checks of `check -i` and `--verify` (SQLite).
+    virtual Status OpenCheckMemory(std::unique_ptr<ICheckMemory>& memory) = 0;
 };
 
 // Bumped whenever ICliModule changes, so that a program never drives a
 // module built from other sources.
-inline constexpr unsigned kCliModuleInterface = 3;
+inline constexpr unsigned kCliModuleInterface = 4;
 
 // The module's one entry point, a C name for dlsym: its parts when
 // `version` is the kCliModuleInterface it was built with, else null.

@@ -33,12 +33,10 @@ int CHistoryCommand::Run(const std::vector<std::string>& args)
     }
     if (m_forget && m_paths.empty())
         return CliUsageError(m_context, "history", "no file or folder to forget");
-    std::string error;
-    const std::unique_ptr<CStateDatabase> database =
-        CStateDatabase::Open(CStateDatabase::DefaultPath(), error);
-    if (!database)
+    std::unique_ptr<CStateDatabase> database;
+    if (Status opened = CStateDatabase::Open(CStateDatabase::DefaultPath(), database); !opened)
     {
-        m_context.err << kProgramName << ": " << error << "\n";
+        m_context.err << kProgramName << ": " << opened.Reason() << "\n";
         return kExitFailure;
     }
     CCheckHistory history(*database);

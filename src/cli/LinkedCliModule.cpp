@@ -43,10 +43,9 @@ std::unique_ptr<ISettingsStorage> CLinkedCliModule::OpenProgramSettings()
     return ::OpenProgramSettings();
 }
 
-bool CLinkedCliModule::TryReportTarget(const std::string& path, std::string& target,
-                                       std::string& error)
+Status CLinkedCliModule::TryReportTarget(const std::string& path, std::string& target)
 {
-    return ::TryReportTarget(path, target, error);
+    return ::TryReportTarget(path, target);
 }
 
 void CLinkedCliModule::ReadReportTags(const std::string& path, TrackInfo& track)
@@ -73,9 +72,12 @@ std::unique_ptr<IMP3DeepCheck> CLinkedCliModule::MakeDeepCheck(std::function<boo
     return deep;
 }
 
-std::unique_ptr<ICheckMemory> CLinkedCliModule::OpenCheckMemory(std::string& error)
+Status CLinkedCliModule::OpenCheckMemory(std::unique_ptr<ICheckMemory>& memory)
 {
-    return CCheckMemory::Open(error);
+    std::unique_ptr<CCheckMemory> opened;
+    Status status = CCheckMemory::Open(opened);
+    memory = std::move(opened);
+    return status;
 }
 
 int RunCli(const std::vector<std::string>& args, CliContext& context)

@@ -73,12 +73,12 @@ bool CTagsCommand::TagFile(const std::string& path)
             file->SetArtist(*m_artist);
         if (m_album)
             file->SetAlbum(*m_album);
-        std::string error, warning;
-        const bool written = WriteTagsRecorded(*file, before, History(), error, warning);
+        std::string warning;
+        const Status written = WriteTagsRecorded(*file, before, History(), warning);
         if (!warning.empty())
             m_context.err << kProgramName << ": " << Printable(path) << ": " << warning << "\n";
         if (!written)
-            return fail(error);
+            return fail(written.Reason());
     }
     file->EndDecoding();
     return Show(path);
@@ -87,10 +87,11 @@ bool CTagsCommand::TagFile(const std::string& path)
 bool CTagsCommand::UndoFile(const std::string& path)
 {
     CTagHistory* history = History();
-    std::string error = "the history of tag edits cannot be opened";
-    if (!history || !history->Undo(path, error))
+    const Status undone = history ? history->Undo(path)
+                                  : Status::Failure("the history of tag edits cannot be opened");
+    if (!undone)
     {
-        m_context.err << kProgramName << ": " << Printable(path) << ": " << error << "\n";
+        m_context.err << kProgramName << ": " << Printable(path) << ": " << undone.Reason() << "\n";
         return false;
     }
     return Show(path);
@@ -122,12 +123,10 @@ CTagHistory* CTagsCommand::History()
     if (!m_historyTried)
     {
         m_historyTried = true;
-        std::string error;
-        m_database = CStateDatabase::Open(CStateDatabase::DefaultPath(), error);
-        if (m_database)
+        if (Status opened = CStateDatabase::Open(CStateDatabase::DefaultPath(), m_database))
             m_history = std::make_unique<CTagHistory>(*m_database);
         else
-            m_context.err << kProgramName << ": " << error << "\n";
+            m_context.err << kProgramName << ": " << opened.Reason() << "\n";
     }
     return m_history.get();
 }

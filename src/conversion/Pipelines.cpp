@@ -93,11 +93,10 @@ void CConversionPipeline::Close()
     ReleaseWriter();
     m_reader.reset();
     VerifyOutput();
-    std::string error;
-    if (!m_temporary.Commit(error))
+    if (Status committed = m_temporary.Commit(); !committed)
     {
         m_temporary.Discard();
-        throw CFileException(CFileException::kDiskFull, error, m_outputPath);
+        throw CFileException(CFileException::kDiskFull, committed.Reason(), m_outputPath);
     }
 }
 
@@ -128,9 +127,8 @@ void CConversionPipeline::VerifyOutput()
 std::string CConversionPipeline::ReserveOutput(const std::string& output)
 {
     m_outputPath = MakeValidFileName(output, true);
-    std::string error;
-    if (!m_temporary.Create(m_outputPath, error))
-        throw CFileException(CFileException::kDiskFull, error, m_outputPath);
+    if (Status created = m_temporary.Create(m_outputPath); !created)
+        throw CFileException(CFileException::kDiskFull, created.Reason(), m_outputPath);
     return m_temporary.Path();
 }
 
@@ -268,8 +266,7 @@ void CConvertToOGG::Open(const std::string& source, const std::string& output,
     const std::string writing = ReserveOutput(output);
     m_writer = std::make_unique<CAudioOggFile>();
     m_writer->SetPath(writing);
-    if (!m_writer->BeginEncoding(writing, context))
-        throw CFileException(CFileException::kGeneric, m_writer->GetError(), m_outputPath);
+    m_writer->BeginEncoding(writing, context);
 }
 
 void CConvertToOGG::Write(const std::uint8_t* pcm, std::size_t bytes)

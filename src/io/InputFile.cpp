@@ -2,17 +2,17 @@
 
 #include <cstdint>
 
-bool CInputFile::Open(const std::string& path, std::string& error)
+Status CInputFile::Open(const std::string& path)
 {
     m_size = 0;
     if (!m_file.Open(path, CDiskFile::Mode::Read) || !m_file.Size(m_size))
     {
-        error = m_file.ErrorText();
+        Status failed = Status::Failure(m_file.ErrorText());
         m_file.Close();
-        return false;
+        return failed;
     }
     m_file.AdviseSequential();
-    return true;
+    return {};
 }
 
 std::int64_t CInputFile::Read(std::uint8_t* dest, std::size_t count)

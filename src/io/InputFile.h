@@ -2,6 +2,7 @@
 
 #include "io/ByteSource.h"
 #include "io/DiskFile.h"
+#include "io/Status.h"
 
 #include <string>
 
@@ -9,9 +10,8 @@
 class CInputFile final : public IByteSource
 {
 public:
-    // Opens `path` (UTF-8). On failure returns false and sets `error` to the
-    // reason in plain words (no path: the caller names the file).
-    bool Open(const std::string& path, std::string& error);
+    // Opens `path` (UTF-8).
+    Status Open(const std::string& path);
     void Close() { m_file.Close(); }
     bool IsOpen() const { return m_file.IsOpen(); }
 

@@ -113,7 +113,7 @@ CTemporaryFile::~CTemporaryFile()
     Discard();
 }
 
-bool CTemporaryFile::Create(const std::string& target, std::string& error)
+Status CTemporaryFile::Create(const std::string& target)
 {
     Discard();
     const fs::path targetPath = PathFromUtf8(target);
@@ -137,21 +137,20 @@ bool CTemporaryFile::Create(const std::string& target, std::string& error)
         {
             m_path = Utf8FromPath(candidate);
             m_target = target;
-            return true;
+            return {};
         }
         if (lastError != EEXIST)
             break;
     }
-    error = "cannot create a file in " + Utf8FromPath(folder) + ": " +
-            std::generic_category().message(lastError);
-    return false;
+    return Status::Failure("cannot create a file in " + Utf8FromPath(folder) + ": " +
+                               std::generic_category().message(lastError),
+                           StatusCode::NotWritten);
 }
 
-bool CTemporaryFile::CreateCopy(const std::string& target, const std::string& source,
-                                std::string& error)
+Status CTemporaryFile::CreateCopy(const std::string& target, const std::string& source)
 {
-    if (!Create(target, error))
-        return false;
+    if (Status created = Create(target); !created)
+        return created;
     std::error_code failure;
     fs::copy_file(PathFromUtf8(source), PathFromUtf8(m_path), fs::copy_options::overwrite_existing,
                   failure);
@@ -160,14 +159,14 @@ bool CTemporaryFile::CreateCopy(const std::string& target, const std::string& so
                         failure);
     if (failure)
     {
-        error = "cannot copy the file: " + failure.message();
         Discard();
-        return false;
+        return Status::Failure("cannot copy the file: " + failure.message(),
+                               StatusCode::NotWritten);
     }
-    return true;
+    return {};
 }
 
-bool CTemporaryFile::Commit(std::string& error)
+Status CTemporaryFile::Commit()
 {
 #ifndef _WIN32
     struct stat target;
@@ -178,25 +177,22 @@ bool CTemporaryFile::Commit(std::string& error)
         if (chown(PathFromUtf8(m_path).c_str(), target.st_uid, target.st_gid) != 0)
             (void)chown(PathFromUtf8(m_path).c_str(), static_cast<uid_t>(-1), target.st_gid);
         if (target.st_nlink > 1)
-            return CommitInPlace(error);
+            return CommitInPlace();
     }
 #endif
     std::error_code renamed;
     fs::rename(PathFromUtf8(m_path), PathFromUtf8(m_target), renamed);
     if (renamed)
-    {
-        error = renamed.message();
-        return false;
-    }
+        return Status::Failure(renamed.message(), StatusCode::NotWritten);
     m_path.clear();
-    return true;
+    return {};
 }
 
 // A file with other hard links must stay the same file, so the complete copy
 // is written into it. The copy is first renamed out of the sweep's reach:
 // should the process die while the file is being written, the new content
 // is still there beside it.
-bool CTemporaryFile::CommitInPlace(std::string& error)
+Status CTemporaryFile::CommitInPlace()
 {
     const fs::path kept = PathFromUtf8(m_path + ".kept");
     std::error_code failure;
@@ -207,12 +203,10 @@ bool CTemporaryFile::CommitInPlace(std::string& error)
         fs::copy_file(kept, PathFromUtf8(m_target), fs::copy_options::overwrite_existing, failure);
     }
     if (failure)
-    {
-        error = "cannot rewrite " + m_target + ": " + failure.message();
-        return false;
-    }
+        return Status::Failure("cannot rewrite " + m_target + ": " + failure.message(),
+                               StatusCode::NotWritten);
     Discard();
-    return true;
+    return {};
 }
 
 void CTemporaryFile::Discard()

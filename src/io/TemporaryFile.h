@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Status.h"
+
 #include <string>
 
 // A new, empty file beside a target path, under a name nobody else uses,
@@ -15,22 +17,22 @@ public:
     CTemporaryFile(const CTemporaryFile&) = delete;
     CTemporaryFile& operator=(const CTemporaryFile&) = delete;
 
-    // Creates the file in the target's folder. False with `error` on failure.
-    bool Create(const std::string& target, std::string& error);
+    // Creates the file in the target's folder.
+    Status Create(const std::string& target);
     // Creates the file beside `target` as a copy of `source`, content and
-    // permissions. False with `error` on failure.
-    bool CreateCopy(const std::string& target, const std::string& source, std::string& error);
+    // permissions.
+    Status CreateCopy(const std::string& target, const std::string& source);
     const std::string& Path() const { return m_path; }
     // Renames the file over the target (replacing it, or a link there),
     // giving it the target's owner and group where allowed. A target with
     // other hard links is written over in place instead, so that every
     // link sees the new content.
-    bool Commit(std::string& error);
+    Status Commit();
     // Removes the file now, if it was not committed.
     void Discard();
 
 private:
-    bool CommitInPlace(std::string& error);
+    Status CommitInPlace();
 
     std::string m_path;
     std::string m_target;

@@ -2,17 +2,14 @@
 
 #include <algorithm>
 
-bool CFileWindow::Open(const std::string& path, std::string& error)
+Status CFileWindow::Open(const std::string& path)
 {
     if (!m_file.Open(path, CDiskFile::Mode::Read) || !m_file.Size(m_size))
-    {
-        error = m_file.ErrorText();
-        return false;
-    }
+        return Status::Failure(m_file.ErrorText());
     m_bytes.clear();
     m_start = 0;
     m_failed = false;
-    return true;
+    return {};
 }
 
 const std::uint8_t* CFileWindow::At(std::uint64_t offset, std::size_t count)

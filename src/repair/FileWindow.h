@@ -1,6 +1,7 @@
 #pragma once
 
 #include "io/DiskFile.h"
+#include "io/Status.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +17,7 @@ public:
     static constexpr std::size_t kWindowSize = 1 << 20;
 
     // False with `error` when the file cannot be opened or sized.
-    bool Open(const std::string& path, std::string& error);
+    Status Open(const std::string& path);
     std::uint64_t Size() const { return m_size; }
 
     // The `count` bytes (at most a quarter of the window) at `offset`, or

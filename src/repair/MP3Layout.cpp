@@ -323,8 +323,7 @@ std::vector<ByteSpan> MP3Layout::Junk() const
     return junk;
 }
 
-bool FindMP3Layout(CFileWindow& file, std::uint64_t leadingTagsEnd, MP3Layout& layout,
-                   std::string& error)
+Status FindMP3Layout(CFileWindow& file, std::uint64_t leadingTagsEnd, MP3Layout& layout)
 {
     layout = MP3Layout{};
     layout.fileSize = file.Size();
@@ -338,15 +337,13 @@ bool FindMP3Layout(CFileWindow& file, std::uint64_t leadingTagsEnd, MP3Layout& l
     std::uint64_t lost = 0;
     CChainScan scan(file, layout.audio);
     if (!scan.Scan(found, loneFrames, lost))
-    {
-        error = file.ErrorText().empty() ? "the file changed while it was read" : file.ErrorText();
-        return false;
-    }
+        return Status::Failure(file.ErrorText().empty() ? "the file changed while it was read"
+                                                        : file.ErrorText());
     // Single frames amid junk are mostly chance sync words: they are not
     // counted as audio lost.
     layout.droppedFrames = lost;
     if (found.empty())
-        return true;
+        return {};
 
     const std::uint32_t stream = MainStream(file, found);
     for (const FrameChain& chain : found)
@@ -359,9 +356,9 @@ bool FindMP3Layout(CFileWindow& file, std::uint64_t leadingTagsEnd, MP3Layout& l
     }
     TakeInformationFrame(file, loneFrames, layout);
     if (layout.chains.empty())
-        return true;
+        return {};
     std::uint32_t word = 0;
     file.WordAt(layout.chains.front().span.start, word);
     CMP3Check::DecodeHeader(word, layout.streamHeader);
-    return true;
+    return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "check/MP3FrameInfo.h"
+#include "io/Status.h"
 
 #include <cstdint>
 #include <string>
@@ -61,5 +62,4 @@ struct MP3Layout
 
 // Finds the layout of the file read through `file`. False with `error` on a
 // read error; a file without audio gives a layout without chains.
-bool FindMP3Layout(CFileWindow& file, std::uint64_t leadingTagsEnd, MP3Layout& layout,
-                   std::string& error);
+Status FindMP3Layout(CFileWindow& file, std::uint64_t leadingTagsEnd, MP3Layout& layout);

@@ -100,23 +100,20 @@ RepairChanges ChangesOf(const RepairPlan& plan)
     return changes;
 }
 
-bool MakePlan(CFileWindow& file, std::uint64_t tagsEnd, RepairPlan& plan, std::string& error)
+Status MakePlan(CFileWindow& file, std::uint64_t tagsEnd, RepairPlan& plan)
 {
-    if (!FindMP3Layout(file, tagsEnd, plan.layout, error))
-        return false;
+    if (Status failed = FindMP3Layout(file, tagsEnd, plan.layout); !failed)
+        return failed;
     if (plan.layout.chains.empty())
-        return true;
+        return {};
     CInformationFrameWriter writer(plan.layout);
     if (!writer.Build(file, plan.informationFrame))
-    {
-        error = "the file changed while it was read";
-        return false;
-    }
+        return Status::Failure("the file changed while it was read");
     plan.changes = ChangesOf(plan);
-    return true;
+    return {};
 }
 
-bool CopySpan(CFileWindow& file, const ByteSpan& span, CDiskFile& out, std::string& error)
+Status CopySpan(CFileWindow& file, const ByteSpan& span, CDiskFile& out)
 {
     for (std::uint64_t at = span.start; at < span.end;)
     {
@@ -124,78 +121,56 @@ bool CopySpan(CFileWindow& file, const ByteSpan& span, CDiskFile& out, std::stri
             static_cast<std::size_t>(std::min<std::uint64_t>(kCopyPiece, span.end - at));
         const std::uint8_t* bytes = file.At(at, count);
         if (!bytes)
-        {
-            error = "cannot read the file again: " + file.ErrorText();
-            return false;
-        }
+            return Status::Failure("cannot read the file again: " + file.ErrorText());
         if (!out.Write(bytes, count))
-        {
-            error = "cannot write the repaired file: " + out.ErrorText();
-            return false;
-        }
+            return Status::Failure("cannot write the repaired file: " + out.ErrorText());
         at += count;
     }
-    return true;
+    return {};
 }
 
-bool WriteRepaired(CFileWindow& file, const RepairPlan& plan, const std::string& path,
-                   std::string& error)
+Status WriteRepaired(CFileWindow& file, const RepairPlan& plan, const std::string& path)
 {
     CDiskFile out;
     if (!out.Open(path, CDiskFile::Mode::Create))
-    {
-        error = "cannot write the repaired file: " + out.ErrorText();
-        return false;
-    }
-    if (!CopySpan(file, plan.layout.leadingTags, out, error))
-        return false;
+        return Status::Failure("cannot write the repaired file: " + out.ErrorText());
+    if (Status failed = CopySpan(file, plan.layout.leadingTags, out); !failed)
+        return failed;
     if (!plan.informationFrame.empty() &&
         !out.Write(plan.informationFrame.data(), plan.informationFrame.size()))
-    {
-        error = "cannot write the repaired file: " + out.ErrorText();
-        return false;
-    }
+        return Status::Failure("cannot write the repaired file: " + out.ErrorText());
     for (const FrameChain& chain : plan.layout.chains)
     {
-        if (!CopySpan(file, chain.span, out, error))
-            return false;
+        if (Status failed = CopySpan(file, chain.span, out); !failed)
+            return failed;
     }
-    if (!CopySpan(file, plan.layout.trailingTags, out, error))
-        return false;
+    if (Status failed = CopySpan(file, plan.layout.trailingTags, out); !failed)
+        return failed;
     if (!out.Sync())
-    {
-        error = "cannot write the repaired file: " + out.ErrorText();
-        return false;
-    }
-    return true;
+        return Status::Failure("cannot write the repaired file: " + out.ErrorText());
+    return {};
 }
 
 // The repaired file must pass the same walk and decode from start to end.
-bool VerifyRepaired(const std::string& path, std::string& error)
+Status VerifyRepaired(const std::string& path)
 {
     CMP3Check check;
     if (!check.CheckFile(path, nullptr))
     {
         const std::string note = VerdictNote(check.GetResult());
-        error = "the repaired file is still not sound" + (note.empty() ? "" : ": " + note);
-        return false;
+        return Status::Failure("the repaired file is still not sound" +
+                               (note.empty() ? "" : ": " + note));
     }
     CMpegDecoder decoder;
-    if (!decoder.Open(path, error))
-    {
-        error = "the repaired file cannot be decoded: " + error;
-        return false;
-    }
+    if (Status opened = decoder.Open(path); !opened)
+        return Status::Failure("the repaired file cannot be decoded: " + opened.Reason());
     std::vector<std::uint8_t> block(16384);
     std::int64_t decoded = 0;
     for (std::int64_t got; (got = decoder.DecodeBlock(block.data(), block.size())) > 0;)
         decoded += got;
     if (decoded == 0)
-    {
-        error = "the repaired file decodes to no sound";
-        return false;
-    }
-    return true;
+        return Status::Failure("the repaired file decodes to no sound");
+    return {};
 }
 
 struct FileStamp
@@ -217,39 +192,36 @@ bool StampOf(const std::string& path, FileStamp& stamp)
 
 // Writes, checks and puts in place the repaired file, the original going to
 // `backupFolder`. Any failure leaves the original as it was.
-bool ReplaceWithRepaired(const std::string& target, CFileWindow& file, const RepairPlan& plan,
-                         const std::string& backupFolder, std::string& backupPath,
-                         std::string& error)
+Status ReplaceWithRepaired(const std::string& target, CFileWindow& file, const RepairPlan& plan,
+                           const std::string& backupFolder, std::string& backupPath)
 {
     FileStamp before;
     if (!StampOf(target, before))
-    {
-        error = "cannot look at the file";
-        return false;
-    }
+        return Status::Failure("cannot look at the file");
     CTemporaryFile repaired;
-    if (!repaired.Create(target, error) || !WriteRepaired(file, plan, repaired.Path(), error))
-        return false;
+    if (Status failed = repaired.Create(target); !failed)
+        return failed;
+    if (Status failed = WriteRepaired(file, plan, repaired.Path()); !failed)
+        return failed;
     std::error_code failure;
     fs::permissions(PathFromUtf8(repaired.Path()), fs::status(PathFromUtf8(target)).permissions(),
                     failure);
     if (failure)
-    {
-        error = "cannot give the repaired file the original's permissions: " + failure.message();
-        return false;
-    }
-    if (!VerifyRepaired(repaired.Path(), error))
-        return false;
-    if (!BackUpOriginal(target, backupFolder, backupPath, error))
-        return false;
+        return Status::Failure("cannot give the repaired file the original's permissions: " +
+                               failure.message());
+    if (Status failed = VerifyRepaired(repaired.Path()); !failed)
+        return failed;
+    if (Status failed = BackUpOriginal(target, backupFolder, backupPath); !failed)
+        return failed;
     FileStamp after;
-    if (!StampOf(target, after) || !(after == before))
-        error = "the file changed while it was repaired";
-    else if (repaired.Commit(error))
-        return true;
+    Status committed = Status::Failure("the file changed while it was repaired");
+    if (StampOf(target, after) && after == before)
+        committed = repaired.Commit();
+    if (committed)
+        return {};
     fs::remove(PathFromUtf8(backupPath), failure);
     backupPath.clear();
-    return false;
+    return committed;
 }
 
 std::string WithThousands(std::uint64_t value)
@@ -316,17 +288,22 @@ RepairResult RepairMP3File(const std::string& path, const RepairOptions& options
         if (sound)
             return Outcome(RepairOutcome::AlreadySound);
     }
-    std::string error;
     MP3StreamStart start;
     CInputFile input;
-    if (!input.Open(target, error) || !FindMP3StreamStart(input, start, error))
-        return Outcome(RepairOutcome::Failed, error);
+    Status read = input.Open(target);
+    if (read)
+        read = FindMP3StreamStart(input, start);
+    if (!read)
+        return Outcome(RepairOutcome::Failed, read.Reason());
     input.Close();
 
     CFileWindow file;
     RepairPlan plan;
-    if (!file.Open(target, error) || !MakePlan(file, start.tagsEnd, plan, error))
-        return Outcome(RepairOutcome::Failed, error);
+    Status planned = file.Open(target);
+    if (planned)
+        planned = MakePlan(file, start.tagsEnd, plan);
+    if (!planned)
+        return Outcome(RepairOutcome::Failed, planned.Reason());
     if (plan.layout.chains.empty())
         return Outcome(RepairOutcome::NotRepairable, kNoAudioFound);
 
@@ -335,10 +312,10 @@ RepairResult RepairMP3File(const std::string& path, const RepairOptions& options
     if (options.dryRun)
         return result;
 
-    if (ReplaceWithRepaired(target, file, plan, folder, result.backupPath, error))
+    if (Status replaced = ReplaceWithRepaired(target, file, plan, folder, result.backupPath))
         result.outcome = RepairOutcome::Repaired;
     else
-        result = Outcome(RepairOutcome::Failed, error);
+        result = Outcome(RepairOutcome::Failed, replaced.Reason());
     if (!AppendRepairLog(folder, target, DescribeRepair(result)))
         result.logWarning = "cannot write the repair log in " + folder;
     return result;

@@ -49,8 +49,8 @@ bool CopyTimes(const std::string& original, const std::string& copy)
 // Links `from` under the first free numbered name beside `name`: a link
 // fails rather than replace a file of that name, so two repairs cannot
 // take the same one.
-bool LinkUnderFreeName(const fs::path& from, const fs::path& folder, const fs::path& name,
-                       fs::path& taken, std::string& error)
+Status LinkUnderFreeName(const fs::path& from, const fs::path& folder, const fs::path& name,
+                         fs::path& taken)
 {
     for (int number = 1; number < kMostNames; ++number)
     {
@@ -60,7 +60,7 @@ bool LinkUnderFreeName(const fs::path& from, const fs::path& folder, const fs::p
         if (!failure)
         {
             taken = candidate;
-            return true;
+            return {};
         }
         if (failure == std::errc::file_exists)
             continue;
@@ -71,14 +71,12 @@ bool LinkUnderFreeName(const fs::path& from, const fs::path& folder, const fs::p
             if (!failure)
             {
                 taken = candidate;
-                return true;
+                return {};
             }
         }
-        error = "cannot name the copy in the backup folder: " + failure.message();
-        return false;
+        return Status::Failure("cannot name the copy in the backup folder: " + failure.message());
     }
-    error = "no free name left in the backup folder";
-    return false;
+    return Status::Failure("no free name left in the backup folder");
 }
 } // namespace
 
@@ -90,34 +88,28 @@ std::string DefaultBackupFolder(const std::string& file)
     return Utf8FromPath(folder / kBackupFolderName);
 }
 
-bool BackUpOriginal(const std::string& original, const std::string& folder, std::string& backupPath,
-                    std::string& error)
+Status BackUpOriginal(const std::string& original, const std::string& folder,
+                      std::string& backupPath)
 {
     const fs::path folderPath = PathFromUtf8(folder);
     std::error_code failure;
     fs::create_directories(folderPath, failure);
     if (failure)
-    {
-        error = "cannot make the backup folder " + Printable(folder) + ": " + failure.message();
-        return false;
-    }
+        return Status::Failure("cannot make the backup folder " + Printable(folder) + ": " +
+                               failure.message());
     const fs::path name = PathFromUtf8(original).filename();
     CTemporaryFile copy;
-    if (!copy.CreateCopy(Utf8FromPath(folderPath / name), original, error))
-    {
-        error = "cannot copy the original into the backup folder: " + error;
-        return false;
-    }
+    if (Status copied = copy.CreateCopy(Utf8FromPath(folderPath / name), original); !copied)
+        return Status::Failure("cannot copy the original into the backup folder: " +
+                               copied.Reason());
     if (!CopyTimes(original, copy.Path()))
-    {
-        error = "cannot give the backup copy the original's times";
-        return false;
-    }
+        return Status::Failure("cannot give the backup copy the original's times");
     fs::path taken;
-    if (!LinkUnderFreeName(PathFromUtf8(copy.Path()), folderPath, name, taken, error))
-        return false;
+    if (Status linked = LinkUnderFreeName(PathFromUtf8(copy.Path()), folderPath, name, taken);
+        !linked)
+        return linked;
     backupPath = Utf8FromPath(taken);
-    return true; // the temporary name goes with `copy`
+    return {}; // the temporary name goes with `copy`
 }
 
 bool AppendRepairLog(const std::string& folder, const std::string& path, const std::string& text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Status.h"
+
 #include <string>
 
 // The folder a repaired file's original goes to unless told otherwise: a
@@ -13,8 +15,8 @@ std::string DefaultBackupFolder(const std::string& file);
 // Copies `original` into `folder` (made if missing) under its own name, or
 // the first free "name (2).ext", "name (3).ext", ..., with its permissions
 // and times. The copy appears whole or not at all. False with `error`.
-bool BackUpOriginal(const std::string& original, const std::string& folder, std::string& backupPath,
-                    std::string& error);
+Status BackUpOriginal(const std::string& original, const std::string& folder,
+                      std::string& backupPath);
 
 // Appends "time<TAB>path<TAB>text" to the folder's repair log. False when
 // the log cannot be written.

@@ -103,19 +103,16 @@ bool ReadOwnStampAt(int folder, const std::string& name, FileStamp& stamp)
 #endif
 }
 
-bool ReadFileStamp(const std::string& path, FileStamp& stamp, std::string& error)
+Status ReadFileStamp(const std::string& path, FileStamp& stamp)
 {
 #ifndef _WIN32
     struct stat info
     {
     };
     if (::stat(path.c_str(), &info) != 0)
-    {
-        error = std::system_category().message(errno);
-        return false;
-    }
+        return Status::Failure(std::system_category().message(errno));
     stamp = StampOf(info);
-    return true;
+    return {};
 #else
     std::error_code failure;
     const fs::path file = PathFromUtf8(path);
@@ -126,15 +123,14 @@ bool ReadFileStamp(const std::string& path, FileStamp& stamp, std::string& error
                                fs::last_write_time(file, failure).time_since_epoch())
                                .count();
     if (failure)
-        error = failure.message();
-    return !failure;
+        return Status::Failure(failure.message());
+    return {};
 #endif
 }
 
 CCheckHistory::~CCheckHistory()
 {
-    std::string ignored;
-    Flush(ignored);
+    (void)Flush();
 }
 
 std::optional<RememberedCheck> CCheckHistory::Find(const std::string& path)
@@ -149,10 +145,10 @@ std::optional<RememberedCheck> CCheckHistory::Find(const std::string& path)
     return ReadRow(*m_find);
 }
 
-bool CCheckHistory::Remember(const RememberedCheck& check, std::string& error)
+Status CCheckHistory::Remember(const RememberedCheck& check)
 {
-    if (!BeginWrites(error))
-        return false;
+    if (Status failed = BeginWrites(); !failed)
+        return failed;
     auto insert = m_database.Prepare((std::string("INSERT OR REPLACE INTO checks (") + kColumns +
                                       ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
                                          .c_str());
@@ -171,21 +167,18 @@ bool CCheckHistory::Remember(const RememberedCheck& check, std::string& error)
         .Bind(check.intactAt)
         .Bind(check.decoded ? 1 : 0);
     if (!insert.Run())
-    {
-        error = m_database.LastError();
-        return false;
-    }
-    return ++m_pendingWrites < kWritesPerCommit || Flush(error);
+        return Status::Failure(m_database.LastError());
+    if (++m_pendingWrites < kWritesPerCommit)
+        return {};
+    return Flush();
 }
 
 void CCheckHistory::FollowTagEdit(const std::string& path, const FileStamp& before)
 {
-    std::string error;
     FileStamp now;
     const std::string key = StateKey(path);
     const std::optional<RememberedCheck> known = Find(key);
-    if (!known || !known->stamp.SameContentAs(before) || !ReadFileStamp(key, now, error) ||
-        !BeginWrites(error))
+    if (!known || !known->stamp.SameContentAs(before) || !ReadFileStamp(key, now) || !BeginWrites())
         return;
     m_database
         .Prepare("UPDATE checks SET device = ?, inode = ?, size = ?, modified = ? "
@@ -196,15 +189,14 @@ void CCheckHistory::FollowTagEdit(const std::string& path, const FileStamp& befo
         .Bind(now.modifiedNs)
         .Bind(key)
         .Run();
-    Flush(error);
+    (void)Flush();
 }
 
 std::size_t CCheckHistory::Forget(const std::string& path)
 {
-    std::string error;
     const std::string key = StateKey(path);
     const auto [from, to] = KeysUnder(key);
-    if (!BeginWrites(error) ||
+    if (!BeginWrites() ||
         !m_database.Prepare("DELETE FROM checks WHERE path = ? OR (path > ? AND path < ?)")
              .Bind(key)
              .Bind(from)
@@ -212,7 +204,7 @@ std::size_t CCheckHistory::Forget(const std::string& path)
              .Run())
         return 0;
     const std::size_t forgotten = static_cast<std::size_t>(m_database.Changes());
-    Flush(error);
+    (void)Flush();
     return forgotten;
 }
 
@@ -224,22 +216,23 @@ void CCheckHistory::ForEach(const std::function<void(const RememberedCheck&)>& v
         visit(ReadRow(rows));
 }
 
-bool CCheckHistory::Flush(std::string& error)
+Status CCheckHistory::Flush()
 {
     m_pendingWrites = 0;
     if (!m_inTransaction)
-        return true;
+        return {};
     m_inTransaction = false;
-    return m_database.Execute("COMMIT", error);
+    return m_database.Execute("COMMIT");
 }
 
-bool CCheckHistory::BeginWrites(std::string& error)
+Status CCheckHistory::BeginWrites()
 {
     // Inside a transaction another user of the connection began, the writes
     // go with it. Taking the write lock at once lets a busy database make us
     // wait rather than fail half-way.
     if (m_inTransaction || m_database.InTransaction())
-        return true;
-    m_inTransaction = m_database.Execute("BEGIN IMMEDIATE", error);
-    return m_inTransaction;
+        return {};
+    Status begun = m_database.Execute("BEGIN IMMEDIATE");
+    m_inTransaction = begun.Ok();
+    return begun;
 }

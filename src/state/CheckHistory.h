@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/Status.h"
 #include "state/ICheckMemory.h"
 #include "state/StateDatabase.h"
 
@@ -16,7 +17,7 @@ std::string StateKey(const std::string& path);
 
 // The stamp of the file `path` names (a link: of its target). False with
 // `error` when there is no such file.
-bool ReadFileStamp(const std::string& path, FileStamp& stamp, std::string& error);
+Status ReadFileStamp(const std::string& path, FileStamp& stamp);
 // The stamp of `name` in the open folder `folder` (a descriptor), a link or
 // not; false when it is a link. Spares the system a walk down the whole path
 // for each file of a folder.
@@ -37,7 +38,7 @@ public:
     // gathered into one transaction that commits every so often and when
     // the history goes, so that a large run does not wait on the disk per
     // file; a run that is killed keeps what was committed.
-    bool Remember(const RememberedCheck& check, std::string& error);
+    Status Remember(const RememberedCheck& check);
     // The program rewrote the tags of `path`, which leaves its audio as it
     // was: the remembered check follows the file's new size and time, if it
     // was of the file as it was just `before` the edit.
@@ -48,10 +49,10 @@ public:
     // Every remembered check, in path order.
     void ForEach(const std::function<void(const RememberedCheck&)>& visit);
     // Commits what is gathered.
-    bool Flush(std::string& error);
+    Status Flush();
 
 private:
-    bool BeginWrites(std::string& error);
+    Status BeginWrites();
 
     CStateDatabase& m_database;
     std::unique_ptr<CStateDatabase::CStatement> m_find;

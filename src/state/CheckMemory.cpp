@@ -38,23 +38,23 @@ bool DescribeCheck(const std::string& key, const FileStamp& stamp, const MP3Chec
     check.intactAt = now;
     check.decoded = result.decode.done && result.decode.failure.empty();
     if (result.audioEnd > result.audioStart)
-    {
-        std::string error;
         check.hasAudioHash =
-            HashFileSpan(key, result.audioStart, result.audioEnd, check.audioHash, error);
-    }
+            HashFileSpan(key, result.audioStart, result.audioEnd, check.audioHash).Ok();
     return true;
 }
 
-AudioChange Reconcile(CCheckHistory& history, const RememberedCheck& fresh, std::string& error)
+Status Reconcile(CCheckHistory& history, const RememberedCheck& fresh, AudioChange& change)
 {
+    change = {};
     const std::optional<RememberedCheck> known = history.Find(fresh.path);
     // Audio that is gone altogether has changed as much as audio that differs.
     if (known && known->stamp.SameContentAs(fresh.stamp) && known->hasAudioHash &&
         (!fresh.hasAudioHash || known->audioHash != fresh.audioHash))
-        return {true, known->intactAt};
-    history.Remember(fresh, error);
-    return {};
+    {
+        change = {true, known->intactAt};
+        return {};
+    }
+    return history.Remember(fresh);
 }
 
 std::int64_t SecondsNow()
@@ -64,11 +64,13 @@ std::int64_t SecondsNow()
         .count();
 }
 
-std::unique_ptr<CCheckMemory> CCheckMemory::Open(std::string& error)
+Status CCheckMemory::Open(std::unique_ptr<CCheckMemory>& memory)
 {
-    std::unique_ptr<CStateDatabase> database =
-        CStateDatabase::Open(CStateDatabase::DefaultPath(), error);
-    return database ? std::make_unique<CCheckMemory>(std::move(database)) : nullptr;
+    std::unique_ptr<CStateDatabase> database;
+    if (Status opened = CStateDatabase::Open(CStateDatabase::DefaultPath(), database); !opened)
+        return opened;
+    memory = std::make_unique<CCheckMemory>(std::move(database));
+    return {};
 }
 
 CCheckMemory::CCheckMemory(std::unique_ptr<CStateDatabase> database)
@@ -87,8 +89,8 @@ bool CCheckMemory::Stamp(const std::string& path, std::string& key, FileStamp& s
         return true;
     }
     key = StateKey(path);
-    std::string error; // the check says why, if it matters
-    return ReadFileStamp(key, stamp, error);
+    // The check says why, if it matters.
+    return ReadFileStamp(key, stamp).Ok();
 }
 
 // Files come folder by folder, so the last folder is kept open.
@@ -138,8 +140,7 @@ std::optional<RememberedCheck> CCheckMemory::Recall(const std::string& key, cons
     std::lock_guard lock(m_mutex);
     if (m_reading && ++m_reads >= kReadsPerTransaction)
         EndReads();
-    std::string ignored;
-    if (!m_database->InTransaction() && m_database->Execute("BEGIN", ignored))
+    if (!m_database->InTransaction() && m_database->Execute("BEGIN"))
     {
         m_reading = true;
         m_reads = 0;
@@ -154,14 +155,14 @@ void CCheckMemory::EndReads()
 {
     if (!m_reading)
         return;
-    std::string ignored;
-    m_database->Execute("COMMIT", ignored);
+    (void)m_database->Execute("COMMIT");
     m_reading = false;
 }
 
-AudioChange CCheckMemory::Learn(const std::string& key, const FileStamp& stamp,
-                                const MP3CheckResult& result, std::string& error)
+Status CCheckMemory::Learn(const std::string& key, const FileStamp& stamp,
+                           const MP3CheckResult& result, AudioChange& change)
 {
+    change = {};
     const std::string summary =
         result.IsSound() ? std::string() : DescribeSummary(SummariseDamage(result));
     RememberedCheck fresh;
@@ -170,12 +171,12 @@ AudioChange CCheckMemory::Learn(const std::string& key, const FileStamp& stamp,
     std::lock_guard lock(m_mutex);
     // Writing takes the write lock at once, never by way of a read.
     EndReads();
-    return Reconcile(m_history, fresh, error);
+    return Reconcile(m_history, fresh, change);
 }
 
-bool CCheckMemory::Flush(std::string& error)
+Status CCheckMemory::Flush()
 {
     std::lock_guard lock(m_mutex);
     EndReads();
-    return m_history.Flush(error);
+    return m_history.Flush();
 }

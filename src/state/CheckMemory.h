@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/Status.h"
 #include "state/CheckHistory.h"
 
 #include <cstdint>
@@ -26,7 +27,7 @@ bool DescribeCheck(const std::string& key, const FileStamp& stamp, const MP3Chec
 // Stores `fresh` unless its audio changed while size and time did not: then
 // what was known stays, so the change is told again until the file is
 // edited for real or forgotten.
-AudioChange Reconcile(CCheckHistory& history, const RememberedCheck& fresh, std::string& error);
+Status Reconcile(CCheckHistory& history, const RememberedCheck& fresh, AudioChange& change);
 
 // Seconds since 1970, for the history's times.
 std::int64_t SecondsNow();
@@ -35,8 +36,8 @@ std::int64_t SecondsNow();
 class CCheckMemory final : public ICheckMemory
 {
 public:
-    // Opens the history in the user's state folder; null with `error`.
-    static std::unique_ptr<CCheckMemory> Open(std::string& error);
+    // Opens the history in the user's state folder.
+    static Status Open(std::unique_ptr<CCheckMemory>& memory);
     explicit CCheckMemory(std::unique_ptr<CStateDatabase> database);
     ~CCheckMemory() override { EndReads(); }
     CCheckMemory(const CCheckMemory&) = delete;
@@ -45,9 +46,9 @@ public:
     bool Stamp(const std::string& path, std::string& key, FileStamp& stamp) override;
     std::optional<RememberedCheck> Recall(const std::string& key, const FileStamp& stamp,
                                           bool decoding) override;
-    AudioChange Learn(const std::string& key, const FileStamp& stamp, const MP3CheckResult& result,
-                      std::string& error) override;
-    bool Flush(std::string& error) override;
+    Status Learn(const std::string& key, const FileStamp& stamp, const MP3CheckResult& result,
+                 AudioChange& change) override;
+    Status Flush() override;
 
 private:
     // The key of `file`, not a link: its folder's real path, looked up once

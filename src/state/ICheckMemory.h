@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Status.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -61,8 +63,9 @@ public:
     virtual std::optional<RememberedCheck> Recall(const std::string& key, const FileStamp& stamp,
                                                   bool decoding) = 0;
     // Hashes the audio the check walked and compares it with the history.
-    virtual AudioChange Learn(const std::string& key, const FileStamp& stamp,
-                              const MP3CheckResult& result, std::string& error) = 0;
+    // `change` tells whether the audio changed while size and time did not.
+    virtual Status Learn(const std::string& key, const FileStamp& stamp,
+                         const MP3CheckResult& result, AudioChange& change) = 0;
     // Commits what was learnt.
-    virtual bool Flush(std::string& error) = 0;
+    virtual Status Flush() = 0;
 };

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "io/Status.h"
+
 #include <cstdint>
 #include <string>
 
 // A fast hash (64-bit XXH3) of the bytes [start, end) of a file: enough to
 // notice that bytes changed, not to guard against anyone changing them on
 // purpose. False with `error` when the file cannot be read that far.
-bool HashFileSpan(const std::string& path, std::uint64_t start, std::uint64_t end,
-                  std::uint64_t& hash, std::string& error);
+Status HashFileSpan(const std::string& path, std::uint64_t start, std::uint64_t end,
+                    std::uint64_t& hash);

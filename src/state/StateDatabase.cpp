@@ -62,8 +62,9 @@ std::string CStateDatabase::DefaultPath()
     return Utf8FromPath(folder / "tunewright" / "state.db");
 }
 
-std::unique_ptr<CStateDatabase> CStateDatabase::Open(const std::string& path, std::string& error)
+Status CStateDatabase::Open(const std::string& path, std::unique_ptr<CStateDatabase>& opened)
 {
+    opened.reset();
     std::error_code made;
     std::filesystem::create_directories(PathFromUtf8(path).parent_path(), made);
     sqlite3* db = nullptr;
@@ -71,21 +72,20 @@ std::unique_ptr<CStateDatabase> CStateDatabase::Open(const std::string& path, st
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK)
     {
-        error =
-            "cannot open the history " + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+        Status failed = Status::Failure("cannot open the history " + path + ": " +
+                                        (db ? sqlite3_errmsg(db) : "out of memory"));
         sqlite3_close(db);
-        return nullptr;
+        return failed;
     }
     std::unique_ptr<CStateDatabase> database(new CStateDatabase(db));
     sqlite3_busy_timeout(db, kBusyWaitMs);
-    std::string failure;
-    if (!database->Execute("PRAGMA journal_mode=WAL; PRAGMA foreign_keys=ON;", failure) ||
-        !database->Execute(kSchema, failure))
-    {
-        error = "cannot set up the history " + path + ": " + failure;
-        return nullptr;
-    }
-    return database;
+    Status ready = database->Execute("PRAGMA journal_mode=WAL; PRAGMA foreign_keys=ON;");
+    if (ready)
+        ready = database->Execute(kSchema);
+    if (!ready)
+        return Status::Failure("cannot set up the history " + path + ": " + ready.Reason());
+    opened = std::move(database);
+    return {};
 }
 
 CStateDatabase::~CStateDatabase()
@@ -93,14 +93,14 @@ CStateDatabase::~CStateDatabase()
     sqlite3_close(m_db);
 }
 
-bool CStateDatabase::Execute(const char* sql, std::string& error)
+Status CStateDatabase::Execute(const char* sql)
 {
     char* message = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) == SQLITE_OK)
-        return true;
-    error = message ? message : sqlite3_errmsg(m_db);
+        return {};
+    Status failed = Status::Failure(message ? message : sqlite3_errmsg(m_db));
     sqlite3_free(message);
-    return false;
+    return failed;
 }
 
 std::int64_t CStateDatabase::LastInsertId() const

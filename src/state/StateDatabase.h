@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Status.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,7 +25,7 @@ public:
 
     // Opens (creating the folder, the file and its tables) the database at
     // `path`. Null with `error` when it cannot.
-    static std::unique_ptr<CStateDatabase> Open(const std::string& path, std::string& error);
+    static Status Open(const std::string& path, std::unique_ptr<CStateDatabase>& opened);
     ~CStateDatabase();
     CStateDatabase(const CStateDatabase&) = delete;
     CStateDatabase& operator=(const CStateDatabase&) = delete;
@@ -63,7 +65,7 @@ public:
         return std::make_unique<CStatement>(m_db, sql);
     }
     // Runs statements without values; false with `error` on failure.
-    bool Execute(const char* sql, std::string& error);
+    Status Execute(const char* sql);
     std::int64_t LastInsertId() const;
     // True between a BEGIN and its COMMIT or ROLLBACK.
     bool InTransaction() const;

@@ -47,20 +47,17 @@ bool IsReadOnly(const fs::path& file)
 #endif
 }
 
-bool WriteWhole(const fs::path& target, const std::string& content, std::string& error)
+Status WriteWhole(const fs::path& target, const std::string& content)
 {
     CTemporaryFile temporary;
-    if (!temporary.Create(Utf8FromPath(target), error))
-        return false;
+    if (Status failed = temporary.Create(Utf8FromPath(target)); !failed)
+        return failed;
     CDiskFile file;
     if (!file.Open(temporary.Path(), CDiskFile::Mode::Create) ||
         !file.Write(content.data(), content.size()))
-    {
-        error = file.ErrorText();
-        return false;
-    }
+        return Status::Failure(file.ErrorText());
     file.Close();
-    return temporary.Commit(error);
+    return temporary.Commit();
 }
 } // namespace
 
@@ -88,24 +85,18 @@ std::string RenderAnalysisReport(const TrackRefs& tracks, bool details)
     return report;
 }
 
-bool TryReportTarget(const std::string& path, std::string& target, std::string& error)
+Status TryReportTarget(const std::string& path, std::string& target)
 {
     target = FollowLinks(path);
     const fs::path file = PathFromUtf8(target);
     std::error_code failure;
     const fs::file_status status = fs::status(file, failure);
     if (fs::is_directory(status))
-    {
-        error = "it is a folder";
-        return false;
-    }
+        return Status::Failure("it is a folder");
     if (fs::exists(status) && IsReadOnly(file))
-    {
-        error = "the file is read-only; it was left as it is";
-        return false;
-    }
+        return Status::Failure("the file is read-only; it was left as it is");
     CTemporaryFile probe;
-    return probe.Create(target, error);
+    return probe.Create(target);
 }
 
 bool SaveAnalysisResults(const std::string& path, const TrackRefs& tracks, IRunHost& host,
@@ -120,14 +111,13 @@ bool SaveAnalysisResults(const std::string& path, const TrackRefs& tracks, IRunH
                          MessageIcon::Exclamation);
         return false;
     }
-    std::string error, file;
-    if (!TryReportTarget(path, file, error) ||
-        !WriteWhole(PathFromUtf8(file), RenderAnalysisReport(tracks, details), error))
-    {
-        host.ShowMessage("Cannot write " + path + ": " + error, MessageIcon::Error);
-        return false;
-    }
-    return true;
+    std::string file;
+    Status written = TryReportTarget(path, file);
+    if (written)
+        written = WriteWhole(PathFromUtf8(file), RenderAnalysisReport(tracks, details));
+    if (!written)
+        host.ShowMessage("Cannot write " + path + ": " + written.Reason(), MessageIcon::Error);
+    return written.Ok();
 }
 
 namespace
@@ -144,17 +134,16 @@ std::string MoveFile(const fs::path& source, const fs::path& target)
     if (error != std::errc::cross_device_link)
         return error ? error.message() : std::string();
     CTemporaryFile temporary;
-    std::string reason;
-    if (!temporary.CreateCopy(Utf8FromPath(target), Utf8FromPath(source), reason))
-        return reason;
+    if (Status copied = temporary.CreateCopy(Utf8FromPath(target), Utf8FromPath(source)); !copied)
+        return copied.Reason();
     // A move is no edit: the file keeps the time it was last changed.
     const fs::file_time_type modified = fs::last_write_time(source, error);
     if (!error)
         fs::last_write_time(PathFromUtf8(temporary.Path()), modified, error);
     if (error)
         return "cannot keep the modification time: " + error.message();
-    if (!temporary.Commit(reason))
-        return reason;
+    if (Status committed = temporary.Commit(); !committed)
+        return committed.Reason();
     fs::remove(source, error);
     return error ? error.message() : std::string();
 }

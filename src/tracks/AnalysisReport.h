@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/Status.h"
 #include "tracks/Document.h"
 
 #include <string>
@@ -16,7 +17,7 @@ std::string RenderAnalysisReport(const TrackRefs& tracks, bool details = false);
 // Tries where a report at `path` would go, without writing it: through a
 // link to the file it leads to, refusing a read-only file and a folder that
 // does not take new files. Sets `target` to the file to write, or `error`.
-bool TryReportTarget(const std::string& path, std::string& target, std::string& error);
+Status TryReportTarget(const std::string& path, std::string& target);
 
 // Writes the report of `tracks` to `path` (through a link, to its target).
 // Only a name ending in ".txt" (any case) is written to; another name, a

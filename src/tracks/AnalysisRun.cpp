@@ -31,10 +31,9 @@ std::unique_ptr<CCheckMemory> OpenMemory(bool wanted, IRunHost& host)
 {
     if (!wanted)
         return nullptr;
-    std::string error;
-    std::unique_ptr<CCheckMemory> memory = CCheckMemory::Open(error);
-    if (!memory)
-        host.AddResultLine("Every file is read: " + error, kLineRed);
+    std::unique_ptr<CCheckMemory> memory;
+    if (Status opened = CCheckMemory::Open(memory); !opened)
+        host.AddResultLine("Every file is read: " + opened.Reason(), kLineRed);
     return memory;
 }
 } // namespace
@@ -68,11 +67,10 @@ void CAnalysisRun::Run(IRunHost& host)
         const bool sound = task.Run(&host);
         track->checkStatus = sound ? kCheckSound : kCheckCorrupt;
         track->checkNote = VerdictNote(task.GetResult());
+        AudioChange ignored;
+        // A history that cannot be written costs only the next check's time.
         if (stamped)
-        {
-            std::string error;
-            memory->Learn(key, stamp, task.GetResult(), error);
-        }
+            (void)memory->Learn(key, stamp, task.GetResult(), ignored);
         ShowVerdict(host, *track);
         const std::uint32_t colour = sound ? kLineBlack : kLineRed;
         for (const std::string& line : DescribeCheckDetails(task.GetResult(), kEventsShown))

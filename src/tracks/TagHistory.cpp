@@ -45,14 +45,15 @@ Fingerprint FingerprintOf(const std::string& path)
 }
 } // namespace
 
-std::int64_t CTagHistory::Begin(const std::string& path, const TrackTexts& before,
-                                const TrackTexts& after, std::string& error)
+Status CTagHistory::Begin(const std::string& path, const TrackTexts& before,
+                          const TrackTexts& after, std::int64_t& edit)
 {
+    edit = 0;
     bool changes = false;
     for (int i = 0; i < 3; ++i)
         changes = changes || *Texts(before, i) != *Texts(after, i);
     if (!changes)
-        return 0;
+        return {};
     const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
                                  std::chrono::system_clock::now().time_since_epoch())
                                  .count();
@@ -60,28 +61,26 @@ std::int64_t CTagHistory::Begin(const std::string& path, const TrackTexts& befor
              .Bind(StateKey(path))
              .Bind(now)
              .Run())
-    {
-        error = m_database.LastError();
-        return 0;
-    }
-    const std::int64_t edit = m_database.LastInsertId();
+        return Status::Failure(m_database.LastError());
+    const std::int64_t id = m_database.LastInsertId();
     for (int i = 0; i < 3; ++i)
     {
         if (*Texts(before, i) == *Texts(after, i))
             continue;
         if (!m_database.Prepare("INSERT INTO tag_edit_fields VALUES (?, ?, ?, ?)")
-                 .Bind(edit)
+                 .Bind(id)
                  .Bind(std::string(kNames[i]))
                  .Bind(*Texts(before, i))
                  .Bind(*Texts(after, i))
                  .Run())
         {
-            error = m_database.LastError();
-            Drop(edit);
-            return 0;
+            Status failed = Status::Failure(m_database.LastError());
+            Drop(id);
+            return failed;
         }
     }
-    return edit;
+    edit = id;
+    return {};
 }
 
 void CTagHistory::Complete(std::int64_t edit, const std::string& path)
@@ -104,38 +103,27 @@ void CTagHistory::Drop(std::int64_t edit)
     m_database.Prepare("DELETE FROM tag_edits WHERE id = ?").Bind(edit).Run();
 }
 
-bool CTagHistory::Undo(const std::string& path, std::string& error)
+Status CTagHistory::Undo(const std::string& path)
 {
     auto last = m_database.Prepare("SELECT id, size, modified FROM tag_edits "
                                    "WHERE path = ? AND done = 1 ORDER BY id DESC LIMIT 1");
     last.Bind(StateKey(path));
     if (!last.Step())
-    {
-        error = last.Failed() ? m_database.LastError() : "no tag edit of this file to undo";
-        return false;
-    }
+        return Status::Failure(last.Failed() ? m_database.LastError()
+                                             : "no tag edit of this file to undo");
     const std::int64_t edit = last.Integer(0);
     const Fingerprint recorded{last.Integer(1), last.Integer(2)};
     const Fingerprint now = FingerprintOf(path);
     const char* const changed = "the file has changed since its last tag edit; nothing was undone";
     if (now.size != recorded.size || now.modified != recorded.modified)
-    {
-        error = changed;
-        return false;
-    }
+        return Status::Failure(changed);
 
     std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
     if (!file)
-    {
-        error = "not an MP3, WAV or Ogg Vorbis file by its name";
-        return false;
-    }
+        return Status::Failure("not an MP3, WAV or Ogg Vorbis file by its name");
     file->SetPath(path);
     if (!file->IsValid())
-    {
-        error = file->GetError();
-        return false;
-    }
+        return Status::Failure(file->GetError());
     // Size and time to the nanosecond tell any other change; the texts the
     // file shows may differ from those given where its tag cannot hold them.
     auto fields = m_database.Prepare("SELECT name, before FROM tag_edit_fields WHERE edit = ?");
@@ -151,14 +139,11 @@ bool CTagHistory::Undo(const std::string& path, std::string& error)
             file->SetAlbum(fields.Text(1));
     }
     if (fields.Failed())
-    {
-        error = m_database.LastError();
-        return false;
-    }
+        return Status::Failure(m_database.LastError());
     FileStamp before;
-    const bool stamped = ReadFileStamp(path, before, error);
-    if (!WriteTagsVerified(*file, error))
-        return false;
+    const bool stamped = ReadFileStamp(path, before).Ok();
+    if (Status failed = WriteTagsVerified(*file); !failed)
+        return failed;
     if (stamped)
         FollowTagEdit(path, before);
     Drop(edit);
@@ -171,25 +156,21 @@ bool CTagHistory::Undo(const std::string& path, std::string& error)
         .Bind(undone.modified)
         .Bind(StateKey(path))
         .Run();
-    return true;
+    return {};
 }
 
-bool WriteTagsRecorded(CAudioFile& file, const TrackTexts& before, CTagHistory* history,
-                       std::string& error, std::string& warning)
+Status WriteTagsRecorded(CAudioFile& file, const TrackTexts& before, CTagHistory* history,
+                         std::string& warning)
 {
     std::int64_t edit = 0;
     if (history)
-    {
-        std::string failure;
-        edit = history->Begin(file.GetPath(), before,
-                              {file.GetTitle(), file.GetArtist(), file.GetAlbum()}, failure);
-        if (!failure.empty())
-            warning = "the edit cannot be undone: " + failure;
-    }
+        if (Status begun = history->Begin(
+                file.GetPath(), before, {file.GetTitle(), file.GetArtist(), file.GetAlbum()}, edit);
+            !begun)
+            warning = "the edit cannot be undone: " + begun.Reason();
     FileStamp unedited;
-    std::string unstamped;
-    const bool stamped = history && ReadFileStamp(file.GetPath(), unedited, unstamped);
-    const bool written = WriteTagsVerified(file, error);
+    const bool stamped = history && ReadFileStamp(file.GetPath(), unedited);
+    Status written = WriteTagsVerified(file);
     if (written && stamped)
         history->FollowTagEdit(file.GetPath(), unedited);
     if (edit != 0 && written)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Status.h"
+
 #include <cstdint>
 #include <string>
 
@@ -27,10 +29,10 @@ public:
     explicit CTagHistory(CStateDatabase& database) : m_database(database) {}
 
     // Records that `path` is about to change from `before` to `after`: the
-    // fields that differ, with both texts. Returns the edit's id; 0 when no
-    // field changes or the record failed (then `error` says why).
-    std::int64_t Begin(const std::string& path, const TrackTexts& before, const TrackTexts& after,
-                       std::string& error);
+    // fields that differ, with both texts. `edit` is the edit's id; 0 when no
+    // field changes or the record failed.
+    Status Begin(const std::string& path, const TrackTexts& before, const TrackTexts& after,
+                 std::int64_t& edit);
     // The edit is in the file now.
     void Complete(std::int64_t edit, const std::string& path);
     // The edit did not happen.
@@ -39,9 +41,9 @@ public:
     // of checks keeps knowing the file, whose audio is as it was.
     void FollowTagEdit(const std::string& path, const FileStamp& before);
     // Puts back the fields of the last edit of `path` and forgets that edit.
-    // False with `error` when there is none, when the file has changed
-    // since, or when the tags cannot be written; the file then is as it was.
-    bool Undo(const std::string& path, std::string& error);
+    // Fails when there is none, when the file has changed since, or when the
+    // tags cannot be written; the file then is as it was.
+    Status Undo(const std::string& path);
 
 private:
     CStateDatabase& m_database;
@@ -50,5 +52,5 @@ private:
 // Writes the tags set in `file` (see WriteTagsVerified), recording the edit
 // from `before` in `history` when one is given. A history that cannot
 // record does not stop the edit: `warning` then says so.
-bool WriteTagsRecorded(CAudioFile& file, const TrackTexts& before, CTagHistory* history,
-                       std::string& error, std::string& warning);
+Status WriteTagsRecorded(CAudioFile& file, const TrackTexts& before, CTagHistory* history,
+                         std::string& warning);

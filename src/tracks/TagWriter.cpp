@@ -2,30 +2,23 @@
 
 #include "audio/AudioFileFactory.h"
 
-bool WriteTagsVerified(CAudioFile& file, std::string& error)
+Status WriteTagsVerified(CAudioFile& file)
 {
     const std::int32_t lengthBefore = file.GetLength();
     if (!file.WriteTags())
-    {
-        error = "cannot write the tags: " + file.GetError();
-        return false;
-    }
+        return Status::Failure("cannot write the tags: " + file.GetError());
     file.EndDecoding();
     std::unique_ptr<CAudioFile> reread = CreateAudioFileFor(file.GetPath());
     if (!reread)
-        return true;
+        return {};
     reread->SetPath(file.GetPath());
     if (!reread->IsValid())
-    {
-        error = "the file cannot be read after writing its tags: " + reread->GetError();
-        return false;
-    }
+        return Status::Failure("the file cannot be read after writing its tags: " +
+                               reread->GetError());
     reread->EndDecoding();
     if (reread->GetLength() != lengthBefore)
-    {
-        error = "the audio lasts " + std::to_string(reread->GetLength()) +
-                " ms after writing the tags, " + std::to_string(lengthBefore) + " ms before";
-        return false;
-    }
-    return true;
+        return Status::Failure("the audio lasts " + std::to_string(reread->GetLength()) +
+                               " ms after writing the tags, " + std::to_string(lengthBefore) +
+                               " ms before");
+    return {};
 }

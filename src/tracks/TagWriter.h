@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Status.h"
+
 #include <string>
 
 class CAudioFile;
@@ -8,4 +10,4 @@ class CAudioFile;
 // opens the file afresh and checks that it still reads and that its audio
 // lasts exactly as long as before, so that a damaged file is never reported
 // as tagged. `file` must have been validated. False with `error` on failure.
-bool WriteTagsVerified(CAudioFile& file, std::string& error);
+Status WriteTagsVerified(CAudioFile& file);

@@ -6,6 +6,7 @@
 #include "support/AudioFiles.h"
 #include "support/FileSizeLimit.h"
 #include "support/MP3StreamBuilder.h"
+#include "support/StatusChecks.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -359,10 +360,9 @@ TEST_F(MpegFile, AnEncryptedTitleFrameIsReplacedNotKept)
         .Frames(mp3words::kMpeg1L3, mp3words::kMpeg1L3Length, 4)
         .WriteTo(path);
 
-    std::string error;
-    ASSERT_TRUE(WriteMpegTags(path, {"New", "Artist", "Album"}, error)) << error;
+    ASSERT_TRUE(Succeeded(WriteMpegTags(path, {"New", "Artist", "Album"})));
     TrackTags tags;
-    ASSERT_TRUE(ReadMpegTags(path, tags, error));
+    ASSERT_TRUE(Succeeded(ReadMpegTags(path, tags)));
     EXPECT_EQ(tags.title, "New");
 }
 
@@ -381,9 +381,8 @@ TEST_F(MpegFile, TagsOfAFileWithoutAudioAreLeftAlone)
     const std::string path = m_dir.File("overlapping-tags.mp3");
     WriteFileBytes(path, bytes);
 
-    std::string error;
-    EXPECT_FALSE(WriteMpegTags(path, {"New", "Artist", "Album"}, error));
-    EXPECT_NE(error.find("no MPEG audio"), std::string::npos) << error;
+    const Status written = WriteMpegTags(path, {"New", "Artist", "Album"});
+    EXPECT_NE(written.Reason().find("no MPEG audio"), std::string::npos) << written.Reason();
     EXPECT_EQ(ReadFileBytes(path), bytes);
 }
 

@@ -1,6 +1,7 @@
 #include "audio/ogg/AudioOggFile.h"
 
 #include "audio/ogg/OggHandles.h"
+#include "io/FileException.h"
 #include "support/AudioFiles.h"
 #include "support/OggPages.h"
 #include "support/TempDir.h"
@@ -134,7 +135,7 @@ protected:
     {
         CAudioOggFile file;
         const std::string path = m_dir.File(name);
-        EXPECT_TRUE(file.BeginEncoding(path, context)) << file.GetError();
+        EXPECT_NO_THROW(file.BeginEncoding(path, context));
         const std::vector<std::uint8_t> bytes = AsBytes(samples);
         for (std::size_t at = 0; at < bytes.size(); at += 30001)
             file.EncodeData(bytes.data() + at, std::min<std::size_t>(30001, bytes.size() - at));
@@ -292,7 +293,7 @@ TEST_F(OggFile, FramesSplitAcrossCallsAreKeptAndALastPartialOneIsDropped)
 {
     const std::vector<std::uint8_t> bytes = AsBytes(m_signal);
     CAudioOggFile file;
-    ASSERT_TRUE(file.BeginEncoding(m_dir.File("odd.ogg"), Tagged()));
+    ASSERT_NO_THROW(file.BeginEncoding(m_dir.File("odd.ogg"), Tagged()));
     file.EncodeData(bytes.data(), 4001);
     file.EncodeData(bytes.data() + 4001, 1);
     file.EncodeData(bytes.data() + 4002, bytes.size() - 4002 - 4);
@@ -319,15 +320,14 @@ TEST_F(OggFile, RefusedSettingsAndUnwritablePathsLeaveNoFile)
     for (const OggEncodeContext& context : {inverted, outOfTable, badQuality})
     {
         CAudioOggFile file;
-        EXPECT_FALSE(file.BeginEncoding(m_dir.File("refused.ogg"), context));
-        EXPECT_FALSE(file.GetError().empty());
+        EXPECT_THROW(file.BeginEncoding(m_dir.File("refused.ogg"), context), CFileException);
         EXPECT_FALSE(std::filesystem::exists(m_dir.File("refused.ogg")));
         file.EncodeData(AsBytes(m_signal).data(), 400); // ignored, no crash
         file.EndEncoding();
     }
     CAudioOggFile file;
-    EXPECT_FALSE(file.BeginEncoding(m_dir.File("no/such/folder.ogg"), OggEncodeContext{}));
-    EXPECT_FALSE(file.GetError().empty());
+    EXPECT_THROW(file.BeginEncoding(m_dir.File("no/such/folder.ogg"), OggEncodeContext{}),
+                 CFileException);
 }
 
 class OggDownmix : public OggFile, public testing::WithParamInterface<int>

@@ -148,7 +148,9 @@ protected:
     static bool Rewrite(const std::string& path, std::string& error,
                         const VorbisCommentList& tags = kNewTags)
     {
-        return RewriteVorbisComments(path, tags, error);
+        const Status rewritten = RewriteVorbisComments(path, tags);
+        error = rewritten.Reason();
+        return rewritten.Ok();
     }
 
     // Nothing but the file is in its folder.

@@ -2,6 +2,7 @@
 
 #include "io/InputFile.h"
 #include "support/MemorySource.h"
+#include "support/StatusChecks.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -86,8 +87,7 @@ TEST(InputFile, ReadsAndSkipsWithinARegularFile)
     CTempDir dir;
     std::ofstream(dir.File("data.bin"), std::ios::binary) << "0123456789";
     CInputFile file;
-    std::string error;
-    ASSERT_TRUE(file.Open(dir.File("data.bin"), error)) << error;
+    ASSERT_TRUE(Succeeded(file.Open(dir.File("data.bin"))));
     EXPECT_EQ(file.Size(), 10u);
     std::uint8_t buffer[16];
     EXPECT_EQ(file.Read(buffer, 4), 4);
@@ -112,8 +112,7 @@ TEST(InputFile, SizesAndOffsetsBeyondFourGigabytesAreExact)
     std::ofstream(path, std::ios::binary | std::ios::app) << "TAIL";
 
     CInputFile file;
-    std::string error;
-    ASSERT_TRUE(file.Open(path, error)) << error;
+    ASSERT_TRUE(Succeeded(file.Open(path)));
     EXPECT_EQ(file.Size(), size);
     CByteReader in(file);
     in.Skip(size - 4);

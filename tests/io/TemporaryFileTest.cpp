@@ -1,5 +1,6 @@
 #include "io/TemporaryFile.h"
 
+#include "support/StatusChecks.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -40,8 +41,7 @@ TEST(TemporaryFile, CreateSweepsWhatKilledRunsLeft)
     fs::create_directory(dir.Path() / (".e.tw-" + std::to_string(EndedProcessId()) + "-3"));
 
     CTemporaryFile temporary;
-    std::string error;
-    ASSERT_TRUE(temporary.Create(dir.File("new.ogg"), error)) << error;
+    ASSERT_TRUE(Succeeded(temporary.Create(dir.File("new.ogg"))));
     EXPECT_FALSE(fs::exists(dir.File(dead)));
     EXPECT_FALSE(fs::exists(dir.File(deadShort)));
     for (const std::string& name : {alive, kept, std::string(".c.tw-x-1"), std::string("d.tw-1-1")})
@@ -66,10 +66,9 @@ TEST(TemporaryFile, CommitWorksForLongNamesAndKeepsHardLinks)
     const ino_t before = inode(target);
 
     CTemporaryFile temporary;
-    std::string error;
-    ASSERT_TRUE(temporary.CreateCopy(target, target, error)) << error;
+    ASSERT_TRUE(Succeeded(temporary.CreateCopy(target, target)));
     WriteFileBytes(temporary.Path(), {4, 5});
-    ASSERT_TRUE(temporary.Commit(error)) << error;
+    ASSERT_TRUE(Succeeded(temporary.Commit()));
     EXPECT_EQ(inode(target), before);
     EXPECT_EQ(ReadFileBytes(dir.File("other link")), (std::vector<std::uint8_t>{4, 5}));
     EXPECT_EQ(fs::hard_link_count(target), 2u);

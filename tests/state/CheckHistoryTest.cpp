@@ -5,6 +5,7 @@
 #include "state/CheckMemory.h"
 #include "state/StateDatabase.h"
 #include "support/AudioFiles.h"
+#include "support/StatusChecks.h"
 #include "support/TempDir.h"
 #include "tracks/TagHistory.h"
 
@@ -24,9 +25,8 @@ protected:
 
     std::unique_ptr<CStateDatabase> Open()
     {
-        std::string error;
-        auto database = CStateDatabase::Open(m_dir.File("state.db"), error);
-        EXPECT_TRUE(database) << error;
+        std::unique_ptr<CStateDatabase> database;
+        EXPECT_TRUE(Succeeded(CStateDatabase::Open(m_dir.File("state.db"), database)));
         return database;
     }
 
@@ -34,23 +34,21 @@ protected:
     AudioChange Verify(const std::string& path)
     {
         FileStamp stamp;
-        std::string error;
-        EXPECT_TRUE(ReadFileStamp(path, stamp, error)) << error;
+        EXPECT_TRUE(Succeeded(ReadFileStamp(path, stamp)));
         CMP3Check check;
         check.CheckFile(path, nullptr);
         RememberedCheck fresh;
         EXPECT_TRUE(
             DescribeCheck(StateKey(path), stamp, check.GetResult(), "", SecondsNow(), fresh));
-        const AudioChange change = Reconcile(m_history, fresh, error);
-        EXPECT_EQ(error, "");
+        AudioChange change;
+        EXPECT_TRUE(Succeeded(Reconcile(m_history, fresh, change)));
         return change;
     }
 
     std::optional<RememberedCheck> Recall(const std::string& path)
     {
         FileStamp stamp;
-        std::string error;
-        EXPECT_TRUE(ReadFileStamp(path, stamp, error)) << error;
+        EXPECT_TRUE(Succeeded(ReadFileStamp(path, stamp)));
         return RecallUnchanged(m_history, StateKey(path), stamp);
     }
 
@@ -85,8 +83,7 @@ TEST_F(CheckHistory, RemembersEveryField)
 {
     RememberedCheck check{"/music/a.mp3", {7, 8, 9, -10},         false, 3, "note", "summary", 11,
                           true,           0xF234'5678'9ABC'DEF0u, 12};
-    std::string error;
-    ASSERT_TRUE(m_history.Remember(check, error)) << error;
+    ASSERT_TRUE(Succeeded(m_history.Remember(check)));
     const std::optional<RememberedCheck> found = m_history.Find("/music/a.mp3");
     ASSERT_TRUE(found);
     EXPECT_EQ(found->stamp.inode, 8u);
@@ -124,9 +121,9 @@ TEST_F(CheckHistory, TellsChangedAudioFromTagEdits)
     file->SetPath(path);
     ASSERT_TRUE(file->IsValid());
     file->SetTitle("A much longer title that makes the tag grow");
-    std::string error, warning;
+    std::string warning;
     CTagHistory tags(*m_database);
-    ASSERT_TRUE(WriteTagsRecorded(*file, {"One", "", ""}, &tags, error, warning)) << error;
+    ASSERT_TRUE(Succeeded(WriteTagsRecorded(*file, {"One", "", ""}, &tags, warning)));
     EXPECT_TRUE(Recall(path)) << "the tag edit keeps the file known";
     EXPECT_FALSE(Verify(path).changed);
 
@@ -143,9 +140,8 @@ TEST_F(CheckHistory, TellsChangedAudioFromTagEdits)
 // Forgetting a folder forgets what is under it, not its namesakes.
 TEST_F(CheckHistory, ForgetsAFolderAndWhatIsUnderIt)
 {
-    std::string error;
     for (const char* path : {"/m/a.mp3", "/m/sub/b.mp3", "/m2/c.mp3", "/n.mp3"})
-        ASSERT_TRUE(m_history.Remember(Sound(path), error)) << error;
+        ASSERT_TRUE(Succeeded(m_history.Remember(Sound(path))));
     EXPECT_EQ(m_history.Forget("/m"), 2u);
     std::vector<std::string> left;
     m_history.ForEach([&](const RememberedCheck& check) { left.push_back(check.path); });
@@ -161,9 +157,8 @@ TEST_F(CheckHistory, TwoWritersKeepEverything)
     {
         auto database = Open();
         CCheckHistory history(*database);
-        std::string error;
         for (int i = 0; i < kFiles; ++i)
-            EXPECT_TRUE(history.Remember(Sound(prefix + std::to_string(i)), error)) << error;
+            EXPECT_TRUE(Succeeded(history.Remember(Sound(prefix + std::to_string(i)))));
     };
     std::thread other(write, "/x/");
     write("/y/");

@@ -35,8 +35,7 @@ std::string WriteTestOgg(const std::string& path, double seconds, const std::str
     OggEncodeContext context;
     context.title = title;
     CAudioOggFile file;
-    if (!file.BeginEncoding(path, context))
-        throw std::runtime_error(file.GetError());
+    file.BeginEncoding(path, context);
     file.EncodeData(pcm.data(), pcm.size());
     file.EncodeData(pcm.data(), 0);
     file.EndEncoding();

@@ -3,6 +3,7 @@
 #include "audio/AudioFileFactory.h"
 #include "state/StateDatabase.h"
 #include "support/AudioFiles.h"
+#include "support/StatusChecks.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -17,9 +18,7 @@ class TagHistory : public testing::TestWithParam<const char*>
 protected:
     TagHistory()
     {
-        std::string error;
-        m_database = CStateDatabase::Open(m_dir.File("state/history.db"), error);
-        EXPECT_TRUE(m_database) << error;
+        EXPECT_TRUE(Succeeded(CStateDatabase::Open(m_dir.File("state/history.db"), m_database)));
         m_history = std::make_unique<CTagHistory>(*m_database);
     }
 
@@ -46,10 +45,9 @@ protected:
         file->SetTitle(title);
         file->SetArtist(artist);
         file->SetAlbum(album);
-        std::string error, warning;
-        ASSERT_TRUE(
-            WriteTagsRecorded(*file, before, recorded ? m_history.get() : nullptr, error, warning))
-            << error;
+        std::string warning;
+        ASSERT_TRUE(Succeeded(
+            WriteTagsRecorded(*file, before, recorded ? m_history.get() : nullptr, warning)));
         EXPECT_EQ(warning, "");
     }
 
@@ -79,13 +77,11 @@ TEST_P(TagHistory, UndoesEditsInTurnToTheOriginal)
     const TrackTexts original = Read(path);
     Edit(path, "Two", original.artist, original.album);
     Edit(path, "Two", "Other", "Album \xE2\x99\xAA");
-    std::string error;
-    ASSERT_TRUE(m_history->Undo(path, error)) << error;
+    ASSERT_TRUE(Succeeded(m_history->Undo(path)));
     EXPECT_EQ(Read(path), (TrackTexts{"Two", original.artist, original.album}));
-    ASSERT_TRUE(m_history->Undo(path, error)) << error;
+    ASSERT_TRUE(Succeeded(m_history->Undo(path)));
     EXPECT_EQ(Read(path), original);
-    EXPECT_FALSE(m_history->Undo(path, error));
-    EXPECT_EQ(error, "no tag edit of this file to undo");
+    EXPECT_EQ(m_history->Undo(path).Reason(), "no tag edit of this file to undo");
 }
 
 // A change made since by another program is never overwritten.
@@ -94,9 +90,8 @@ TEST_P(TagHistory, RefusesAFileChangedSince)
     const std::string path = Song();
     Edit(path, "Two", "", "");
     Edit(path, "Three", "", "", false); // not through the history
-    std::string error;
-    EXPECT_FALSE(m_history->Undo(path, error));
-    EXPECT_EQ(error, "the file has changed since its last tag edit; nothing was undone");
+    EXPECT_EQ(m_history->Undo(path).Reason(),
+              "the file has changed since its last tag edit; nothing was undone");
     EXPECT_EQ(Read(path).title, "Three");
 }
 
@@ -108,15 +103,17 @@ INSTANTIATE_TEST_SUITE_P(Formats, TagHistory, testing::Values(".mp3", ".ogg", ".
 TEST(TagHistoryDatabase, TwoConnectionsRecordSideBySide)
 {
     CTempDir dir;
-    std::string error;
-    auto first = CStateDatabase::Open(dir.File("state.db"), error);
-    auto second = CStateDatabase::Open(dir.File("state.db"), error);
-    ASSERT_TRUE(first && second) << error;
+    std::unique_ptr<CStateDatabase> first, second;
+    ASSERT_TRUE(Succeeded(CStateDatabase::Open(dir.File("state.db"), first)));
+    ASSERT_TRUE(Succeeded(CStateDatabase::Open(dir.File("state.db"), second)));
     CTagHistory a(*first), b(*second);
     for (int i = 0; i < 20; ++i)
     {
-        EXPECT_NE(a.Begin(dir.File("a.mp3"), {"x", "", ""}, {"y", "", ""}, error), 0) << error;
-        EXPECT_NE(b.Begin(dir.File("b.mp3"), {"x", "", ""}, {"z", "", ""}, error), 0) << error;
+        std::int64_t edit = 0;
+        EXPECT_TRUE(Succeeded(a.Begin(dir.File("a.mp3"), {"x", "", ""}, {"y", "", ""}, edit)));
+        EXPECT_NE(edit, 0);
+        EXPECT_TRUE(Succeeded(b.Begin(dir.File("b.mp3"), {"x", "", ""}, {"z", "", ""}, edit)));
+        EXPECT_NE(edit, 0);
     }
     auto count = first->Prepare("SELECT COUNT(*) FROM tag_edits");
     ASSERT_TRUE(count.Step());

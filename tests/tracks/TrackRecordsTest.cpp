@@ -99,7 +99,7 @@ TEST(TagWriter, AFileDamagedByTheWriteIsAFailure)
     CTempDir dir;
     const std::string path = WriteTestWave(dir.File("a.wav"), 2.0);
     CDamagingWriter file(path, CAudioTrack(path).GetLength());
-    std::string error;
-    EXPECT_FALSE(WriteTagsVerified(file, error));
-    EXPECT_NE(error.find("after writing the tags"), std::string::npos) << error;
+    const Status written = WriteTagsVerified(file);
+    EXPECT_NE(written.Reason().find("after writing the tags"), std::string::npos)
+        << written.Reason();
 }

@@ -10,8 +10,7 @@ bool CAudioMpegFile::Open(std::uint32_t)
 {
     // Tags first: they are read even when the audio cannot be decoded.
     TrackTags tags;
-    std::string error;
-    if (ReadMpegTags(m_Path, tags, error))
+    if (ReadMpegTags(m_Path, tags))
     {
         m_Title = tags.title;
         m_Artist = tags.artist;
@@ -29,11 +28,11 @@ bool CAudioMpegFile::Open(std::uint32_t)
     m_block.assign(kBlockSize, 0);
     m_held.clear();
     m_outputFormat = {};
-    if (!m_decoder->Open(m_Path, error))
+    if (Status opened = m_decoder->Open(m_Path); !opened)
     {
         m_decoder.reset();
         m_length = 0;
-        return Fail(error);
+        return Fail(opened.Reason());
     }
     m_decoder->DecodeBlock(m_block.data(), m_block.size());
     m_outputFormat = m_decoder->OutputFormat();
@@ -96,9 +95,8 @@ void CAudioMpegFile::EndDecoding()
 bool CAudioMpegFile::WriteTags()
 {
     EndDecoding();
-    std::string error;
-    if (!WriteMpegTags(m_Path, {m_Title, m_Artist, m_Album}, error))
-        return Fail(error);
+    if (Status written = WriteMpegTags(m_Path, {m_Title, m_Artist, m_Album}); !written)
+        return Fail(written.Reason());
     Open(kOpenDecode);
     return true;
 }

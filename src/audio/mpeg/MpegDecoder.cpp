@@ -78,7 +78,7 @@ CMpegDecoder::~CMpegDecoder()
     Close();
 }
 
-bool CMpegDecoder::Open(const std::string& path, std::string& error)
+Status CMpegDecoder::Open(const std::string& path)
 {
     Close();
     MP3StreamStart start;
@@ -86,22 +86,21 @@ bool CMpegDecoder::Open(const std::string& path, std::string& error)
         // The decoder's own message for a file it cannot open says little,
         // and a pipe or device would make it wait forever.
         CInputFile probe;
-        if (!probe.Open(path, error) || !FindMP3StreamStart(probe, start, error))
-            return false;
+        if (Status failed = probe.Open(path); !failed)
+            return failed;
+        if (Status failed = FindMP3StreamStart(probe, start); !failed)
+            return failed;
     }
     if (!start.found)
-    {
-        error = kNoAudio;
-        return false;
-    }
+        return Status::Failure(kNoAudio);
     m_view = std::make_unique<MpegFileView>();
     m_view->start = start.offset;
     m_view->interrupted = m_interrupted;
     if (!m_view->file.Open(path, CDiskFile::Mode::Read) || !m_view->file.Seek(start.offset))
     {
-        error = m_view->file.ErrorText();
+        Status failed = Status::Failure(m_view->file.ErrorText());
         Close();
-        return false;
+        return failed;
     }
 
     InitialiseLibrary();
@@ -109,9 +108,10 @@ bool CMpegDecoder::Open(const std::string& path, std::string& error)
     m_handle = mpg123_new(nullptr, &result);
     if (!m_handle)
     {
-        error = std::string("cannot start the MP3 decoder: ") + mpg123_plain_strerror(result);
+        Status failed = Status::Failure(std::string("cannot start the MP3 decoder: ") +
+                                        mpg123_plain_strerror(result));
         Close();
-        return false;
+        return failed;
     }
     // Gapless: the encoder delay and padding an information frame declares
     // are cut off, so a file decodes to exactly the samples that were encoded.
@@ -123,17 +123,18 @@ bool CMpegDecoder::Open(const std::string& path, std::string& error)
     if (mpg123_replace_reader_handle(m_handle, ReadView, SeekView, nullptr) != MPG123_OK ||
         mpg123_open_handle(m_handle, m_view.get()) != MPG123_OK)
     {
-        error = std::string("cannot decode the file: ") + mpg123_strerror(m_handle);
+        Status failed =
+            Status::Failure(std::string("cannot decode the file: ") + mpg123_strerror(m_handle));
         Close();
-        return false;
+        return failed;
     }
     long rate = 0;
     int channels = 0, encoding = 0;
     if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK)
     {
-        error = kNoAudio;
+        Status failed = Status::Failure(kNoAudio);
         Close();
-        return false;
+        return failed;
     }
     // Without an information frame the length is only estimated from the
     // first frames, and one that declares more than the file holds (a cut
@@ -148,13 +149,13 @@ bool CMpegDecoder::Open(const std::string& path, std::string& error)
         mpg123_scan(m_handle);
     if (m_interrupted && m_interrupted())
     {
-        error = "interrupted";
+        Status failed = Status::Failure("interrupted");
         Close();
-        return false;
+        return failed;
     }
     const off_t samples = mpg123_length(m_handle);
     m_durationMs = samples > 0 ? SamplesToMs(samples) : 0;
-    return true;
+    return {};
 }
 
 void CMpegDecoder::Close()

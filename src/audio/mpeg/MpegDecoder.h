@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Status.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -33,7 +35,7 @@ public:
     // The duration is exact: taken from the information frame, or from a scan
     // of the whole file when there is none or its counts cannot be true. On
     // failure returns false and sets `error`.
-    bool Open(const std::string& path, std::string& error);
+    Status Open(const std::string& path);
     // Asked whenever the decoder reads: once it holds, reading fails, so that
     // a scan of a large file ends at once (Open then fails). Unset, it never does.
     void SetInterrupt(std::function<bool()> interrupted) { m_interrupted = std::move(interrupted); }

@@ -78,22 +78,21 @@ namespace
 {
 // TagLib opens paths with the C library, which would wait forever on a pipe:
 // only regular files reach it.
-bool IsRegularFile(const std::string& path, std::string& error)
+Status IsRegularFile(const std::string& path)
 {
     CDiskFile probe;
     if (!probe.Open(path, CDiskFile::Mode::Read))
-    {
-        error = probe.ErrorText();
-        return false;
-    }
-    return true;
+        return Status::Failure(probe.ErrorText());
+    return {};
 }
 
 // Where the audio of the file at `path` starts, if within its first MiB.
-bool FindAudio(const std::string& path, MP3StreamStart& start, std::string& error)
+Status FindAudio(const std::string& path, MP3StreamStart& start)
 {
     CInputFile file;
-    return file.Open(path, error) && FindMP3StreamStart(file, start, error);
+    if (Status opened = file.Open(path); !opened)
+        return opened;
+    return FindMP3StreamStart(file, start);
 }
 
 // How much of each end of a file without audio is handed to TagLib: where
@@ -102,15 +101,12 @@ constexpr std::uint64_t kEndBytes = 1 << 20;
 
 // The first and the last kEndBytes of the file, one after the other (the
 // whole file when it is no larger).
-bool ReadEnds(const std::string& path, TagLib::ByteVector& ends, std::string& error)
+Status ReadEnds(const std::string& path, TagLib::ByteVector& ends)
 {
     CDiskFile file;
     std::uint64_t size = 0;
     if (!file.Open(path, CDiskFile::Mode::Read) || !file.Size(size))
-    {
-        error = file.ErrorText();
-        return false;
-    }
+        return Status::Failure(file.ErrorText());
     const std::uint64_t head = std::min(size, kEndBytes);
     const std::uint64_t tail = std::min(size - head, kEndBytes);
     ends.resize(static_cast<unsigned int>(head + tail));
@@ -118,11 +114,9 @@ bool ReadEnds(const std::string& path, TagLib::ByteVector& ends, std::string& er
                       file.Seek(size - tail) &&
                       file.ReadFully(ends.data() + head, tail) == static_cast<std::int64_t>(tail);
     if (!read)
-    {
-        error = file.ErrorText().empty() ? "the file changed while it was read" : file.ErrorText();
-        return false;
-    }
-    return true;
+        return Status::Failure(file.ErrorText().empty() ? "the file changed while it was read"
+                                                        : file.ErrorText());
+    return {};
 }
 
 // From the first audio frame to the last: tags may move the audio, but
@@ -172,12 +166,14 @@ bool SaveTags(TagLib::MPEG::File& file, const TrackTags& tags)
 }
 } // namespace
 
-bool ReadMpegTags(const std::string& path, TrackTags& tags, std::string& error)
+Status ReadMpegTags(const std::string& path, TrackTags& tags)
 {
     tags = TrackTags{};
     MP3StreamStart start;
-    if (!IsRegularFile(path, error) || !FindAudio(path, start, error))
-        return false;
+    if (Status failed = IsRegularFile(path); !failed)
+        return failed;
+    if (Status failed = FindAudio(path, start); !failed)
+        return failed;
     // TagLib looks for an ID3v2 tag up to the first audio frame, through the
     // whole of a file without audio, and follows tags one after another as
     // far as they go. Such a file is handed over as a copy of its two ends,
@@ -186,8 +182,8 @@ bool ReadMpegTags(const std::string& path, TrackTags& tags, std::string& error)
     std::unique_ptr<TagLib::ByteVectorStream> endsStream;
     if (!start.found)
     {
-        if (!ReadEnds(path, ends, error))
-            return false;
+        if (Status failed = ReadEnds(path, ends); !failed)
+            return failed;
         endsStream = std::make_unique<TagLib::ByteVectorStream>(ends);
     }
     std::unique_ptr<TagLib::MPEG::File> opened =
@@ -196,77 +192,58 @@ bool ReadMpegTags(const std::string& path, TrackTags& tags, std::string& error)
                    : std::make_unique<TagLib::MPEG::File>(path.c_str(), false);
     TagLib::MPEG::File& file = *opened;
     if (!file.isOpen())
-    {
-        error = "cannot open the file";
-        return false;
-    }
+        return Status::Failure("cannot open the file");
     if (file.hasID3v2Tag())
         FillFromId3v2(*file.ID3v2Tag(), tags);
     if (file.hasID3v1Tag())
         FillGaps(*file.ID3v1Tag(), tags);
     if (file.hasAPETag())
         FillGaps(*file.APETag(), tags);
-    return true;
+    return {};
 }
 
 // The tags are written into a copy beside the file, which replaces it only
 // once it is complete and its audio is where it was: a full disk or a crash
 // while a grown tag shifts the audio can then never cut the file short.
-bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& error)
+Status WriteMpegTags(const std::string& path, const TrackTags& tags)
 {
     // Without audio frames the check below proves nothing, and the tags of
     // such a file may overlap (an APE tag inside the room an ID3v2 tag
     // claims), which TagLib then writes over each other. Our own search
     // tells quickly where TagLib's would read the whole file.
     MP3StreamStart start;
-    if (!IsRegularFile(path, error) || !FindAudio(path, start, error))
-        return false;
+    if (Status failed = IsRegularFile(path); !failed)
+        return failed;
+    if (Status failed = FindAudio(path, start); !failed)
+        return failed;
     if (!start.found)
-    {
-        error = kNoAudioFrames;
-        return false;
-    }
+        return Status::Failure(kNoAudioFrames);
     CDiskFile writable;
     if (!writable.Open(path, CDiskFile::Mode::ReadWrite))
-    {
-        error = "the file cannot be written: " + writable.ErrorText();
-        return false;
-    }
+        return Status::Failure("the file cannot be written: " + writable.ErrorText());
     writable.Close();
 
     long before = -1;
     {
         TagLib::MPEG::File original(path.c_str(), false);
         if (!original.isOpen() || !original.isValid())
-        {
-            error = "cannot open the file";
-            return false;
-        }
+            return Status::Failure("cannot open the file");
         before = AudioSpanOf(original);
     }
     if (before < 0)
-    {
-        error = kNoAudioFrames;
-        return false;
-    }
+        return Status::Failure(kNoAudioFrames);
     CTemporaryFile copy;
-    if (!copy.CreateCopy(FollowLinks(path), path, error))
-        return false;
+    if (Status failed = copy.CreateCopy(FollowLinks(path), path); !failed)
+        return failed;
     {
         TagLib::MPEG::File file(copy.Path().c_str(), false);
         if (!file.isOpen() || !SaveTags(file, tags))
-        {
-            error = "cannot write the tags into the file";
-            return false;
-        }
+            return Status::Failure("cannot write the tags into the file");
     }
     {
         TagLib::MPEG::File written(copy.Path().c_str(), false);
         if (!written.isValid() || AudioSpanOf(written) != before)
-        {
-            error = "the tags could not be written whole (is the disk full?)";
-            return false;
-        }
+            return Status::Failure("the tags could not be written whole (is the disk full?)");
     }
-    return copy.Commit(error);
+    return copy.Commit();
 }

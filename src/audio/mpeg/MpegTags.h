@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Status.h"
+
 #include <string>
 
 // The three texts the program edits, as UTF-8.
@@ -15,9 +17,9 @@ struct TrackTags
 // conductor, else the composer), else from the ID3v1 tag, else from an APE
 // tag; a text found nowhere is empty. False with `error` when the file
 // cannot be read.
-bool ReadMpegTags(const std::string& path, TrackTags& tags, std::string& error);
+Status ReadMpegTags(const std::string& path, TrackTags& tags);
 
 // Stores the texts in the file's ID3v1 tag, creating it when missing, and in
 // its ID3v2 tag when it has one; an empty text clears the field. No ID3v2
 // tag is added and the audio is not touched. False with `error` on failure.
-bool WriteMpegTags(const std::string& path, const TrackTags& tags, std::string& error);
+Status WriteMpegTags(const std::string& path, const TrackTags& tags);

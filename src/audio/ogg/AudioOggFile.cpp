@@ -28,9 +28,8 @@ bool CAudioOggFile::Open(std::uint32_t)
 {
     EndDecoding();
     auto decoder = std::make_unique<COggVorbisDecoder>();
-    std::string error;
-    if (!decoder->Open(m_Path, error))
-        return Fail(error);
+    if (Status opened = decoder->Open(m_Path); !opened)
+        return Fail(opened.Reason());
     m_rate = decoder->Rate();
     m_channels = static_cast<std::uint16_t>(decoder->Channels());
     m_fileChannels = static_cast<std::uint16_t>(decoder->SourceChannels());
@@ -121,20 +120,17 @@ bool CAudioOggFile::WriteTags()
     // not allow, as the other formats do not.
     if (IsReadOnly())
         return Fail("the file is read-only");
-    std::string reason;
-    if (!RewriteVorbisComments(FollowLinks(m_Path),
-                               {{"TITLE", m_Title}, {"ARTIST", m_Artist}, {"ALBUM", m_Album}},
-                               reason))
-        return Fail(reason);
+    if (Status rewritten = RewriteVorbisComments(
+            FollowLinks(m_Path), {{"TITLE", m_Title}, {"ARTIST", m_Artist}, {"ALBUM", m_Album}});
+        !rewritten)
+        return Fail(rewritten.Reason());
     return true;
 }
 
-bool CAudioOggFile::BeginEncoding(const std::string& path, const OggEncodeContext& context)
+void CAudioOggFile::BeginEncoding(const std::string& path, const OggEncodeContext& context)
 {
     m_encoder.reset();
-    std::string error;
-    m_encoder = COggVorbisEncoder::Create(path, context, error);
-    return m_encoder != nullptr || Fail(error);
+    m_encoder = COggVorbisEncoder::Create(path, context);
 }
 
 void CAudioOggFile::EncodeData(const void* pcm, std::size_t bytes)

@@ -36,10 +36,10 @@ public:
     // Opens the stream afresh (any access) and reads info and comments.
     bool Open(std::uint32_t access) override;
 
-    // Creates the file at `path` as given and writes its headers. On failure
-    // (settings the encoder refuses, a file that cannot be written) returns
-    // false with GetError() set and leaves no file behind.
-    bool BeginEncoding(const std::string& path, const OggEncodeContext& context);
+    // Creates the file at `path` as given and writes its headers. Raises
+    // CFileException for settings the encoder refuses or a file that cannot
+    // be written, and leaves no file behind.
+    void BeginEncoding(const std::string& path, const OggEncodeContext& context);
     // Takes interleaved 16-bit stereo at 44100 Hz; `bytes` 0 ends the audio.
     // Raises CFileException when the file cannot be written.
     void EncodeData(const void* pcm, std::size_t bytes);

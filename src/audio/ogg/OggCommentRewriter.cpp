@@ -545,22 +545,18 @@ const std::string& GetLastError(const CommentEditState& state)
     return state.lastError;
 }
 
-bool RewriteVorbisComments(const std::string& path, const VorbisCommentList& fields,
-                           std::string& error)
+Status RewriteVorbisComments(const std::string& path, const VorbisCommentList& fields)
 {
     CTemporaryFile temporary;
-    if (!temporary.Create(path, error))
-        return false;
+    if (Status failed = temporary.Create(path); !failed)
+        return failed;
     TagWriteJob job;
     job.mode = TagWriteMode::Write;
     job.raw = true;
     job.inputName = path;
     job.outputName = temporary.Path();
     if (!OpenFiles(job))
-    {
-        error = job.error;
-        return false;
-    }
+        return Status::Failure(job.error);
 
     CommentEditState state;
     CBufferedOutput output(job.output);
@@ -580,14 +576,11 @@ bool RewriteVorbisComments(const std::string& path, const VorbisCommentList& fie
     ClearState(state);
     if (!ok)
     {
-        error = GetLastError(state);
+        Status failed = Status::Failure(GetLastError(state));
         DiscardFiles(job);
-        return false;
+        return failed;
     }
     if (!CloseFiles(job))
-    {
-        error = job.error;
-        return false;
-    }
-    return temporary.Commit(error);
+        return Status::Failure(job.error);
+    return temporary.Commit();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Status.h"
+
 // Replaces the comment header of the first Vorbis stream of an Ogg file
 // without re-encoding: the headers are read, a copy is written with a new
 // comment packet and the audio packets re-paged, and the copy then takes the
@@ -111,5 +113,4 @@ void SetVorbisFields(std::vector<std::string>& comments, const VorbisCommentList
 // The whole rewrite of `path` through a temporary copy with the named fields
 // set as SetVorbisFields does and every other comment kept. On failure the
 // file is left as it was, the temporary copy is gone, and `error` says why.
-bool RewriteVorbisComments(const std::string& path, const VorbisCommentList& fields,
-                           std::string& error);
+Status RewriteVorbisComments(const std::string& path, const VorbisCommentList& fields);

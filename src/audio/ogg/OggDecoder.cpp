@@ -130,37 +130,30 @@ COggVorbisDecoder::~COggVorbisDecoder()
         ov_clear(&m_stream);
 }
 
-bool COggVorbisDecoder::Open(const std::string& path, std::string& error)
+Status COggVorbisDecoder::Open(const std::string& path)
 {
     if (!m_file.Open(path, CDiskFile::Mode::Read))
-    {
-        error = m_file.ErrorText();
-        return false;
-    }
+        return Status::Failure(m_file.ErrorText());
     const ov_callbacks callbacks = {ReadCallback, SeekCallback, nullptr, TellCallback};
     const int result = ov_open_callbacks(&m_file, &m_stream, nullptr, 0, callbacks);
     if (result < 0)
     {
-        error = OpenErrorText(result);
         m_file.Close();
-        return false;
+        return Status::Failure(OpenErrorText(result));
     }
     m_open = true;
     m_source.resize(kSourceBytes);
     m_output.resize(kSourceBytes / 2);
-    return ReadLinks(error);
+    return ReadLinks();
 }
 
 // The layout of every link and its length, checked against its pages, at
 // the first link's rate.
-bool COggVorbisDecoder::ReadLinks(std::string& error)
+Status COggVorbisDecoder::ReadLinks()
 {
     const vorbis_info* first = ov_info(&m_stream, 0);
     if (!first || first->rate <= 0 || first->channels <= 0)
-    {
-        error = "the Vorbis stream gives no sampling rate or channels";
-        return false;
-    }
+        return Status::Failure("the Vorbis stream gives no sampling rate or channels");
     m_rate = static_cast<std::uint32_t>(std::min<long>(first->rate, INT32_MAX));
     m_channels = first->channels > 2 ? 2 : static_cast<unsigned>(first->channels);
     const bool seekable = ov_seekable(&m_stream) != 0;
@@ -197,19 +190,13 @@ bool COggVorbisDecoder::ReadLinks(std::string& error)
         extent.declared = declared;
         link.frames = CheckedLinkFrames(m_file, *info, extent);
         if (link.frames < 0)
-        {
-            error = "the file cannot be read";
-            return false;
-        }
+            return Status::Failure("the file cannot be read");
     }
     // Opened afresh, the file layer starts a chained file past the first
     // link when that link's audio fits on one page; going to the start
     // first makes it read every link.
     if (m_links.size() > 1 && ov_raw_seek(&m_stream, 0) != 0)
-    {
-        error = "the file cannot be read";
-        return false;
-    }
+        return Status::Failure("the file cannot be read");
     for (Link& link : m_links)
     {
         link.outStart = m_totalFrames;
@@ -217,7 +204,7 @@ bool COggVorbisDecoder::ReadLinks(std::string& error)
             m_totalFrames =
                 SaturatingAdd(m_totalFrames, FramesAtRate(link.frames, link.rate, m_rate));
     }
-    return true;
+    return {};
 }
 
 void COggVorbisDecoder::SetDownmix(unsigned channels)

@@ -2,6 +2,7 @@
 
 #include "audio/pcm/Resampler.h"
 #include "io/DiskFile.h"
+#include "io/Status.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +26,7 @@ public:
     COggVorbisDecoder& operator=(const COggVorbisDecoder&) = delete;
 
     // `path` is UTF-8. On failure returns false with `error` in plain words.
-    bool Open(const std::string& path, std::string& error);
+    Status Open(const std::string& path);
 
     std::uint32_t Rate() const { return m_rate; }
     // Channels of the delivered PCM: 1 or 2.
@@ -57,7 +58,7 @@ private:
         std::int64_t outStart = 0;   // its first frame as delivered
     };
 
-    bool ReadLinks(std::string& error);
+    Status ReadLinks();
     bool SameLayout(const Link& link) const
     {
         return link.rate == m_rate && link.channels == m_links[0].channels;

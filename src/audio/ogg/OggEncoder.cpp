@@ -20,13 +20,13 @@ constexpr std::size_t kMaxCommentBytes = 255;
 constexpr int kBitrateCount = static_cast<int>(std::size(kOggBitrates));
 constexpr int kMaxQualityIndex = static_cast<int>(std::size(kOggQualityBitrates)) - 1;
 
-bool BitrateIndexOk(std::int32_t index, const char* which, std::string& error)
+// Why the encoder must not start with these settings, or empty.
+std::string RefusedIndex(std::int32_t index, const char* which)
 {
     if (index >= 0 && index < kBitrateCount)
-        return true;
-    error = std::string("the ") + which + " bit-rate setting " + std::to_string(index) +
-            " is outside 0 to " + std::to_string(kBitrateCount - 1);
-    return false;
+        return {};
+    return std::string("the ") + which + " bit-rate setting " + std::to_string(index) +
+           " is outside 0 to " + std::to_string(kBitrateCount - 1);
 }
 
 long BitsPerSecond(std::int32_t index)
@@ -34,43 +34,44 @@ long BitsPerSecond(std::int32_t index)
     return kOggBitrates[index] * 1000L;
 }
 
-int InitQuality(vorbis_info* info, std::int32_t index, std::string& error)
+std::string RefusedSettings(const OggEncodeContext& context)
 {
-    if (index < 0 || index > kMaxQualityIndex)
+    if (context.qualityFlag)
     {
-        error = "the quality setting " + std::to_string(index) + " is outside 0 to " +
-                std::to_string(kMaxQualityIndex);
-        return -1;
+        if (context.qualityIndex < 0 || context.qualityIndex > kMaxQualityIndex)
+            return "the quality setting " + std::to_string(context.qualityIndex) +
+                   " is outside 0 to " + std::to_string(kMaxQualityIndex);
+        return {};
     }
-    return vorbis_encode_init_vbr(info, kChannels, kRate, 0.05f * static_cast<float>(index));
-}
-
-int InitManaged(vorbis_info* info, const OggEncodeContext& context, std::string& error)
-{
-    if (!BitrateIndexOk(context.minimumIndex, "minimum", error) ||
-        !BitrateIndexOk(context.nominalIndex, "nominal", error) ||
-        !BitrateIndexOk(context.maximumIndex, "maximum", error))
-        return -1;
+    if (!context.managedFlag)
+        return RefusedIndex(context.constantIndex, "constant");
+    for (const auto& [index, which] :
+         {std::pair{context.minimumIndex, "minimum"}, std::pair{context.nominalIndex, "nominal"},
+          std::pair{context.maximumIndex, "maximum"}})
+        if (std::string refused = RefusedIndex(index, which); !refused.empty())
+            return refused;
     const long minimum = BitsPerSecond(context.minimumIndex);
     const long nominal = BitsPerSecond(context.nominalIndex);
     const long maximum = BitsPerSecond(context.maximumIndex);
     // The library takes such a range without complaint and then cannot keep it.
     if (minimum > nominal || nominal > maximum)
-    {
-        error = "the bit-rate range " + std::to_string(minimum / 1000) + " / " +
-                std::to_string(nominal / 1000) + " / " + std::to_string(maximum / 1000) +
-                " kbit/s is not minimum <= nominal <= maximum";
-        return -1;
-    }
-    return vorbis_encode_init(info, kChannels, kRate, maximum, nominal, minimum);
+        return "the bit-rate range " + std::to_string(minimum / 1000) + " / " +
+               std::to_string(nominal / 1000) + " / " + std::to_string(maximum / 1000) +
+               " kbit/s is not minimum <= nominal <= maximum";
+    return {};
 }
 
-int InitConstant(vorbis_info* info, std::int32_t index, std::string& error)
+// Settings RefusedSettings accepted.
+int InitEncoder(vorbis_info* info, const OggEncodeContext& context)
 {
-    if (!BitrateIndexOk(index, "constant", error))
-        return -1;
-    const long rate = BitsPerSecond(index);
-    return vorbis_encode_init(info, kChannels, kRate, rate, rate, rate);
+    if (context.qualityFlag)
+        return vorbis_encode_init_vbr(info, kChannels, kRate,
+                                      0.05f * static_cast<float>(context.qualityIndex));
+    const std::int32_t maximum = context.managedFlag ? context.maximumIndex : context.constantIndex;
+    const std::int32_t nominal = context.managedFlag ? context.nominalIndex : context.constantIndex;
+    const std::int32_t minimum = context.managedFlag ? context.minimumIndex : context.constantIndex;
+    return vorbis_encode_init(info, kChannels, kRate, BitsPerSecond(maximum),
+                              BitsPerSecond(nominal), BitsPerSecond(minimum));
 }
 
 int NewSerial()
@@ -81,18 +82,13 @@ int NewSerial()
 } // namespace
 
 std::unique_ptr<COggVorbisEncoder> COggVorbisEncoder::Create(const std::string& path,
-                                                             const OggEncodeContext& context,
-                                                             std::string& error)
+                                                             const OggEncodeContext& context)
 {
     std::unique_ptr<COggVorbisEncoder> encoder(new COggVorbisEncoder);
-    if (!encoder->Setup(context, error))
-        return nullptr;
     encoder->m_path = path;
+    encoder->Setup(context);
     if (!encoder->m_file.Open(path, CDiskFile::Mode::Create))
-    {
-        error = encoder->m_file.ErrorText();
-        return nullptr;
-    }
+        throw CFileException(CFileException::kGeneric, encoder->m_file.ErrorText(), path);
     ogg_packet headers[3];
     vorbis_analysis_headerout(encoder->m_analysis->Dsp(), encoder->m_comment.Get(), &headers[0],
                               &headers[1], &headers[2]);
@@ -104,31 +100,23 @@ std::unique_ptr<COggVorbisEncoder> COggVorbisEncoder::Create(const std::string& 
         encoder->Put(page);
     if (!encoder->m_file.Write(encoder->m_held.data(), encoder->m_held.size()))
     {
-        error = encoder->m_file.ErrorText();
+        const std::string reason = encoder->m_file.ErrorText();
         encoder->m_file.Close();
         std::error_code ignored;
         std::filesystem::remove(PathFromUtf8(path), ignored);
-        return nullptr;
+        throw CFileException(CFileException::kDiskFull, reason, path);
     }
     encoder->m_held.clear();
     return encoder;
 }
 
-bool COggVorbisEncoder::Setup(const OggEncodeContext& context, std::string& error)
+void COggVorbisEncoder::Setup(const OggEncodeContext& context)
 {
-    int result;
-    if (context.qualityFlag)
-        result = InitQuality(m_info.Get(), context.qualityIndex, error);
-    else if (context.managedFlag)
-        result = InitManaged(m_info.Get(), context, error);
-    else
-        result = InitConstant(m_info.Get(), context.constantIndex, error);
-    if (result != 0)
-    {
-        if (error.empty())
-            error = "the Vorbis encoder refuses these settings";
-        return false;
-    }
+    if (std::string refused = RefusedSettings(context); !refused.empty())
+        throw CFileException(CFileException::kGeneric, refused, m_path);
+    if (InitEncoder(m_info.Get(), context) != 0)
+        throw CFileException(CFileException::kGeneric, "the Vorbis encoder refuses these settings",
+                             m_path);
     m_comment.Add("ENCODER", "Brelvind Tunewright");
     m_comment.Add("TITLE", CutUtf8(context.title, kMaxCommentBytes));
     m_comment.Add("ARTIST", CutUtf8(context.artist, kMaxCommentBytes));
@@ -138,7 +126,6 @@ bool COggVorbisEncoder::Setup(const OggEncodeContext& context, std::string& erro
     m_analysis = std::make_unique<CVorbisAnalysis>(m_info.Get());
     m_stream = std::make_unique<COggStream>(NewSerial());
     m_held.reserve(kWriteBufferSize);
-    return true;
 }
 
 void COggVorbisEncoder::Encode(const std::uint8_t* pcm, std::size_t bytes)

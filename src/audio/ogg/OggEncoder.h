@@ -46,11 +46,11 @@ class COggVorbisEncoder
 {
 public:
     // Sets the encoder up from `context`, creates the file at `path` (UTF-8,
-    // as given) and writes the three headers. Returns null with `error` set
-    // when the settings are refused or the file cannot be written; no file
-    // is left behind then.
-    static std::unique_ptr<COggVorbisEncoder>
-    Create(const std::string& path, const OggEncodeContext& context, std::string& error);
+    // as given) and writes the three headers. Raises CFileException when the
+    // settings are refused or the file cannot be written; no file is left
+    // behind then.
+    static std::unique_ptr<COggVorbisEncoder> Create(const std::string& path,
+                                                     const OggEncodeContext& context);
     COggVorbisEncoder(const COggVorbisEncoder&) = delete;
     COggVorbisEncoder& operator=(const COggVorbisEncoder&) = delete;
 
@@ -64,7 +64,7 @@ public:
 
 private:
     COggVorbisEncoder() = default;
-    bool Setup(const OggEncodeContext& context, std::string& error);
+    void Setup(const OggEncodeContext& context);
     void EncodeFrames(const std::uint8_t* pcm, std::size_t frames);
     void Drain();
     void Put(const ogg_page& page);

@@ -82,9 +82,8 @@ bool CAudioWaveFile::Open(std::uint32_t access)
 bool CAudioWaveFile::ParseOpened()
 {
     CRiffReader riff(m_file);
-    std::string error;
-    if (!riff.ReadWaveHeader(error))
-        return Fail(error);
+    if (Status header = riff.ReadWaveHeader(); !header)
+        return Fail(header.Reason());
     m_Format = kAudioFormatWave;
 
     RiffChunk fmt;
@@ -107,8 +106,9 @@ bool CAudioWaveFile::ParseOpened()
     // audio is refused, when it is asked for.
     std::unique_ptr<IWaveSampleDecoder> decoder;
     m_undecodable.clear();
-    if (!IsPlainPcm16(format) && !(decoder = CreateWaveSampleDecoder(format, error)))
-        m_undecodable = "cannot decode this WAV format: " + error;
+    if (!IsPlainPcm16(format))
+        if (Status made = CreateWaveSampleDecoder(format, decoder); !made)
+            m_undecodable = "cannot decode this WAV format: " + made.Reason();
 
     RiffChunk data;
     if (!riff.Find("data", CRiffReader::kFirstChunk, data))
@@ -310,8 +310,9 @@ bool CAudioWaveFile::WriteTags()
     tags.Set("TITLE", m_Title);
     tags.Set("ARTIST", m_Artist);
     tags.Set("ALBUM", m_Album);
-    std::string error;
-    return WriteWaveTags(m_Path, tags, error) || Fail(error);
+    if (Status written = WriteWaveTags(m_Path, tags); !written)
+        return Fail(written.Reason());
+    return true;
 }
 
 void CAudioWaveFile::CreateForWriting(const std::string& path, const CWaveFormat& format)

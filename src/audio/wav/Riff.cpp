@@ -30,30 +30,21 @@ bool RiffChunk::Is(const char* name) const
     return std::memcmp(id, name, 4) == 0;
 }
 
-bool CRiffReader::ReadWaveHeader(std::string& error)
+Status CRiffReader::ReadWaveHeader()
 {
     std::uint8_t header[12];
     if (!m_file.Size(m_fileSize) || !m_file.Seek(0))
-    {
-        error = m_file.ErrorText();
-        return false;
-    }
+        return Status::Failure(m_file.ErrorText());
     const std::int64_t got = m_file.ReadFully(header, sizeof header);
     if (got < 0)
-    {
-        error = m_file.ErrorText();
-        return false;
-    }
+        return Status::Failure(m_file.ErrorText());
     if (got < 12 || std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
-    {
-        error = "not a RIFF WAVE file";
-        return false;
-    }
+        return Status::Failure("not a RIFF WAVE file");
     // Streaming writers leave the size at 0 or 0xFFFFFFFF: trust the file's end then.
     const std::uint32_t riffSize = GetLE32(header + 4);
     const std::uint64_t declaredEnd = 8 + static_cast<std::uint64_t>(riffSize);
     m_listEnd = riffSize < 4 ? m_fileSize : std::min(declaredEnd, m_fileSize);
-    return true;
+    return {};
 }
 
 bool CRiffReader::ChunkAt(std::uint64_t offset, RiffChunk& chunk)

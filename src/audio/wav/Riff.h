@@ -1,6 +1,7 @@
 #pragma once
 
 #include "io/DiskFile.h"
+#include "io/Status.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,7 +31,7 @@ public:
     explicit CRiffReader(CDiskFile& file) : m_file(file) {}
 
     // Reads "RIFF", the size and "WAVE" at the start of the file.
-    bool ReadWaveHeader(std::string& error);
+    Status ReadWaveHeader();
 
     static constexpr std::uint64_t kFirstChunk = 12;
     // The chunk whose header is at `offset`; false past the end of the list.

@@ -227,27 +227,26 @@ bool IsPlainPcm16(const CWaveFormat& format)
            (channels == 1 || channels == 2) && format.BlockAlign() == 2 * channels;
 }
 
-std::unique_ptr<IWaveSampleDecoder> CreateWaveSampleDecoder(const CWaveFormat& format,
-                                                            std::string& error)
+Status CreateWaveSampleDecoder(const CWaveFormat& format,
+                               std::unique_ptr<IWaveSampleDecoder>& decoder)
 {
     const unsigned channels = format.Channels();
     if (channels == 0 || channels > kMaxChannels)
     {
-        error = "unsupported number of channels: " + std::to_string(channels);
-        return nullptr;
+        return Status::Failure("unsupported number of channels: " + std::to_string(channels));
     }
     const std::uint16_t tag = format.SampleTag();
     if (tag == kWaveFormatImaAdpcm)
     {
         try
         {
-            return std::make_unique<CImaAdpcmSampleDecoder>(channels, format.BlockAlign());
+            decoder = std::make_unique<CImaAdpcmSampleDecoder>(channels, format.BlockAlign());
+            return {};
         }
         catch (const std::invalid_argument&)
         {
-            error = "IMA ADPCM with an impossible block size of " +
-                    std::to_string(format.BlockAlign()) + " bytes";
-            return nullptr;
+            return Status::Failure("IMA ADPCM with an impossible block size of " +
+                                   std::to_string(format.BlockAlign()) + " bytes");
         }
     }
     // The container size per sample comes from the block align: the bits
@@ -256,9 +255,10 @@ std::unique_ptr<IWaveSampleDecoder> CreateWaveSampleDecoder(const CWaveFormat& f
     SampleCoding coding;
     if (format.BlockAlign() % channels != 0 || !CodingFor(tag, sampleBytes, coding))
     {
-        error = "unsupported WAV format " + TagText(tag) + " with " +
-                std::to_string(format.BitsPerSample()) + " bits per sample";
-        return nullptr;
+        return Status::Failure("unsupported WAV format " + TagText(tag) + " with " +
+                               std::to_string(format.BitsPerSample()) + " bits per sample");
     }
-    return std::make_unique<CPcmSampleDecoder>(coding, channels, sampleBytes, format.BlockAlign());
+    decoder =
+        std::make_unique<CPcmSampleDecoder>(coding, channels, sampleBytes, format.BlockAlign());
+    return {};
 }

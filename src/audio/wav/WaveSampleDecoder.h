@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/wav/WaveFormat.h"
+#include "io/Status.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -28,7 +29,6 @@ public:
 // True when the file's data can be delivered as it is stored.
 bool IsPlainPcm16(const CWaveFormat& format);
 
-// The decoder for `format`, or none with `error` set when the format cannot
-// be decoded.
-std::unique_ptr<IWaveSampleDecoder> CreateWaveSampleDecoder(const CWaveFormat& format,
-                                                            std::string& error);
+// Makes the decoder for `format`; fails when the format cannot be decoded.
+Status CreateWaveSampleDecoder(const CWaveFormat& format,
+                               std::unique_ptr<IWaveSampleDecoder>& decoder);

@@ -166,21 +166,16 @@ std::vector<std::uint8_t> TagChunks(const CarriedTags& tags, ChunkWalk& walk)
     return tail;
 }
 
-bool Failed(std::string& error, std::string reason)
-{
-    error = std::move(reason);
-    return false;
-}
 } // namespace
 
-bool WriteWaveTags(const std::string& path, const CarriedTags& tags, std::string& error)
+Status WriteWaveTags(const std::string& path, const CarriedTags& tags)
 {
     CDiskFile file;
     if (!file.Open(path, CDiskFile::Mode::Read))
-        return Failed(error, file.ErrorText());
+        return Status::Failure(file.ErrorText());
     CRiffReader riff(file);
-    if (!riff.ReadWaveHeader(error))
-        return false;
+    if (Status failed = riff.ReadWaveHeader(); !failed)
+        return failed;
     ChunkWalk walk = Walk(riff);
     const std::uint64_t fileSize = riff.FileSize();
 
@@ -208,7 +203,7 @@ bool WriteWaveTags(const std::string& path, const CarriedTags& tags, std::string
     // appended tag, say): they can be neither kept behind new chunks, where
     // no one would find them, nor overwritten.
     if (walk.end < fileSize)
-        return Failed(error, "the file has other data after its chunks; no tags were added");
+        return Status::Failure("the file has other data after its chunks; no tags were added");
     // The last chunk's pad byte, when the file lacks it, comes first.
     std::vector<std::uint8_t> tail(base > fileSize ? base - fileSize : 0, 0);
     const std::vector<std::uint8_t> chunks = TagChunks(tags, walk);
@@ -216,35 +211,35 @@ bool WriteWaveTags(const std::string& path, const CarriedTags& tags, std::string
     const std::uint64_t start = std::min(base, fileSize);
     const std::uint64_t end = start + tail.size();
     if (end - 8 > 0xFFFFFFFFull)
-        return Failed(error, "the file is too large for more chunks");
+        return Status::Failure("the file is too large for more chunks");
     file.Close();
 
     CTemporaryFile temporary;
-    if (!temporary.CreateCopy(FollowLinks(path), path, error))
-        return false;
+    if (Status failed = temporary.CreateCopy(FollowLinks(path), path); !failed)
+        return failed;
     std::error_code cut;
     std::filesystem::resize_file(PathFromUtf8(temporary.Path()), start, cut);
     if (cut)
-        return Failed(error, cut.message());
+        return Status::Failure(cut.message());
     CDiskFile copy;
     if (!copy.Open(temporary.Path(), CDiskFile::Mode::ReadWrite))
-        return Failed(error, copy.ErrorText());
+        return Status::Failure(copy.ErrorText());
     for (std::size_t i = 0; i < keep; ++i)
         if (walk.replaced[i] &&
             (!copy.Seek(walk.chunks[i].HeaderOffset()) || !copy.Write("JUNK", 4)))
-            return Failed(error, copy.ErrorText());
+            return Status::Failure(copy.ErrorText());
     if (settle)
     {
         std::uint8_t size[4];
         PutLE32(size, held);
         if (!copy.Seek(walk.chunks.back().dataOffset - 4) || !copy.Write(size, 4))
-            return Failed(error, copy.ErrorText());
+            return Status::Failure(copy.ErrorText());
     }
     std::uint8_t riffSize[4];
     PutLE32(riffSize, static_cast<std::uint32_t>(end - 8));
     if (!copy.Seek(start) || !copy.Write(tail.data(), tail.size()) || !copy.Seek(4) ||
         !copy.Write(riffSize, 4))
-        return Failed(error, copy.ErrorText());
+        return Status::Failure(copy.ErrorText());
     copy.Close();
-    return temporary.Commit(error);
+    return temporary.Commit();
 }

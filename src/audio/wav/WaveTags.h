@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Status.h"
+
 #include <string>
 
 class CRiffReader;
@@ -28,4 +30,4 @@ WaveTexts ReadWaveTexts(CRiffReader& riff);
 // followed) is rewritten through a copy beside it that replaces it only once
 // complete. On failure returns false with `error`, and the file stays as it
 // was.
-bool WriteWaveTags(const std::string& path, const CarriedTags& tags, std::string& error);
+Status WriteWaveTags(const std::string& path, const CarriedTags& tags);

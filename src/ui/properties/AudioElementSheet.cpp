@@ -33,9 +33,9 @@ QString WriteTrackTags(CAudioFile& file, const TagTexts& tags, CTagHistory* hist
     file.SetArtist(ToUtf8(tags.artist));
     file.SetAlbum(ToUtf8(tags.album));
     // A history that cannot record does not stop the user's edit.
-    std::string error, warning;
-    if (!WriteTagsRecorded(file, before, history, error, warning))
-        return CoreText(error);
+    std::string warning;
+    if (Status written = WriteTagsRecorded(file, before, history, warning); !written)
+        return CoreText(written.Reason());
     return {};
 }
 } // namespace
@@ -261,10 +261,12 @@ void CAudioElementSheet::UndoLastChange()
         return;
     ReleasePlayer();
     CTagHistory* history = History();
-    std::string error = "the history of tag edits cannot be opened";
-    if (!history || !history->Undo(m_audioTrack->GetPathText(), error))
+    const Status undone = history ? history->Undo(m_audioTrack->GetPathText())
+                                  : Status::Failure("the history of tag edits cannot be opened");
+    if (!undone)
     {
-        m_services.presenter.show(this, Tr("Nothing was undone:\n%1").arg(CoreText(error)),
+        m_services.presenter.show(this,
+                                  Tr("Nothing was undone:\n%1").arg(CoreText(undone.Reason())),
                                   MessageIcon::Exclamation);
         OpenPlayer();
         return;
@@ -281,9 +283,7 @@ CTagHistory* CAudioElementSheet::History()
 {
     if (!m_database)
     {
-        std::string error;
-        m_database = CStateDatabase::Open(CStateDatabase::DefaultPath(), error);
-        if (m_database)
+        if (CStateDatabase::Open(CStateDatabase::DefaultPath(), m_database))
             m_history = std::make_unique<CTagHistory>(*m_database);
     }
     return m_history.get();
