@@ -27,11 +27,16 @@ function(tw_gzip_file source target)
     set(tw_gzipped ${tw_gzipped} ${target} PARENT_SCOPE)
 endfunction()
 
-foreach(page tunewright-cli.1 tunewright.1)
-    configure_file(${tw_dist_dir}/${page} ${tw_dist_build}/${page} @ONLY)
-    tw_gzip_file(${tw_dist_build}/${page} ${tw_dist_build}/${page}.gz)
-    install(FILES ${tw_dist_build}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# tunewright-cli's page and completion go with it in the component "cli".
+foreach(page tunewright-cli tunewright)
+    configure_file(${tw_dist_dir}/${page}.1 ${tw_dist_build}/${page}.1 @ONLY)
+    tw_gzip_file(${tw_dist_build}/${page}.1 ${tw_dist_build}/${page}.1.gz)
 endforeach()
+install(FILES ${tw_dist_build}/tunewright-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+        COMPONENT cli)
+if(TW_BUILD_UI)
+    install(FILES ${tw_dist_build}/tunewright.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 # A native package: its own changelog is changelog.gz, in Debian's format.
 configure_file(${tw_dist_dir}/changelog.in ${tw_dist_build}/changelog @ONLY)
@@ -43,7 +48,7 @@ add_custom_target(tw_dist_files ALL DEPENDS ${tw_gzipped})
 
 install(FILES ${tw_dist_dir}/tunewright-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
-        RENAME tunewright-cli)
+        RENAME tunewright-cli COMPONENT cli)
 if(TW_BUILD_UI)
     set(tw_metainfo com.brelvind.tunewright.metainfo.xml)
     configure_file(${PROJECT_SOURCE_DIR}/res/${tw_metainfo}.in ${tw_dist_build}/${tw_metainfo} @ONLY)
