@@ -67,6 +67,11 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_NAME tunewright)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(TW_BUILD_UI)
+    # The window draws its icons through Qt's SVG plugins, loaded at run time:
+    # no library it links names them, so dpkg-shlibdeps cannot find them.
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6svg6)
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
