@@ -114,10 +114,11 @@ int EncodeFile(const char* inPath, const char* outPath)
 {
     CAudioWaveFile in;
     in.SetPath(inPath);
-    if (!in.BeginDecoding() || in.GetSampleRate() != kRate || in.GetChannels() != kChannels)
+    if (Status decoding = in.BeginDecoding();
+        !decoding || in.GetSampleRate() != kRate || in.GetChannels() != kChannels)
     {
         std::fprintf(stderr, "%s: not a 44.1 kHz stereo WAV file %s\n", inPath,
-                     in.GetError().c_str());
+                     decoding.Reason().c_str());
         return 1;
     }
     try

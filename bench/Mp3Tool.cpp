@@ -18,10 +18,11 @@ int Encode(const char* inPath, const char* outPath)
 {
     CAudioWaveFile in;
     in.SetPath(inPath);
-    if (!in.BeginDecoding() || in.GetSampleRate() != 44100 || in.GetChannels() != 2)
+    if (Status decoding = in.BeginDecoding();
+        !decoding || in.GetSampleRate() != 44100 || in.GetChannels() != 2)
     {
         std::fprintf(stderr, "%s: not a 44.1 kHz stereo WAV file %s\n", inPath,
-                     in.GetError().c_str());
+                     decoding.Reason().c_str());
         return 1;
     }
     CAudioMpegFile out;
@@ -39,9 +40,9 @@ int Decode(const char* inPath, const char* outPath)
 {
     CAudioMpegFile in;
     in.SetPath(inPath);
-    if (!in.BeginDecoding())
+    if (Status failed = in.BeginDecoding(); !failed)
     {
-        std::fprintf(stderr, "%s: %s\n", inPath, in.GetError().c_str());
+        std::fprintf(stderr, "%s: %s\n", inPath, failed.Reason().c_str());
         return 1;
     }
     CAudioWaveFile out;

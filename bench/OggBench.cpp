@@ -154,10 +154,11 @@ int EncodeFile(const char* inPath, const char* outPath, const char* mode)
     }
     CAudioWaveFile in;
     in.SetPath(inPath);
-    if (!in.BeginDecoding() || in.GetSampleRate() != kRate || in.GetChannels() != 2)
+    if (Status decoding = in.BeginDecoding();
+        !decoding || in.GetSampleRate() != kRate || in.GetChannels() != 2)
     {
         std::fprintf(stderr, "%s: not a 44.1 kHz stereo WAV file %s\n", inPath,
-                     in.GetError().c_str());
+                     decoding.Reason().c_str());
         return 1;
     }
     CAudioOggFile out;
@@ -183,17 +184,17 @@ int RetagFile(const char* path)
 {
     CAudioOggFile file;
     file.SetPath(path);
-    if (!file.IsValid())
+    if (Status failed = file.Validate(); !failed)
     {
-        std::fprintf(stderr, "%s: %s\n", path, file.GetError().c_str());
+        std::fprintf(stderr, "%s: %s\n", path, failed.Reason().c_str());
         return 1;
     }
     file.SetTitle("Benchmark Title");
     file.SetArtist("Benchmark Artist");
     file.SetAlbum("Benchmark Album");
-    if (!file.WriteTags())
+    if (Status failed = file.WriteTags(); !failed)
     {
-        std::fprintf(stderr, "%s: %s\n", path, file.GetError().c_str());
+        std::fprintf(stderr, "%s: %s\n", path, failed.Reason().c_str());
         return 1;
     }
     return 0;

@@ -25,9 +25,9 @@ bool ReadLeft(const char* path, Signal& signal)
 {
     CAudioWaveFile file;
     file.SetPath(path);
-    if (!file.BeginDecoding())
+    if (Status failed = file.BeginDecoding(); !failed)
     {
-        std::fprintf(stderr, "%s: %s\n", path, file.GetError().c_str());
+        std::fprintf(stderr, "%s: %s\n", path, failed.Reason().c_str());
         return false;
     }
     signal.rate = file.GetSampleRate();

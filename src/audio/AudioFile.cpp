@@ -29,23 +29,23 @@ bool CAudioFile::IsReadOnly() const
 #endif
 }
 
-bool CAudioFile::IsValid()
+Status CAudioFile::Validate()
 {
     if (m_Changed)
     {
-        m_Valid = Open(kOpenParse);
-        if (HasFormat())
-            m_Valid = false;
+        m_validity = Open(kOpenParse);
+        if (m_validity && HasFormat())
+            m_validity = Status::Failure("the file cannot be read as audio");
         m_Changed = false;
     }
-    return m_Valid;
+    return m_validity;
 }
 
 void CAudioFile::SetPath(const std::string& path)
 {
     m_Path = path;
     m_Changed = true;
-    m_Valid = false;
+    m_validity = Status::Failure("not opened yet");
 }
 
 void CAudioFile::Seek(std::int32_t) {}
@@ -56,12 +56,6 @@ std::size_t CAudioFile::WantedBytes(std::size_t size, std::size_t count, std::si
     if (count == 0 || size <= capacity / count)
         wanted = std::min(size * count, capacity);
     return std::min<std::size_t>(wanted, std::numeric_limits<std::int32_t>::max());
-}
-
-bool CAudioFile::Fail(std::string reason)
-{
-    m_Error = std::move(reason);
-    return false;
 }
 
 namespace

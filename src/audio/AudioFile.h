@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Status.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -49,13 +51,14 @@ public:
                               std::size_t capacity) = 0;
     virtual void EndDecoding() = 0;
     // Must come before the first Read; starts at the beginning of the audio.
-    virtual bool BeginDecoding() = 0;
+    virtual Status BeginDecoding() = 0;
     // Stores title, artist and album in the file. Needs the file closed for
-    // decoding. On failure returns false and GetError() says why.
-    virtual bool WriteTags() = 0;
-    // Opens and parses the file once per path; the verdict is kept until the
-    // next SetPath.
-    virtual bool IsValid();
+    // decoding.
+    virtual Status WriteTags() = 0;
+    // Opens and parses the file once per path; the verdict, with the reason
+    // a file is not valid, is kept until the next SetPath.
+    virtual Status Validate();
+    bool IsValid() { return Validate().Ok(); }
 
     virtual void SetTitle(const std::string& text) { m_Title = text; }
     virtual const std::string& GetTitle() const { return m_Title; }
@@ -68,8 +71,8 @@ public:
 
     virtual void Seek(std::int32_t milliseconds);
     virtual bool HasFormat() const { return false; }
-    // Opens the file; see AudioOpenAccess. On failure GetError() says why.
-    virtual bool Open(std::uint32_t access) = 0;
+    // Opens the file; see AudioOpenAccess.
+    virtual Status Open(std::uint32_t access) = 0;
 
     // Asked while a file is opened: once it holds, work that reads a whole
     // file to open it (an MP3 scanned for its exact length) gives up and the
@@ -77,25 +80,22 @@ public:
     void SetInterrupt(std::function<bool()> interrupted) { m_Interrupt = std::move(interrupted); }
 
     std::int32_t GetFormat() const { return m_Format; }
-    // Why the last Open or WriteTags failed, in plain words (no path).
-    const std::string& GetError() const { return m_Error; }
 
 protected:
     explicit CAudioFile(AudioFormatKind format) : m_Format(format) {}
 
-    bool Fail(std::string reason);
+    static Status Fail(std::string reason) { return Status::Failure(std::move(reason)); }
     // What a Read may deliver: size * count, never more than `capacity`
     // (also when the product overflows) nor than a 32-bit result can say.
     static std::size_t WantedBytes(std::size_t size, std::size_t count, std::size_t capacity);
 
     std::int32_t m_Format;
-    bool m_Valid = false;
+    Status m_validity = Status::Failure("not opened yet");
     bool m_Changed = false;
     std::string m_Title;
     std::string m_Artist;
     std::string m_Album;
     std::string m_Path;
-    std::string m_Error;
     std::function<bool()> m_Interrupt;
 };
 

@@ -46,20 +46,19 @@ bool CInfoCommand::PrintFile(const std::string& path)
     // Opened here rather than through a track, so that the scan of a long
     // MP3 for its exact length ends when the user asks to stop.
     const std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
+    Status decoding = Status::Failure("not an MP3, WAV or Ogg Vorbis file by its name");
     if (file)
     {
         file->SetInterrupt([this] { return Interrupted(); });
         file->SetPath(path);
-        file->BeginDecoding();
+        decoding = file->BeginDecoding();
         file->EndDecoding();
     }
     if (Interrupted())
         return false;
     if (!file || file->GetLength() == 0)
     {
-        const std::string reason = !file ? "not an MP3, WAV or Ogg Vorbis file by its name"
-                                   : file->GetError().empty() ? "it holds no audio"
-                                                              : file->GetError();
+        const std::string reason = decoding ? "it holds no audio" : decoding.Reason();
         m_context.err << kProgramName << ": " << Printable(path) << ": " << reason << "\n";
         return false;
     }

@@ -62,8 +62,8 @@ bool CTagsCommand::TagFile(const std::string& path)
     if (!file)
         return fail("not an MP3, WAV or Ogg Vorbis file by its name");
     file->SetPath(path);
-    if (!file->IsValid())
-        return fail(file->GetError());
+    if (Status valid = file->Validate(); !valid)
+        return fail(valid.Reason());
     if (m_title || m_artist || m_album)
     {
         const TrackTexts before{file->GetTitle(), file->GetArtist(), file->GetAlbum()};
@@ -102,10 +102,9 @@ bool CTagsCommand::Show(const std::string& path)
 {
     std::unique_ptr<CAudioFile> file = CreateAudioFileFor(path);
     file->SetPath(path);
-    if (!file->IsValid())
+    if (Status valid = file->Validate(); !valid)
     {
-        m_context.err << kProgramName << ": " << Printable(path) << ": " << file->GetError()
-                      << "\n";
+        m_context.err << kProgramName << ": " << Printable(path) << ": " << valid.Reason() << "\n";
         return false;
     }
     file->EndDecoding();

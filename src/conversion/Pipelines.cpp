@@ -64,10 +64,8 @@ void CConversionPipeline::BeginReading(std::unique_ptr<CAudioFile> reader,
                                        const std::string& source)
 {
     m_reader = std::move(reader);
-    if (!m_reader->BeginDecoding())
-        throw CFileException(
-            CFileException::kGeneric,
-            m_reader->GetError().empty() ? "cannot read the audio" : m_reader->GetError(), source);
+    if (Status decoding = m_reader->BeginDecoding(); !decoding)
+        throw CFileException(CFileException::kGeneric, decoding.Reason(), source);
     m_sourcePath = source;
     m_declaredMs = m_reader->GetLength();
     m_decodedSeconds = 0;
@@ -110,10 +108,9 @@ void CConversionPipeline::VerifyOutput()
     if (!written)
         return;
     written->SetPath(m_temporary.Path());
-    if (!written->IsValid())
+    if (Status valid = written->Validate(); !valid)
         throw CFileException(CFileException::kGeneric,
-                             "the output cannot be read back: " + written->GetError(),
-                             m_outputPath);
+                             "the output cannot be read back: " + valid.Reason(), m_outputPath);
     const std::int64_t actual = written->GetLength();
     written->EndDecoding();
     const std::int64_t expected = DecodedMs();
@@ -301,7 +298,7 @@ void CConvertToWAV::Write(const std::uint8_t* pcm, std::size_t bytes)
 void CConvertToWAV::FinishWriter()
 {
     m_writer->CloseWriting();
-    if (!m_writer->WriteTags())
-        throw CFileException(CFileException::kGeneric,
-                             "cannot write the tags: " + m_writer->GetError(), m_outputPath);
+    if (Status written = m_writer->WriteTags(); !written)
+        throw CFileException(CFileException::kGeneric, "cannot write the tags: " + written.Reason(),
+                             m_outputPath);
 }

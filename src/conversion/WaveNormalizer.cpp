@@ -35,15 +35,9 @@ std::int16_t SampleAt(const std::uint8_t* at)
     return static_cast<std::int16_t>(at[0] | at[1] << 8);
 }
 
-std::string DecodeError(const CAudioFile* audio)
-{
-    if (audio && !audio->GetError().empty())
-        return audio->GetError();
-    return "the file cannot be decoded";
-}
 } // namespace
 
-bool PeakScanner::Init(IDiscTrack& track, IProgressSink& sink)
+Status PeakScanner::Init(IDiscTrack& track, IProgressSink& sink)
 {
     m_track = &track;
     m_sink = &sink;
@@ -133,8 +127,8 @@ int CWaveNormalizer::Run()
                              path);
 
     PeakScanner scanner;
-    if (!scanner.Init(*m_source, *m_sink))
-        throw CFileException(CFileException::kGeneric, DecodeError(audio), path);
+    if (Status decoding = scanner.Init(*m_source, *m_sink); !decoding)
+        throw CFileException(CFileException::kGeneric, decoding.Reason(), path);
     scanner.Scan();
     m_gain = scanner.ComputeGain();
     m_peak = scanner.GetPeak();
@@ -152,8 +146,8 @@ int CWaveNormalizer::Run()
     if (!audio->GetAlbum().empty())
         m_target->SetAlbum(audio->GetAlbum());
 
-    if (!m_source->BeginDecoding())
-        throw CFileException(CFileException::kGeneric, DecodeError(audio), path);
+    if (Status decoding = m_source->BeginDecoding(); !decoding)
+        throw CFileException(CFileException::kGeneric, decoding.Reason(), path);
     m_target->CreateForWriting(m_target->GetPath(), m_format);
     m_targetCreated = true;
 
@@ -192,8 +186,8 @@ int CWaveNormalizer::Run()
 void CWaveNormalizer::Finish()
 {
     m_target->CloseWriting();
-    if (!m_target->WriteTags())
-        throw CFileException(CFileException::kGeneric, m_target->GetError(), m_target->GetPath());
+    if (Status written = m_target->WriteTags(); !written)
+        throw CFileException(CFileException::kGeneric, written.Reason(), m_target->GetPath());
     m_source->EndDecoding();
 }
 
@@ -259,13 +253,8 @@ bool NormalizeWaveFile(const std::string& output, const std::string& folder, boo
     bool replaced = false;
     try
     {
-        if (!source.SetFile(output))
-        {
-            const CAudioFile* audio = source.GetAudioFile();
-            throw CFileException(
-                CFileException::kGeneric,
-                audio && !audio->GetError().empty() ? audio->GetError() : "not a WAV file", output);
-        }
+        if (Status opened = source.SetFile(output); !opened)
+            throw CFileException(CFileException::kGeneric, opened.Reason(), output);
         normalizer->Init(source, *target, compressed ? 1 : 0, host);
         const int cancelled = normalizer->Run();
         if (cancelled == 0 && normalizer->LeftAsIs())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/wav/WaveFormat.h"
+#include "io/Status.h"
 
 #include <array>
 #include <cstdint>
@@ -30,9 +31,9 @@ bool NormalizeWaveFile(const std::string& output, const std::string& folder, boo
 class PeakScanner
 {
 public:
-    // Stores the track and sink, reports 0 % and starts decoding; false
+    // Stores the track and sink, reports 0 % and starts decoding; fails
     // when the track cannot be decoded.
-    bool Init(IDiscTrack& track, IProgressSink& sink);
+    Status Init(IDiscTrack& track, IProgressSink& sink);
     // Reads the whole track. Returns 1 when a cancel stopped it before a
     // block, else 0; a cancel noticed after a block raises CUserException.
     int Scan();

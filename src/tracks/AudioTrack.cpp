@@ -10,7 +10,8 @@ CAudioTrack::CAudioTrack(const std::string& path)
     if (!m_pAudioFile)
         return;
     m_pAudioFile->SetPath(path);
-    m_pAudioFile->BeginDecoding();
+    // A file that cannot be decoded is listed with no length.
+    (void)m_pAudioFile->BeginDecoding();
     m_pAudioFile->EndDecoding();
 }
 
@@ -31,18 +32,20 @@ std::int32_t CDiscAudioTrack::GetLengthInSectors() const
     return static_cast<std::int32_t>(m_pAudioFile->GetLength() * (1.0 / 13.3333));
 }
 
-bool CDiscAudioTrack::SetFile(const std::string& path)
+Status CDiscAudioTrack::SetFile(const std::string& path)
 {
     m_pAudioFile = CreateAudioFileFor(path);
     if (!m_pAudioFile)
-        return false;
+        return Status::Failure("not an MP3, WAV or Ogg Vorbis file by its name");
     m_pAudioFile->SetPath(path);
-    return m_pAudioFile->IsValid();
+    return m_pAudioFile->Validate();
 }
 
-bool CDiscAudioTrack::BeginDecoding()
+Status CDiscAudioTrack::BeginDecoding()
 {
-    return m_pAudioFile && m_pAudioFile->BeginDecoding();
+    if (!m_pAudioFile)
+        return Status::Failure("no file to decode");
+    return m_pAudioFile->BeginDecoding();
 }
 
 void CDiscAudioTrack::EndDecoding()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/AudioFile.h"
+#include "io/Status.h"
 
 #include <cstdint>
 #include <memory>
@@ -34,10 +35,10 @@ public:
     // Playing time in sectors of 1/75 second.
     virtual std::int32_t GetLengthInSectors() const = 0;
     virtual ~IDiscTrack() = default;
-    // Opens the file at `path` in place of the current one; false when it
+    // Opens the file at `path` in place of the current one; fails when it
     // cannot be read (or no class takes its extension).
-    virtual bool SetFile(const std::string& path) = 0;
-    virtual bool BeginDecoding() = 0;
+    virtual Status SetFile(const std::string& path) = 0;
+    virtual Status BeginDecoding() = 0;
     virtual void EndDecoding() = 0;
     virtual std::int32_t Read(std::size_t size, std::size_t count, void* buffer,
                               std::size_t capacity) = 0;
@@ -47,8 +48,8 @@ class CDiscAudioTrack final : public IDiscTrack
 {
 public:
     std::int32_t GetLengthInSectors() const override;
-    bool SetFile(const std::string& path) override;
-    bool BeginDecoding() override;
+    Status SetFile(const std::string& path) override;
+    Status BeginDecoding() override;
     void EndDecoding() override;
     std::int32_t Read(std::size_t size, std::size_t count, void* buffer,
                       std::size_t capacity) override;

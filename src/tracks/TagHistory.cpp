@@ -122,8 +122,8 @@ Status CTagHistory::Undo(const std::string& path)
     if (!file)
         return Status::Failure("not an MP3, WAV or Ogg Vorbis file by its name");
     file->SetPath(path);
-    if (!file->IsValid())
-        return Status::Failure(file->GetError());
+    if (Status valid = file->Validate(); !valid)
+        return valid;
     // Size and time to the nanosecond tell any other change; the texts the
     // file shows may differ from those given where its tag cannot hold them.
     auto fields = m_database.Prepare("SELECT name, before FROM tag_edit_fields WHERE edit = ?");

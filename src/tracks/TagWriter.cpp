@@ -5,16 +5,15 @@
 Status WriteTagsVerified(CAudioFile& file)
 {
     const std::int32_t lengthBefore = file.GetLength();
-    if (!file.WriteTags())
-        return Status::Failure("cannot write the tags: " + file.GetError());
+    if (Status written = file.WriteTags(); !written)
+        return Status::Failure("cannot write the tags: " + written.Reason());
     file.EndDecoding();
     std::unique_ptr<CAudioFile> reread = CreateAudioFileFor(file.GetPath());
     if (!reread)
         return {};
     reread->SetPath(file.GetPath());
-    if (!reread->IsValid())
-        return Status::Failure("the file cannot be read after writing its tags: " +
-                               reread->GetError());
+    if (Status valid = reread->Validate(); !valid)
+        return Status::Failure("the file cannot be read after writing its tags: " + valid.Reason());
     reread->EndDecoding();
     if (reread->GetLength() != lengthBefore)
         return Status::Failure("the audio lasts " + std::to_string(reread->GetLength()) +

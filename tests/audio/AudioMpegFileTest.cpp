@@ -304,7 +304,7 @@ TEST_F(MpegFile, Id3v2WinsFieldByFieldTheArtistFallsBackAndApeIsKeptInStep)
     ASSERT_TRUE(file.IsValid());
     file.SetTitle("");
     file.SetAlbum("Album");
-    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    ASSERT_TRUE(Succeeded(file.WriteTags()));
     file.EndDecoding();
     EXPECT_EQ(Tags(ape), "||Album") << "clearing the title clears it everywhere it is read from";
 }
@@ -332,7 +332,7 @@ TEST_F(MpegFile, WriteTagsUpdatesTheTagsThereAreWithoutTouchingTheAudio)
         file.SetTitle("Nouveau titre \xE2\x80\x94 long enough to be cut in ID3v1");
         file.SetArtist("");
         file.SetAlbum("Album");
-        ASSERT_TRUE(file.WriteTags()) << c.name << ": " << file.GetError();
+        ASSERT_TRUE(Succeeded(file.WriteTags())) << c.name;
         file.EndDecoding();
 
         const std::string title = c.v2 ? "Nouveau titre \xE2\x80\x94 long enough to be cut in ID3v1"
@@ -413,8 +413,7 @@ TEST_F(MpegFile, WhatIsNotMpegAudioIsRefusedButItsTagsAreReadAndPipesAreNotWaite
     std::ofstream(path, std::ios::binary) << content << tag;
     CAudioMpegFile file;
     file.SetPath(path);
-    EXPECT_FALSE(file.IsValid());
-    EXPECT_FALSE(file.GetError().empty());
+    EXPECT_FALSE(file.Validate().Reason().empty());
     EXPECT_EQ(file.GetTitle(), "Only a tag");
     EXPECT_EQ(file.GetLength(), 0);
 
@@ -422,8 +421,7 @@ TEST_F(MpegFile, WhatIsNotMpegAudioIsRefusedButItsTagsAreReadAndPipesAreNotWaite
     const std::string pipe = m_dir.File("pipe.mp3");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     file.SetPath(pipe);
-    EXPECT_FALSE(file.IsValid());
-    EXPECT_EQ(file.GetError(), "it is not a regular file");
+    EXPECT_EQ(file.Validate().Reason(), "it is not a regular file");
     file.SetTitle("x");
     EXPECT_FALSE(file.WriteTags());
 }
@@ -455,7 +453,7 @@ TEST_F(MpegFile, TheAudioIsLookedForOnlyNearTheStart)
         c.before.Bytes(audio).WriteTo(path);
         CAudioMpegFile file;
         file.SetPath(path);
-        EXPECT_EQ(file.IsValid(), c.opens) << c.name << ": " << file.GetError();
+        EXPECT_EQ(file.IsValid(), c.opens) << c.name << ": " << file.Validate().Reason();
         EXPECT_EQ(DecodeAll(path).size(), c.opens ? 44100u * 4 : 0u) << c.name;
     }
     // Nothing but zeros, far more than is looked at.
@@ -464,8 +462,7 @@ TEST_F(MpegFile, TheAudioIsLookedForOnlyNearTheStart)
     std::filesystem::resize_file(zeros, 20 << 20);
     CAudioMpegFile file;
     file.SetPath(zeros);
-    EXPECT_FALSE(file.IsValid());
-    EXPECT_EQ(file.GetError(), "no MPEG audio found in the file");
+    EXPECT_EQ(file.Validate().Reason(), "no MPEG audio found in the file");
 }
 
 TEST_F(MpegFile, TagWritingNeverDamagesTheFileItFailsOn)
@@ -482,8 +479,7 @@ TEST_F(MpegFile, TagWritingNeverDamagesTheFileItFailsOn)
         file.SetPath(path);
         ASSERT_TRUE(file.IsValid());
         file.SetTitle(std::string(20000, 'x'));
-        EXPECT_FALSE(file.WriteTags());
-        EXPECT_FALSE(file.GetError().empty());
+        EXPECT_FALSE(file.WriteTags().Reason().empty());
     }
     EXPECT_EQ(ReadFileBytes(path), tagged) << "the file is as it was";
     EXPECT_EQ(EntryCount(m_dir.Path()), 1u) << "no copy is left behind";

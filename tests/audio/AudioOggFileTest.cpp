@@ -4,6 +4,7 @@
 #include "io/FileException.h"
 #include "support/AudioFiles.h"
 #include "support/OggPages.h"
+#include "support/StatusChecks.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -228,7 +229,7 @@ TEST_F(OggFile, ReadsBackWhatTheEncoderWroteAndRewritesItsTags)
     EXPECT_EQ(AsSamples(DecodeAll(path)), before.pcm);
     CAudioOggFile file;
     file.SetPath(path);
-    ASSERT_TRUE(file.IsValid()) << file.GetError();
+    ASSERT_TRUE(Succeeded(file.Validate()));
     EXPECT_EQ(file.GetSampleRate(), 44100u);
     EXPECT_EQ(file.GetChannels(), 2);
     EXPECT_EQ(file.GetLength(), 1500);
@@ -254,7 +255,7 @@ TEST_F(OggFile, ReadsBackWhatTheEncoderWroteAndRewritesItsTags)
     file.SetTitle("New Title");
     file.SetArtist("");
     file.SetAlbum("Album \xE2\x99\xAA");
-    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    ASSERT_TRUE(Succeeded(file.WriteTags()));
     const VorbisFacts after = ReadWithVorbisfile(path);
     const std::vector<std::string> expected = {"ENCODER=Brelvind Tunewright", "TITLE=New Title",
                                                "ALBUM=Album \xE2\x99\xAA"};
@@ -266,8 +267,7 @@ TEST_F(OggFile, ReadsBackWhatTheEncoderWroteAndRewritesItsTags)
 
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);
     reopened.SetTitle("Refused");
-    EXPECT_FALSE(reopened.WriteTags());
-    EXPECT_EQ(reopened.GetError(), "the file is read-only");
+    EXPECT_EQ(reopened.WriteTags().Reason(), "the file is read-only");
 }
 
 TEST_F(OggFile, SeekCountsWholeSamplesPerMillisecond)
@@ -490,7 +490,7 @@ TEST_F(OggFile, FilesWithoutAudioGiveNone)
         WriteFileBytes(m_dir.File("empty.ogg"), bytes);
         CAudioOggFile file;
         file.SetPath(m_dir.File("empty.ogg"));
-        EXPECT_EQ(file.IsValid(), opens) << file.GetError();
+        EXPECT_EQ(file.IsValid(), opens) << file.Validate().Reason();
         EXPECT_EQ(file.GetLength(), 0);
         EXPECT_TRUE(DecodeAll(file).empty());
     }
@@ -514,9 +514,9 @@ TEST_F(OggFile, DamagedFilesNeverCrashOrHang)
         WriteFileBytes(path, bad);
         CAudioOggFile file;
         file.SetPath(path);
-        if (!file.BeginDecoding())
+        if (Status failed = file.BeginDecoding(); !failed)
         {
-            EXPECT_FALSE(file.GetError().empty());
+            EXPECT_FALSE(failed.Reason().empty());
             continue;
         }
         EXPECT_LE(DecodeAll(file).size(), 2 * m_signal.size() + 44100 * 4) << "round " << round;
@@ -559,7 +559,7 @@ TEST_F(OggWithVorbisTools, ListDecodeAndTagOurFilesAsWeDo)
     file.SetPath(path);
     ASSERT_TRUE(file.IsValid());
     file.SetTitle("Only Title");
-    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    ASSERT_TRUE(Succeeded(file.WriteTags()));
     EXPECT_EQ(Run("vorbiscomment -l '" + path + "'"),
               "ENCODER=Brelvind Tunewright\nTITLE=Only Title\nARTIST=The Band\n");
 

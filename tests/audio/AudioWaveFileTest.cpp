@@ -4,6 +4,7 @@
 #include "io/FileException.h"
 #include "support/AudioFiles.h"
 #include "support/FileSizeLimit.h"
+#include "support/StatusChecks.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -53,7 +54,7 @@ TEST_F(WaveFile, PcmRoundTripKeepsTheLayoutAndEverySampleSeeksAndPads)
 
     CAudioWaveFile file;
     file.SetPath(path);
-    ASSERT_TRUE(file.IsValid()) << file.GetError();
+    ASSERT_TRUE(Succeeded(file.Validate()));
     EXPECT_EQ(file.GetLength(), 2500);
     EXPECT_EQ(file.GetSampleRate(), 44100u);
     EXPECT_EQ(file.GetChannels(), 2);
@@ -93,7 +94,7 @@ TEST_F(WaveFile, TagsAreAppendedOnceThenOverwrittenAndNeverReadAsAudio)
     file.SetTitle(std::string(70, 't'));
     file.SetArtist("Artist");
     file.SetAlbum("Caf\xC3\xA9 " + std::string(61, 'x') + "\xC3\xA9"); // é across byte 63
-    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    ASSERT_TRUE(Succeeded(file.WriteTags()));
     std::vector<std::uint8_t> bytes = ReadFileBytes(path);
     EXPECT_EQ(LE32(bytes, 4), bytes.size() - 8);
     ASSERT_TRUE(file.WriteTags());
@@ -130,7 +131,7 @@ TEST_F(WaveFile, LengthAndPositionAreExact)
         const std::vector<std::int16_t> samples = TestSignal(44100 * 5 + 4410, 2);
         CAudioWaveFile file;
         file.SetPath(Write("exact.wav", samples, format));
-        ASSERT_TRUE(file.BeginDecoding()) << file.GetError();
+        ASSERT_TRUE(Succeeded(file.BeginDecoding()));
         // A compressed file's last block is filled up to its full length.
         const bool compressed = format.SampleTag() != kWaveFormatPcm;
         EXPECT_GE(file.GetLength(), 5100);
@@ -158,7 +159,7 @@ TEST_F(WaveFile, ImaAdpcmRoundTripKeepsTheLayoutAndTheSound)
 
     CAudioWaveFile file;
     file.SetPath(path);
-    ASSERT_TRUE(file.IsValid()) << file.GetError();
+    ASSERT_TRUE(Succeeded(file.Validate()));
     EXPECT_EQ(file.GetBitsPerSample(), 4);
     EXPECT_EQ(file.GetChannels(), 2);
     const std::vector<std::int16_t> decoded = ReadAll(file);
@@ -208,7 +209,7 @@ TEST_F(WaveFile, OtherSampleFormatsAreDeliveredAs16Bit)
         c.builder.Chunk("data", c.data).WriteTo(path);
         CAudioWaveFile file;
         file.SetPath(path);
-        ASSERT_TRUE(file.IsValid()) << c.name << ": " << file.GetError();
+        ASSERT_TRUE(Succeeded(file.Validate())) << c.name;
         EXPECT_EQ(file.GetBitsPerSample(), c.bits) << c.name;
         EXPECT_EQ(ReadAll(file), c.expected) << c.name;
     }
@@ -273,11 +274,11 @@ TEST_F(WaveFile, HostileHeadersAreRefusedOrClamped)
                                  : c.builder.Bytes());
         CAudioWaveFile file;
         file.SetPath(path);
-        ASSERT_EQ(file.IsValid(), c.valid) << c.name << ": " << file.GetError();
+        ASSERT_EQ(file.IsValid(), c.valid) << c.name << ": " << file.Validate().Reason();
         if (c.valid)
             EXPECT_EQ(ReadAll(file), AsSamples(audio)) << c.name;
         else
-            EXPECT_FALSE(file.GetError().empty()) << c.name;
+            EXPECT_FALSE(file.Validate().Reason().empty()) << c.name;
     }
 }
 
@@ -293,12 +294,12 @@ TEST_F(WaveFile, UndecodableFormatsKeepTheirTags)
         .WriteTo(path);
     CAudioWaveFile file;
     file.SetPath(path);
-    ASSERT_TRUE(file.IsValid()) << file.GetError();
+    ASSERT_TRUE(Succeeded(file.Validate()));
     EXPECT_EQ(file.GetTitle(), "old");
-    EXPECT_FALSE(file.BeginDecoding());
-    EXPECT_EQ(file.GetError().rfind("cannot decode this WAV format", 0), 0u) << file.GetError();
+    const Status decoding = file.BeginDecoding();
+    EXPECT_EQ(decoding.Reason().rfind("cannot decode this WAV format", 0), 0u) << decoding.Reason();
     file.SetTitle("new");
-    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    ASSERT_TRUE(Succeeded(file.WriteTags()));
     CAudioWaveFile reread;
     reread.SetPath(path);
     ASSERT_TRUE(reread.IsValid());
@@ -408,12 +409,12 @@ TEST_F(WaveFile, NewTagsAlwaysReadBackOrTheFileIsLeftAlone)
         file.SetPath(path);
         file.SetTitle("New");
         file.SetArtist("Someone");
-        ASSERT_EQ(file.WriteTags(), c.written) << c.name << ": " << file.GetError();
+        const Status written = file.WriteTags();
+        ASSERT_EQ(written.Ok(), c.written) << c.name << ": " << written.Reason();
         if (!c.written)
         {
             EXPECT_EQ(ReadFileBytes(path), c.bytes) << c.name;
-            EXPECT_FALSE(file.GetError().empty()) << c.name;
-            EXPECT_NE(file.GetError().find(c.error), std::string::npos) << file.GetError();
+            EXPECT_NE(written.Reason().find(c.error), std::string::npos) << written.Reason();
             continue;
         }
         const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
@@ -446,14 +447,14 @@ TEST_F(WaveFile, TagsAreSharedWithOtherPrograms)
     }
     CAudioWaveFile file;
     file.SetPath(path);
-    ASSERT_TRUE(file.IsValid()) << file.GetError();
+    ASSERT_TRUE(Succeeded(file.Validate()));
     EXPECT_EQ(file.GetTitle(), "Info title");
     EXPECT_EQ(file.GetArtist(), "Id3 artist");
     EXPECT_EQ(file.GetAlbum(), "Info album") << "the INFO list comes before the ID3 tag";
 
     file.SetTitle("\xE6\x9B\xB2 New");
     file.SetArtist("");
-    ASSERT_TRUE(file.WriteTags()) << file.GetError();
+    ASSERT_TRUE(Succeeded(file.WriteTags()));
     TagLib::RIFF::WAV::File other(path.c_str());
     ASSERT_TRUE(other.isValid());
     EXPECT_EQ(other.ID3v2Tag()->title().to8Bit(true), "\xE6\x9B\xB2 New");

@@ -2,6 +2,7 @@
 
 #include "support/AudioFiles.h"
 #include "support/RecordingHost.h"
+#include "support/StatusChecks.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -89,7 +90,7 @@ TEST_P(Pipeline, GivesAFullLength44100HzStereoFileWithTheTags)
     const std::string output = Convert(source, c.target, host);
 
     std::unique_ptr<CAudioFile> file = OpenAudioFile(output);
-    ASSERT_TRUE(file->IsValid()) << file->GetError();
+    ASSERT_TRUE(Succeeded(file->Validate()));
     EXPECT_EQ(file->GetSampleRate(), 44100u);
     EXPECT_EQ(file->GetChannels(), 2);
     const std::vector<std::int16_t> samples = AsSamples(DecodeAll(*file));

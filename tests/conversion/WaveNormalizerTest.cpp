@@ -4,6 +4,7 @@
 #include "support/AudioFiles.h"
 #include "support/FileSizeLimit.h"
 #include "support/RecordingHost.h"
+#include "support/StatusChecks.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -49,7 +50,7 @@ std::string WriteWave(const std::string& path, const Samples& samples,
     file.SetTitle(title);
     file.SetArtist(artist);
     file.SetAlbum(album);
-    EXPECT_TRUE(file.WriteTags()) << file.GetError();
+    EXPECT_TRUE(Succeeded(file.WriteTags()));
     return path;
 }
 

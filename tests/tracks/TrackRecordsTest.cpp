@@ -81,12 +81,12 @@ public:
     std::int32_t GetPosition() const override { return 0; }
     std::int32_t Read(std::size_t, std::size_t, void*, std::size_t) override { return 0; }
     void EndDecoding() override {}
-    bool BeginDecoding() override { return true; }
-    bool Open(std::uint32_t) override { return true; }
-    bool WriteTags() override
+    Status BeginDecoding() override { return {}; }
+    Status Open(std::uint32_t) override { return {}; }
+    Status WriteTags() override
     {
         std::filesystem::resize_file(GetPath(), std::filesystem::file_size(GetPath()) / 2);
-        return true;
+        return {};
     }
 
 private:

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-bool CAudioMpegFile::Open(std::uint32_t)
+Status CAudioMpegFile::Open(std::uint32_t)
 {
     // Tags first: they are read even when the audio cannot be decoded.
     TrackTags tags;
@@ -39,7 +39,7 @@ bool CAudioMpegFile::Open(std::uint32_t)
     m_decoder->SeekMs(0);
     m_length = static_cast<std::int32_t>(
         std::min<std::int64_t>(m_decoder->DurationMs(), std::numeric_limits<std::int32_t>::max()));
-    return true;
+    return {};
 }
 
 std::int32_t CAudioMpegFile::Read(std::size_t size, std::size_t count, void* buffer,
@@ -92,13 +92,14 @@ void CAudioMpegFile::EndDecoding()
     m_held = {};
 }
 
-bool CAudioMpegFile::WriteTags()
+Status CAudioMpegFile::WriteTags()
 {
     EndDecoding();
     if (Status written = WriteMpegTags(m_Path, {m_Title, m_Artist, m_Album}); !written)
         return Fail(written.Reason());
-    Open(kOpenDecode);
-    return true;
+    // The tags are in; a reopen that fails shows at the next read.
+    (void)Open(kOpenDecode);
+    return {};
 }
 
 void CAudioMpegFile::BeginEncoding(const std::string& path, const EncodeTags& tags,

@@ -26,10 +26,10 @@ public:
     std::int32_t Read(std::size_t size, std::size_t count, void* buffer,
                       std::size_t capacity) override;
     void EndDecoding() override;
-    bool BeginDecoding() override { return Open(kOpenDecode); }
-    bool WriteTags() override;
+    Status BeginDecoding() override { return Open(kOpenDecode); }
+    Status WriteTags() override;
     void Seek(std::int32_t milliseconds) override;
-    bool Open(std::uint32_t access) override;
+    Status Open(std::uint32_t access) override;
 
     // Encoding a new file; see CMp3Encoder. The output goes to
     // MakeValidFileName(path, true). Each raises CFileException on failure.

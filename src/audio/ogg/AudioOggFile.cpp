@@ -24,7 +24,7 @@ std::int32_t MillisecondsOf(std::int64_t frames, std::uint32_t rate)
 }
 } // namespace
 
-bool CAudioOggFile::Open(std::uint32_t)
+Status CAudioOggFile::Open(std::uint32_t)
 {
     EndDecoding();
     auto decoder = std::make_unique<COggVorbisDecoder>();
@@ -40,13 +40,13 @@ bool CAudioOggFile::Open(std::uint32_t)
     m_decoder = std::move(decoder);
     // Room for a piece of the source's channels; a mixed-down one is smaller.
     m_block.resize(kPieceBytes);
-    return true;
+    return {};
 }
 
-bool CAudioOggFile::IsValid()
+Status CAudioOggFile::Validate()
 {
     const bool checking = m_Changed;
-    const bool valid = CAudioFile::IsValid();
+    Status valid = CAudioFile::Validate();
     // A listed track should not hold its file open.
     if (checking)
         EndDecoding();
@@ -113,7 +113,7 @@ void CAudioOggFile::Seek(std::int32_t milliseconds)
         m_heldAt = m_heldEnd = 0;
 }
 
-bool CAudioOggFile::WriteTags()
+Status CAudioOggFile::WriteTags()
 {
     EndDecoding();
     // The rewrite replaces the file by a new one, which a read-only file must
@@ -124,7 +124,7 @@ bool CAudioOggFile::WriteTags()
             FollowLinks(m_Path), {{"TITLE", m_Title}, {"ARTIST", m_Artist}, {"ALBUM", m_Album}});
         !rewritten)
         return Fail(rewritten.Reason());
-    return true;
+    return {};
 }
 
 void CAudioOggFile::BeginEncoding(const std::string& path, const OggEncodeContext& context)

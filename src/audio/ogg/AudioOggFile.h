@@ -26,15 +26,15 @@ public:
     std::int32_t Read(std::size_t size, std::size_t count, void* buffer,
                       std::size_t capacity) override;
     void EndDecoding() override;
-    bool BeginDecoding() override { return Open(kOpenDecode); }
+    Status BeginDecoding() override { return Open(kOpenDecode); }
     // Sets TITLE, ARTIST and ALBUM in the comment header, keeping the rest.
-    bool WriteTags() override;
+    Status WriteTags() override;
     // Checks the file once per path and closes it again, keeping what it read.
-    bool IsValid() override;
+    Status Validate() override;
     // Moves to (rate / 1000, whole) × milliseconds samples.
     void Seek(std::int32_t milliseconds) override;
     // Opens the stream afresh (any access) and reads info and comments.
-    bool Open(std::uint32_t access) override;
+    Status Open(std::uint32_t access) override;
 
     // Creates the file at `path` as given and writes its headers. Raises
     // CFileException for settings the encoder refuses or a file that cannot

@@ -24,7 +24,7 @@ bool CWavePlayer::Open(CAudioFile& file, IWaveOutListener& listener)
     m_AudioFile = &file;
     m_Position = 0;
     // Decoding first, so the format is that of the opened file.
-    m_bDecoding = file.BeginDecoding();
+    m_bDecoding = file.BeginDecoding().Ok();
     if (!m_bDecoding)
         return false;
 

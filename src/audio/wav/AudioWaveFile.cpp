@@ -60,26 +60,24 @@ std::uint16_t CAudioWaveFile::GetChannels() const
     return std::min<std::uint16_t>(m_formatBlock.Channels(), 2);
 }
 
-bool CAudioWaveFile::Open(std::uint32_t access)
+Status CAudioWaveFile::Open(std::uint32_t access)
 {
-    if (m_Valid && m_file.IsOpen())
-        return true;
+    if (m_validity && m_file.IsOpen())
+        return {};
     m_file.Close();
     const auto mode =
         (access & 3u) == kOpenReadWrite ? CDiskFile::Mode::ReadWrite : CDiskFile::Mode::Read;
     if (!m_file.Open(m_Path, mode))
         return Fail(m_file.ErrorText());
     if ((access & kOpenParse) == 0)
-        return true;
-    if (!ParseOpened())
-    {
+        return {};
+    Status parsed = ParseOpened();
+    if (!parsed)
         m_file.Close();
-        return false;
-    }
-    return true;
+    return parsed;
 }
 
-bool CAudioWaveFile::ParseOpened()
+Status CAudioWaveFile::ParseOpened()
 {
     CRiffReader riff(m_file);
     if (Status header = riff.ReadWaveHeader(); !header)
@@ -131,7 +129,9 @@ bool CAudioWaveFile::ParseOpened()
 
     m_framesDelivered = 0;
     m_dataRead = 0;
-    return m_file.Seek(m_dataOffset) || Fail(m_file.ErrorText());
+    if (!m_file.Seek(m_dataOffset))
+        return Fail(m_file.ErrorText());
+    return {};
 }
 
 void CAudioWaveFile::ReadTags(CRiffReader& riff)
@@ -142,21 +142,21 @@ void CAudioWaveFile::ReadTags(CRiffReader& riff)
     m_Album = std::move(texts.album);
 }
 
-bool CAudioWaveFile::IsValid()
+Status CAudioWaveFile::Validate()
 {
     if (m_Changed)
     {
-        m_Valid = Open(kOpenParse);
+        m_validity = Open(kOpenParse);
         m_Changed = false;
         m_file.Close();
     }
-    return m_Valid;
+    return m_validity;
 }
 
-bool CAudioWaveFile::BeginDecoding()
+Status CAudioWaveFile::BeginDecoding()
 {
-    if (!Open(kOpenParse))
-        return false;
+    if (Status opened = Open(kOpenParse); !opened)
+        return opened;
     if (!m_undecodable.empty())
     {
         m_file.Close();
@@ -173,13 +173,13 @@ bool CAudioWaveFile::BeginDecoding()
     if (!m_decoder)
     {
         m_readBlock = unit;
-        return true;
+        return {};
     }
     const std::size_t perSecond = m_formatBlock.AverageBytesPerSecond();
     m_readBlock = std::max(unit, std::min(perSecond, kMaxReadBlock) / unit * unit);
     m_source.resize(m_readBlock);
     m_decoded.resize(m_readBlock / unit * m_decoder->FramesPerUnit() * m_formatBlock.Channels());
-    return true;
+    return {};
 }
 
 void CAudioWaveFile::EndDecoding()
@@ -303,7 +303,7 @@ void CAudioWaveFile::CarryTags(const CarriedTags& tags)
     m_carried.fields = tags.fields; // a WAV file keeps no picture
 }
 
-bool CAudioWaveFile::WriteTags()
+Status CAudioWaveFile::WriteTags()
 {
     m_file.Close();
     CarriedTags tags = m_carried;
@@ -312,7 +312,7 @@ bool CAudioWaveFile::WriteTags()
     tags.Set("ALBUM", m_Album);
     if (Status written = WriteWaveTags(m_Path, tags); !written)
         return Fail(written.Reason());
-    return true;
+    return {};
 }
 
 void CAudioWaveFile::CreateForWriting(const std::string& path, const CWaveFormat& format)

@@ -31,13 +31,13 @@ public:
     std::int32_t Read(std::size_t size, std::size_t count, void* buffer,
                       std::size_t capacity) override;
     void EndDecoding() override;
-    bool BeginDecoding() override;
-    bool WriteTags() override;
-    bool IsValid() override;
+    Status BeginDecoding() override;
+    Status WriteTags() override;
+    Status Validate() override;
     // Moves to the start of the second that holds `milliseconds`.
     void Seek(std::int32_t milliseconds) override;
     bool HasFormat() const override { return !m_formatBlock.IsEmpty(); }
-    bool Open(std::uint32_t access) override;
+    Status Open(std::uint32_t access) override;
 
     // Creates the file at MakeValidFileName(path, true) for the given format:
     // 16-bit PCM as given, or IMA ADPCM. Raises CFileException on failure.
@@ -53,7 +53,7 @@ public:
     void CarryTags(const CarriedTags& tags);
 
 private:
-    bool ParseOpened();
+    Status ParseOpened();
     void ReadTags(CRiffReader& riff);
     std::int32_t ReadStored(std::size_t wanted, std::uint8_t* out);
     std::int32_t ReadDecoded(std::size_t wanted, std::uint8_t* out);

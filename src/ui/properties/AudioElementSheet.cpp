@@ -26,8 +26,8 @@ QString WriteTrackTags(CAudioFile& file, const TagTexts& tags, CTagHistory* hist
 {
     const std::string path = file.GetPath();
     file.SetPath(path);
-    if (!file.IsValid())
-        return Tr("the file cannot be read: %1").arg(CoreText(file.GetError()));
+    if (Status valid = file.Validate(); !valid)
+        return Tr("the file cannot be read: %1").arg(CoreText(valid.Reason()));
     const TrackTexts before{file.GetTitle(), file.GetArtist(), file.GetAlbum()};
     file.SetTitle(ToUtf8(tags.title));
     file.SetArtist(ToUtf8(tags.artist));
