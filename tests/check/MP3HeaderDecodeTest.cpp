@@ -111,27 +111,24 @@ TEST_P(MP3FrameLength, FollowsTheFormulaOfItsLayerAndVersion)
     EXPECT_EQ(f.valid, 1);
 }
 
+using L = LengthCase;
 INSTANTIATE_TEST_SUITE_P(
     AllLayers, MP3FrameLength,
     testing::Values(
-        LengthCase{"Mpeg2Layer3", Word(kMpeg2, kLayer3, 1, 8, 0, 0, kJoint), 64, 22050, 208},
-        LengthCase{"Mpeg25Layer3", Word(kMpeg25, kLayer3, 1, 1, 2, 0, kJoint), 8, 8000, 72},
-        LengthCase{"Mpeg1Layer1", Word(kMpeg1, kLayer1, 1, 1, 1, 0, kStereo), 32, 48000, 32},
-        LengthCase{"Mpeg1Layer1Padded", Word(kMpeg1, kLayer1, 1, 12, 0, 1, kStereo), 384, 44100,
-                   420},
-        LengthCase{"Mpeg1Layer2", Word(kMpeg1, kLayer2, 1, 13, 1, 0, kStereo), 320, 48000, 960},
-        LengthCase{"Mpeg2Layer2", Word(kMpeg2, kLayer2, 1, 14, 1, 0, kStereo), 160, 24000, 960},
-        LengthCase{"Mpeg2Layer1", Word(kMpeg2, kLayer1, 1, 1, 1, 0, kStereo), 32, 24000, 64},
-        LengthCase{"Mpeg1Layer3At32k", Word(kMpeg1, kLayer3, 1, 14, 2, 1, kStereo), 320, 32000,
-                   1441},
+        L{"Mpeg2Layer3", Word(kMpeg2, kLayer3, 1, 8, 0, 0, kJoint), 64, 22050, 208},
+        L{"Mpeg25Layer3", Word(kMpeg25, kLayer3, 1, 1, 2, 0, kJoint), 8, 8000, 72},
+        L{"Mpeg1Layer1", Word(kMpeg1, kLayer1, 1, 1, 1, 0, kStereo), 32, 48000, 32},
+        L{"Mpeg1Layer1Padded", Word(kMpeg1, kLayer1, 1, 12, 0, 1, kStereo), 384, 44100, 420},
+        L{"Mpeg1Layer2", Word(kMpeg1, kLayer2, 1, 13, 1, 0, kStereo), 320, 48000, 960},
+        L{"Mpeg2Layer2", Word(kMpeg2, kLayer2, 1, 14, 1, 0, kStereo), 160, 24000, 960},
+        L{"Mpeg2Layer1", Word(kMpeg2, kLayer1, 1, 1, 1, 0, kStereo), 32, 24000, 64},
+        L{"Mpeg1Layer3At32k", Word(kMpeg1, kLayer3, 1, 14, 2, 1, kStereo), 320, 32000, 1441},
         // The remaining sampling rates, and the first step of each table.
-        LengthCase{"Mpeg2Layer3At16k", Word(kMpeg2, kLayer3, 1, 2, 2, 0, kMono), 16, 16000, 72},
-        LengthCase{"Mpeg25Layer3At11k", Word(kMpeg25, kLayer3, 1, 14, 0, 0, kMono), 160, 11025,
-                   1044},
-        LengthCase{"Mpeg25Layer2At12k", Word(kMpeg25, kLayer2, 1, 1, 1, 0, kMono), 8, 12000, 96},
-        LengthCase{"Mpeg1Layer3First", Word(kMpeg1, kLayer3, 1, 1, 0, 0, kMono), 32, 44100, 104},
-        LengthCase{"Mpeg1Layer2Last", Word(kMpeg1, kLayer2, 1, 14, 0, 0, kStereo), 384, 44100,
-                   1253}),
+        L{"Mpeg2Layer3At16k", Word(kMpeg2, kLayer3, 1, 2, 2, 0, kMono), 16, 16000, 72},
+        L{"Mpeg25Layer3At11k", Word(kMpeg25, kLayer3, 1, 14, 0, 0, kMono), 160, 11025, 1044},
+        L{"Mpeg25Layer2At12k", Word(kMpeg25, kLayer2, 1, 1, 1, 0, kMono), 8, 12000, 96},
+        L{"Mpeg1Layer3First", Word(kMpeg1, kLayer3, 1, 1, 0, 0, kMono), 32, 44100, 104},
+        L{"Mpeg1Layer2Last", Word(kMpeg1, kLayer2, 1, 14, 0, 0, kStereo), 384, 44100, 1253}),
     [](const testing::TestParamInfo<LengthCase>& param) { return param.param.name; });
 
 TEST(MP3HeaderDecode, AllOnesHasSyncButNoBitrateOrRate)

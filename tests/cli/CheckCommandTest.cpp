@@ -50,14 +50,6 @@ protected:
 };
 } // namespace
 
-TEST_F(CheckCommand, SoundFilesGiveOkLinesASummaryAndStatusZero)
-{
-    Outcome r = Cli({"check", File("good.mp3")});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "OK       " + File("good.mp3") + "\n1 file checked: 1 OK, 0 Corrupt\n");
-    EXPECT_EQ(r.err, "");
-}
-
 TEST_F(CheckCommand, TsvPrintsOnlyVerdictTabPath)
 {
     Outcome r = Cli({"check", "--tsv", File("good.mp3"), File("bad.mp3"), File("absent.mp3")});

@@ -3,30 +3,28 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+// Minutes and seconds, or a plain number; only the first ":" splits, and the
+// seconds are read up to the next one. Numbers read like the C library's and
+// saturate.
 TEST(ColumnSorter, NumericValueOfMinutesAndSecondsAndPlainNumbers)
 {
-    EXPECT_EQ(CColumnSorter::NumericValue(u"10:05"), 605);
-    EXPECT_EQ(CColumnSorter::NumericValue(u"9:59"), 599);
-    EXPECT_EQ(CColumnSorter::NumericValue(u"0:07"), 7);
-    EXPECT_EQ(CColumnSorter::NumericValue(u"42"), 42);
-    EXPECT_EQ(CColumnSorter::NumericValue(u""), 0);
-    EXPECT_EQ(CColumnSorter::NumericValue(u"abc"), 0);
-    EXPECT_EQ(CColumnSorter::NumericValue(u"x:30"), 30);
-    // Only the first ":" splits; the seconds are read up to the next one.
-    EXPECT_EQ(CColumnSorter::NumericValue(u"1:02:03"), 62);
-}
-
-TEST(ColumnSorter, LeadingNumberReadsLikeTheCLibraryAndSaturates)
-{
-    EXPECT_EQ(LeadingNumber(u" \t12px"), 12);
-    EXPECT_EQ(LeadingNumber(u"-8"), -8);
-    EXPECT_EQ(LeadingNumber(u"+8"), 8);
-    EXPECT_EQ(LeadingNumber(u"- 8"), 0);
-    EXPECT_EQ(LeadingNumber(u"garbage"), 0);
-    EXPECT_EQ(LeadingNumber(u"99999999999999999999999"), std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(LeadingNumber(u"-99999999999"), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(CColumnSorter::NumericValue(u"99999999:59"),
-              std::numeric_limits<std::int32_t>::max());
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    const std::pair<const char16_t*, std::int32_t> times[] = {
+        {u"10:05", 605}, {u"9:59", 599}, {u"0:07", 7},     {u"42", 42},           {u"", 0},
+        {u"abc", 0},     {u"x:30", 30},  {u"1:02:03", 62}, {u"99999999:59", kMax}};
+    for (const auto& [text, value] : times)
+        EXPECT_EQ(CColumnSorter::NumericValue(text), value)
+            << QString::fromUtf16(text).toStdString();
+    const std::pair<const char16_t*, std::int32_t> numbers[] = {
+        {u" \t12px", 12},
+        {u"-8", -8},
+        {u"+8", 8},
+        {u"- 8", 0},
+        {u"garbage", 0},
+        {u"99999999999999999999999", kMax},
+        {u"-99999999999", std::numeric_limits<std::int32_t>::min()}};
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ(LeadingNumber(text), value) << QString::fromUtf16(text).toStdString();
 }
 
 TEST(ColumnSorter, TextColumnsIgnoreCaseAndEqualTextsOrValuesKeepTheirOrder)
