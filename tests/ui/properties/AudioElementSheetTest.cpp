@@ -403,19 +403,10 @@ protected:
     void Edit(const std::vector<std::size_t>& positions,
               const std::function<void(CAudioElementSheet&)>& act)
     {
-        QTimer poll;
-        poll.setInterval(10);
-        QObject::connect(&poll, &QTimer::timeout,
-                         [&]
-                         {
-                             auto* sheet = qobject_cast<CAudioElementSheet*>(
-                                 QApplication::activeModalWidget());
-                             if (!sheet)
-                                 return;
-                             poll.stop();
-                             act(*sheet);
-                         });
-        poll.start();
+        const auto sheet = []
+        { return qobject_cast<CAudioElementSheet*>(QApplication::activeModalWidget()); };
+        WhenReady(
+            qApp, [&] { return sheet() != nullptr; }, [&] { act(*sheet()); });
         EditTracksTags(m_doc, positions, m_help, nullptr);
         EXPECT_EQ(m_help.Get(), CHelpContext::kMain);
     }
