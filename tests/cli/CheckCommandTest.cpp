@@ -371,6 +371,13 @@ TEST(CliUsage, NoCommandOrAnUnknownOne)
         EXPECT_EQ(r.status, kExitUsage);
         EXPECT_NE(r.err.find("Try 'tunewright-cli --help'."), std::string::npos);
     }
+    // Asked for, the usage is no error: status 0, on standard output.
+    for (const char* command : {"check", "info", "convert", "tags", "repair", "history"})
+    {
+        const Outcome r = Cli({command, "--help"});
+        EXPECT_EQ(r.status, kExitOk) << command;
+        EXPECT_EQ(r.out.rfind("Usage: tunewright-cli " + std::string(command), 0), 0u) << command;
+    }
 }
 
 TEST(FileCollector, SortsEachFolderAndRecursesOnlyWhenAsked)
