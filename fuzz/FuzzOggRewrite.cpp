@@ -44,17 +44,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CAudioOggFile original;
     const bool opened = OpenAndDecode(path, original);
 
-    std::string error;
     const VorbisCommentList comments = {
         {"TITLE", "Fuzz title"}, {"ARTIST", ""}, {"ALBUM", "Fuzz \xC3\xA4lbum"}};
-    const bool rewritten = RewriteVorbisComments(path, comments, error);
+    const Status rewrite = RewriteVorbisComments(path, comments);
+    const bool rewritten = rewrite.Ok();
     std::error_code ignored;
     for (const auto& entry :
          std::filesystem::directory_iterator(std::filesystem::path(path).parent_path(), ignored))
         FuzzExpect(
             entry.path().filename().string().rfind(".tw-" + std::to_string(getpid()) + "-", 0) != 0,
             "temporary copy left");
-    FuzzExpect(rewritten || !error.empty(), "a failed rewrite gives no reason");
+    FuzzExpect(rewritten || !rewrite.Reason().empty(), "a failed rewrite gives no reason");
     if (!rewritten || !opened)
         return 0;
 

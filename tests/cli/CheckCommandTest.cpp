@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "cli/FileCollector.h"
 #include "support/MP3StreamBuilder.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
@@ -9,6 +10,7 @@
 #include <sstream>
 
 using namespace mp3words;
+namespace fs = std::filesystem;
 
 namespace
 {
@@ -18,6 +20,16 @@ struct Outcome
     std::string out;
     std::string err;
 };
+
+Outcome Cli(const std::vector<std::string>& args, bool terminal = false)
+{
+    std::ostringstream out, err;
+    CliContext context(out, err);
+    context.errIsTerminal = terminal;
+    context.terminalWidth = 60;
+    const int status = RunCli(args, context);
+    return {status, out.str(), err.str()};
+}
 
 class CheckCommand : public testing::Test
 {
@@ -36,27 +48,9 @@ protected:
 
     std::string File(const std::string& name) const { return m_dir.File(name); }
 
-    Outcome Cli(std::vector<std::string> args, bool terminal = false)
-    {
-        std::ostringstream out, err;
-        CliContext context(out, err);
-        context.errIsTerminal = terminal;
-        context.terminalWidth = 60;
-        int status = RunCli(args, context);
-        return {status, out.str(), err.str()};
-    }
-
     CTempDir m_dir;
 };
 } // namespace
-
-TEST_F(CheckCommand, SoundFilesGiveOkLinesASummaryAndStatusZero)
-{
-    Outcome r = Cli({"check", File("good.mp3")});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "OK       " + File("good.mp3") + "\n1 file checked: 1 OK, 0 Corrupt\n");
-    EXPECT_EQ(r.err, "");
-}
 
 TEST_F(CheckCommand, TsvPrintsOnlyVerdictTabPath)
 {
@@ -264,4 +258,165 @@ TEST_F(CheckCommand, IncrementalAndVerifyUseTheHistory)
 
     std::filesystem::last_write_time(good, time + std::chrono::seconds(1));
     EXPECT_EQ(Cli({"check", "-i", "--tsv", good}).out, "Corrupt\t" + good + "\n");
+}
+
+// Lines in the order of the files whatever the jobs; a file without audio
+// makes the status 1; a second run finds the repaired file sound, and the
+// originals in the backup folder are never repaired, even when named.
+TEST(RepairCommand, RepairsInOrderAndLeavesTheBackupsAlone)
+{
+    CTempDir dir;
+    CMP3StreamBuilder().Frames(kMpeg1L3, kMpeg1L3Length, 8).WriteTo(dir.File("a-good.mp3"));
+    CMP3StreamBuilder()
+        .Frames(kMpeg1L3, kMpeg1L3Length, 8)
+        .Text("junk")
+        .Frames(kMpeg1L3, kMpeg1L3Length, 8)
+        .WriteTo(dir.File("b-bad.mp3"));
+    CMP3StreamBuilder().Bytes({0xFF, 0xFF, 0xFF, 0xFF}).WriteTo(dir.File("c-empty.mp3"));
+    const std::string folder = dir.Path().string();
+
+    const Outcome planned = Cli({"repair", "--dry-run", "-r", folder});
+    EXPECT_EQ(planned.status, 1);
+    EXPECT_NE(planned.out.find("b-bad.mp3: would repair: 1 stretch of junk removed (421 bytes), "
+                               "Info frame added, 0:00.03 of audio lost\n"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / ".tunewright-backup"));
+
+    const Outcome repaired = Cli({"repair", "-r", "--jobs", "3", folder});
+    EXPECT_EQ(repaired.status, 1);
+    EXPECT_EQ(repaired.out,
+              dir.File("a-good.mp3") + ": already sound\n" + dir.File("b-bad.mp3") +
+                  ": repaired: 1 stretch of junk removed (421 bytes), Info frame added, 0:00.03 "
+                  "of audio lost\n" +
+                  dir.File("c-empty.mp3") + ": not repairable: no MPEG audio found\n" +
+                  "3 files: 1 repaired, 1 already sound, 1 not repaired\n");
+
+    const Outcome again = Cli({"repair", "-r", dir.File("a-good.mp3"), dir.File("b-bad.mp3"),
+                               (dir.Path() / ".tunewright-backup").string()});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.out, dir.File("a-good.mp3") + ": already sound\n" + dir.File("b-bad.mp3") +
+                             ": already sound\n" + dir.File(".tunewright-backup/b-bad.mp3") +
+                             ": not repairable: it is an original kept in a backup folder\n" +
+                             "3 files: 0 repaired, 2 already sound, 1 not repaired\n");
+}
+
+struct UsageCase
+{
+    std::vector<std::string> args;
+    std::string message; // after "tunewright-cli COMMAND: "
+};
+
+// Every command reads its command line through the same parser: the same
+// forms, the same words for the same mistakes, and exit status 2, with
+// nothing on standard output.
+TEST(CliUsage, EveryCommandWordsTheSameMistakesAlike)
+{
+    std::vector<UsageCase> cases;
+    for (const char* command : {"check", "info", "convert", "tags", "repair"})
+    {
+        const std::string c = command;
+        cases.push_back({{c, "--frob", "a.mp3"}, "unknown option '--frob'"});
+        cases.push_back({{c, "--frob=1", "a.mp3"}, "unknown option '--frob'"});
+        cases.push_back({{c, "-Q", "a.mp3"}, "unknown option '-Q'"});
+        cases.push_back({{c, "--help=yes"}, "option '--help' takes no value"});
+    }
+    const std::string jobs = "is not a valid value for ";
+    cases.insert(
+        cases.end(),
+        {
+            {{"check", "a.mp3", "--jobs"}, "option '--jobs' needs a value"},
+            {{"check", "--report"}, "option '--report' needs a value"},
+            {{"check", "--jobs=0", "a.mp3"},
+             "'0' " + jobs + "--jobs: it takes a number of files to check at a time, 1 or more"},
+            {{"check", "-jx", "a.mp3"},
+             "'x' " + jobs + "-j: it takes a number of files to check at a time, 1 or more"},
+            {{"check", "--tsv=1", "a.mp3"}, "option '--tsv' takes no value"},
+            {{"check"}, "no file or folder to check"},
+            {{"convert", "a.mp3", "--to"}, "option '--to' needs a value"},
+            {{"convert", "--to=flac", "a.mp3"},
+             "'flac' " + jobs + "--to: it takes mp3, ogg, wav or mp3-to-mp3"},
+            {{"convert", "--to", "mp3", "--bitrate", "384", "a.mp3"},
+             "'384' " + jobs + "--bitrate: it takes 64, 96, 128, 160, 192, 256 or 320"},
+            {{"convert", "--to", "ogg", "--ogg-managed=192,160,128", "a.mp3"},
+             "'192,160,128' " + jobs +
+                 "--ogg-managed: it takes MIN,NOM,MAX from 128, 160, 192, 256, 350, in rising "
+                 "order"},
+            {{"convert", "-j", "0", "--to", "mp3", "a.mp3"},
+             "'0' " + jobs + "-j: it takes a number of files to convert at a time, 1 or more"},
+            {{"convert", "a.mp3"}, "say what to convert to with --to mp3, ogg, wav or mp3-to-mp3"},
+            {{"tags", "a.mp3", "--title"}, "option '--title' needs a value"},
+            {{"tags", "--undo", "--title=T", "a.mp3"}, "--undo sets no texts of its own"},
+            {{"info"}, "no file given"},
+            {{"repair"}, "no file or folder to repair"},
+            {{"repair", "--backup", "", "a.mp3"}, "'' " + jobs + "--backup: it takes a folder"},
+            {{"repair", "--dry-run=1", "a.mp3"}, "option '--dry-run' takes no value"},
+        });
+    for (const UsageCase& c : cases)
+    {
+        const Outcome r = Cli(c.args);
+        EXPECT_EQ(r.status, kExitUsage) << c.message;
+        EXPECT_EQ(r.out, "") << c.message;
+        const std::string& command = c.args.front();
+        EXPECT_EQ(r.err, "tunewright-cli " + command + ": " + c.message + "\nTry 'tunewright-cli " +
+                             command + " --help'.\n");
+    }
+}
+
+TEST(CliUsage, NoCommandOrAnUnknownOne)
+{
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, std::vector<std::string>{"frobnicate"}})
+    {
+        const Outcome r = Cli(args);
+        EXPECT_EQ(r.status, kExitUsage);
+        EXPECT_NE(r.err.find("Try 'tunewright-cli --help'."), std::string::npos);
+    }
+    // Asked for, the usage is no error: status 0, on standard output.
+    for (const char* command : {"check", "info", "convert", "tags", "repair", "history"})
+    {
+        const Outcome r = Cli({command, "--help"});
+        EXPECT_EQ(r.status, kExitOk) << command;
+        EXPECT_EQ(r.out.rfind("Usage: tunewright-cli " + std::string(command), 0), 0u) << command;
+    }
+}
+
+TEST(FileCollector, SortsEachFolderAndRecursesOnlyWhenAsked)
+{
+    CTempDir dir;
+    fs::create_directories(dir.Path() / "b" / "c");
+    for (const char* name : {"z.mp3", "a.MP3", "m.wav", "b/x.mp3", "b/c/y.mp3"})
+        std::ofstream{dir.Path() / name};
+
+    CFileCollector flat({AudioKind::Mp3}, false);
+    flat.Add(dir.Path().string());
+    EXPECT_EQ(flat.Files(), (std::vector<std::string>{dir.File("a.MP3"), dir.File("z.mp3")}));
+
+    CFileCollector deep({AudioKind::Mp3}, true);
+    deep.Add(dir.Path().string());
+    EXPECT_EQ(deep.Files(), (std::vector<std::string>{dir.File("a.MP3"), dir.File("b/c/y.mp3"),
+                                                      dir.File("b/x.mp3"), dir.File("z.mp3")}));
+    EXPECT_TRUE(deep.Errors().empty());
+}
+
+TEST(FileCollector, LinkedFoldersAreNotFollowedSoCyclesEnd)
+{
+    CTempDir dir;
+    fs::create_directories(dir.Path() / "a");
+    std::ofstream{dir.Path() / "a" / "song.mp3"};
+    fs::create_directory_symlink(dir.Path(), dir.Path() / "a" / "loop");
+
+    CFileCollector deep({AudioKind::Mp3}, true);
+    deep.Add(dir.Path().string());
+    EXPECT_EQ(deep.Files(), std::vector<std::string>{dir.File("a/song.mp3")});
+}
+
+TEST(FileCollector, NamedFilesStayAsGivenAndEmptyFoldersAreNoted)
+{
+    CTempDir dir;
+    fs::create_directory(dir.Path() / "empty");
+    CFileCollector collector({AudioKind::Mp3, AudioKind::Ogg}, false);
+    collector.Add(dir.File("missing.ogg"));
+    collector.Add(dir.File("empty"));
+    EXPECT_EQ(collector.Files(), std::vector<std::string>{dir.File("missing.ogg")});
+    EXPECT_EQ(collector.EmptyFolders(), std::vector<std::string>{dir.File("empty")});
 }

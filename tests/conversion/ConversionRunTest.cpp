@@ -191,25 +191,6 @@ TEST_F(ConversionRun, OutputsReplaceLinksNotWhatTheyPointTo)
     EXPECT_FALSE(fs::is_symlink(Out("a.mp3")));
 }
 
-TEST_F(ConversionRun, AnExistingOutputIsReplacedOnlyOnYes)
-{
-    TrackInfo& track = Track(WriteTestWave(In("a.wav"), 0.2));
-    std::ofstream(Out("a.mp3")) << "older";
-    m_host.answer = HostAnswer::No;
-    Run(ConversionTarget::Mp3);
-    EXPECT_EQ(m_host.questions,
-              std::vector<std::string>{"The file \n" + Out("a.mp3") +
-                                       "\nalready exists, should it overwrite ?"});
-    EXPECT_TRUE(m_host.lines.empty());
-    EXPECT_EQ(track.convertStatus, kConvertNone);
-    EXPECT_EQ(fs::file_size(Out("a.mp3")), 5u);
-
-    m_host.answer = HostAnswer::Yes;
-    Run(ConversionTarget::Mp3);
-    EXPECT_EQ(track.convertStatus, kConvertWavToMp3);
-    EXPECT_GT(fs::file_size(Out("a.mp3")), 5u);
-}
-
 TEST_F(ConversionRun, ACancelDuringAFileRemovesItsOutputAndBlamesNothing)
 {
     TrackInfo& first = Track(WriteTestWave(In("long.wav"), 4.0));

@@ -7,6 +7,7 @@
 #include "support/FileSizeLimit.h"
 #include "support/MP3StreamBuilder.h"
 #include "support/TempDir.h"
+#include "support/WaveBuilder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -24,12 +25,6 @@ using Bytes = std::vector<std::uint8_t>;
 // MPEG-1 Layer III, 160 kbit/s, 44100 Hz: 522 bytes.
 constexpr std::uint32_t kMpeg1L3At160 = 0xFFFBA064u;
 constexpr std::size_t kMpeg1L3At160Length = 522;
-
-Bytes ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 void Append(Bytes& to, const Bytes& bytes)
 {
@@ -183,9 +178,7 @@ protected:
         Bytes data;
         for (const Part& part : GetParam().parts)
             Append(data, part.bytes);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(data.data()),
-                   static_cast<std::streamsize>(data.size()));
+        WriteFileBytes(path, data);
         return path;
     }
 
@@ -199,12 +192,12 @@ TEST_P(MP3Repair, KeepsEveryFrameAndMakesTheFileSound)
 {
     const RepairCase& c = GetParam();
     const std::string path = WriteCase("track.mp3");
-    const Bytes original = ReadAll(path);
+    const Bytes original = ReadFileBytes(path);
     ASSERT_FALSE(CMP3Check().CheckFile(path, nullptr));
 
     const RepairResult planned = RepairMP3File(path, {true, {}});
     EXPECT_EQ(planned.outcome, RepairOutcome::Planned);
-    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_EQ(ReadFileBytes(path), original);
     EXPECT_FALSE(fs::exists(DefaultBackupFolder(path)));
 
     const RepairResult result = RepairMP3File(path, {});
@@ -224,7 +217,7 @@ TEST_P(MP3Repair, KeepsEveryFrameAndMakesTheFileSound)
                part.kind == Part::Dropped ? Bytes{} : part.bytes);
         frames += part.kind == Part::Audio ? 1 : 0;
     }
-    const Bytes repaired = ReadAll(path);
+    const Bytes repaired = ReadFileBytes(path);
     ASSERT_GT(repaired.size(), lead.size() + audio.size() + trail.size());
     const auto infoStart = repaired.begin() + static_cast<std::ptrdiff_t>(lead.size());
     const auto audioStart =
@@ -248,9 +241,9 @@ TEST_P(MP3Repair, KeepsEveryFrameAndMakesTheFileSound)
               lame);
 
     EXPECT_TRUE(CMP3Check().CheckFile(path, nullptr));
-    EXPECT_EQ(ReadAll(result.backupPath), original);
+    EXPECT_EQ(ReadFileBytes(result.backupPath), original);
     EXPECT_EQ(fs::path(result.backupPath).parent_path(), fs::path(DefaultBackupFolder(path)));
-    EXPECT_EQ(ReadAll(DefaultBackupFolder(path) + "/" + kRepairLogName).empty(), false);
+    EXPECT_EQ(ReadFileBytes(DefaultBackupFolder(path) + "/" + kRepairLogName).empty(), false);
     EXPECT_EQ(RepairMP3File(path, {}).outcome, RepairOutcome::AlreadySound);
 }
 
@@ -296,12 +289,12 @@ TEST(MP3RepairSafety, AFailedStepLeavesTheOriginalAlone)
             .Text("junk")
             .Frames(kMpeg1L3, kMpeg1L3Length, 5)
             .WriteTo(path);
-        const Bytes original = ReadAll(path);
+        const Bytes original = ReadFileBytes(path);
         const RepairResult result = RepairMP3File(path, {false, step.arrange(dir)});
         fs::permissions(dir.Path() / "music", fs::perms::owner_all);
         EXPECT_EQ(result.outcome, RepairOutcome::Failed) << step.name;
         EXPECT_FALSE(result.reason.empty()) << step.name;
-        EXPECT_EQ(ReadAll(path), original) << step.name;
+        EXPECT_EQ(ReadFileBytes(path), original) << step.name;
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "music"), {}), 1) << step.name;
     }
 
@@ -313,7 +306,7 @@ TEST(MP3RepairSafety, AFailedStepLeavesTheOriginalAlone)
         .Text("junk")
         .Frames(kMpeg1L3, kMpeg1L3Length, 50)
         .WriteTo(path);
-    const Bytes original = ReadAll(path);
+    const Bytes original = ReadFileBytes(path);
     RepairResult result;
     {
         CFileSizeLimit limit(8192);
@@ -323,7 +316,7 @@ TEST(MP3RepairSafety, AFailedStepLeavesTheOriginalAlone)
     }
     EXPECT_EQ(result.outcome, RepairOutcome::Failed);
     EXPECT_NE(DescribeRepair(result).find("cannot write"), std::string::npos);
-    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_EQ(ReadFileBytes(path), original);
 }
 
 // A link is followed to its file, which is repaired in place of the link;
@@ -347,9 +340,9 @@ TEST(MP3RepairSafety, FollowsLinksAndKeepsBackupsApart)
     ASSERT_EQ(result.outcome, RepairOutcome::Repaired) << result.reason;
     EXPECT_TRUE(fs::is_symlink(dir.File("link.mp3")));
     EXPECT_TRUE(CMP3Check().CheckFile(target, nullptr));
-    EXPECT_EQ(ReadAll(dir.File("hard.mp3")), ReadAll(target));
+    EXPECT_EQ(ReadFileBytes(dir.File("hard.mp3")), ReadFileBytes(target));
     EXPECT_EQ(fs::path(result.backupPath).filename(), "track (2).mp3");
-    EXPECT_EQ(ReadAll(result.backupPath), damaged.Data());
+    EXPECT_EQ(ReadFileBytes(result.backupPath), damaged.Data());
 }
 
 TEST(MP3RepairSafety, NoAudioIsNotRepairable)

@@ -180,15 +180,7 @@ TEST(SettingsStore, RecordsAreStoredUnderTheirNames)
     store.SetEncoderProperties(mp3);
     // Every Ogg field differs so that a swapped name ("CBR" is the index,
     // "USECBR" the flag) shows.
-    OggProperties ogg;
-    ogg.useCbr = 11;
-    ogg.useBbr = 12;
-    ogg.useVbr = 13;
-    ogg.cbrIndex = 4;
-    ogg.bbrMin = 1;
-    ogg.bbrNom = 2;
-    ogg.bbrMax = 3;
-    ogg.vbrPosition = 17;
+    const OggProperties ogg{11, 12, 13, 4, 1, 2, 3, 17}; // in field order
     store.SetOggProperties(ogg);
 
     EXPECT_EQ(storage.WriteCount(), 12u);

@@ -7,6 +7,7 @@
 #include "support/MemorySettingsStorage.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
+#include "support/TrackLists.h"
 #include "support/WaitFor.h"
 #include "support/WaveBuilder.h"
 #include "tracks/AudioTrack.h"
@@ -22,6 +23,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -71,17 +73,6 @@ FileTags ReadTags(const std::string& path)
     const CAudioFile* file = track.GetAudioFile();
     return file ? FileTags{file->GetTitle(), file->GetArtist(), file->GetAlbum()} : FileTags{};
 }
-
-class CountingObserver final : public IDocumentObserver
-{
-public:
-    void OnDocumentChanged(ViewScope scope) override
-    {
-        if (scope == ViewScope::AllButFolderList)
-            ++updates;
-    }
-    int updates = 0;
-};
 
 // A working list of real files and a sheet over some of them, shown without
 // a modal loop and driven through its widgets.
@@ -174,9 +165,7 @@ TEST_F(AudioElementSheetTest, OneTrackShowsItsFileWithoutChangeButtonsUnderItsHe
     EXPECT_EQ(Text("file"), ToQString(path));
     EXPECT_FALSE(Find<QLineEdit>("file")->isEnabled());
     EXPECT_EQ(Find<QLineEdit>("file")->toolTip(), ToQString(path));
-    EXPECT_EQ(Text("title"), QStringLiteral("Song"));
-    EXPECT_EQ(Text("artist"), QStringLiteral("Band"));
-    EXPECT_EQ(Text("album"), QStringLiteral("Record"));
+    EXPECT_EQ(Text("title") + "|" + Text("artist") + "|" + Text("album"), "Song|Band|Record");
     EXPECT_TRUE(Find<QLineEdit>("title")->isEnabled());
     EXPECT_TRUE(Find<QPushButton>("changeNext")->isHidden());
     EXPECT_TRUE(Find<QPushButton>("changePrevious")->isHidden());
@@ -242,9 +231,8 @@ TEST_F(AudioElementSheetTest, ReadOnlyFileCannotBeEditedAndIsNotWritten)
     const std::vector<std::uint8_t> before = ReadFileBytes(path);
     Open({0});
 
-    EXPECT_FALSE(Find<QLineEdit>("title")->isEnabled());
-    EXPECT_FALSE(Find<QLineEdit>("artist")->isEnabled());
-    EXPECT_FALSE(Find<QLineEdit>("album")->isEnabled());
+    for (const char* field : {"title", "artist", "album"})
+        EXPECT_FALSE(Find<QLineEdit>(field)->isEnabled()) << field;
     SetTags(QStringLiteral("Changed"), QStringLiteral("Changed"));
     Button(QDialogButtonBox::Ok)->click();
 
@@ -412,19 +400,10 @@ protected:
     void Edit(const std::vector<std::size_t>& positions,
               const std::function<void(CAudioElementSheet&)>& act)
     {
-        QTimer poll;
-        poll.setInterval(10);
-        QObject::connect(&poll, &QTimer::timeout,
-                         [&]
-                         {
-                             auto* sheet = qobject_cast<CAudioElementSheet*>(
-                                 QApplication::activeModalWidget());
-                             if (!sheet)
-                                 return;
-                             poll.stop();
-                             act(*sheet);
-                         });
-        poll.start();
+        const auto sheet = []
+        { return qobject_cast<CAudioElementSheet*>(QApplication::activeModalWidget()); };
+        WhenReady(
+            qApp, [&] { return sheet() != nullptr; }, [&] { act(*sheet()); });
         EditTracksTags(m_doc, positions, m_help, nullptr);
         EXPECT_EQ(m_help.Get(), CHelpContext::kMain);
     }
@@ -443,11 +422,13 @@ TEST_F(TagEditingTest, ViewsUpdateAfterOkOrASaveForOneTrackAndAlwaysForSeveral)
     const std::vector<std::string> paths = {WriteTestMp3(m_dir.File("a.mp3"), 0.5, "A"),
                                             WriteTestMp3(m_dir.File("b.mp3"), 0.5, "B")};
     Add(paths);
-    CountingObserver views;
+    CRecordingObserver views;
     m_doc.AddObserver(&views);
+    const auto updates = [&]
+    { return std::count(views.scopes.begin(), views.scopes.end(), ViewScope::AllButFolderList); };
 
     Edit({1}, [](CAudioElementSheet& sheet) { Click(sheet, QDialogButtonBox::Cancel); });
-    EXPECT_EQ(views.updates, 0);
+    EXPECT_EQ(updates(), 0);
 
     Edit({1},
          [](CAudioElementSheet& sheet)
@@ -456,7 +437,7 @@ TEST_F(TagEditingTest, ViewsUpdateAfterOkOrASaveForOneTrackAndAlwaysForSeveral)
              SetTitle(sheet, QStringLiteral("B1"));
              Click(sheet, QDialogButtonBox::Ok);
          });
-    EXPECT_EQ(views.updates, 1);
+    EXPECT_EQ(updates(), 1);
     EXPECT_EQ(Record(1).title, "B1");
 
     Edit({1},
@@ -466,7 +447,7 @@ TEST_F(TagEditingTest, ViewsUpdateAfterOkOrASaveForOneTrackAndAlwaysForSeveral)
              Click(sheet, QDialogButtonBox::Apply);
              Click(sheet, QDialogButtonBox::Cancel);
          });
-    EXPECT_EQ(views.updates, 2);
+    EXPECT_EQ(updates(), 2);
     EXPECT_EQ(Record(1).title, "B2");
 
     Edit({0, 1},
@@ -475,7 +456,7 @@ TEST_F(TagEditingTest, ViewsUpdateAfterOkOrASaveForOneTrackAndAlwaysForSeveral)
              EXPECT_TRUE(sheet.IsSeveral());
              Click(sheet, QDialogButtonBox::Cancel);
          });
-    EXPECT_EQ(views.updates, 3);
+    EXPECT_EQ(updates(), 3);
     EXPECT_EQ(ReadTags(paths[0]).title, "A");
     m_doc.RemoveObserver(&views);
 }

@@ -57,23 +57,6 @@ Lines ResultLines(const QDialog& dialog)
     return lines;
 }
 
-// Polls `ready` from the event loop and, once it holds, does `then` once;
-// the polling ends with `owner` at the latest.
-void WhenReady(QObject* owner, std::function<bool()> ready, std::function<void()> then)
-{
-    auto* poll = new QTimer(owner);
-    QObject::connect(poll, &QTimer::timeout, poll,
-                     [poll, ready = std::move(ready), then = std::move(then)]
-                     {
-                         if (!ready())
-                             return;
-                         poll->stop();
-                         poll->deleteLater();
-                         then();
-                     });
-    poll->start(0);
-}
-
 // Once a modal dialog is up, clicks its button named `button`.
 void ClickInModalDialog(const QString& button)
 {

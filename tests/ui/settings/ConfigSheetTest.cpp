@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace
 {
@@ -104,10 +105,8 @@ TEST_F(ConfigSheetTest, VisitedPagesAreWrittenOnOk)
     Button(QDialogButtonBox::Ok)->click();
 
     const EncoderProperties mp3 = m_store.GetEncoderProperties();
-    EXPECT_EQ(mp3.bitRateIndex, 6);
-    EXPECT_EQ(mp3.qualityIndex, 2);
-    EXPECT_FALSE(mp3.cbr);
-    EXPECT_TRUE(mp3.vbr);
+    EXPECT_EQ(std::tuple(mp3.bitRateIndex, mp3.qualityIndex, mp3.cbr, mp3.vbr),
+              std::tuple(6, 2, false, true));
     EXPECT_TRUE(m_storage.Has(kOgg, "USEBBR"));
     EXPECT_EQ(m_store.GetOggProperties().cbrIndex, 3);
 }
@@ -162,19 +161,18 @@ TEST_F(ConfigSheetTest, OggSliderAndBothStoredModes)
     EXPECT_TRUE(bbr->isChecked());
     EXPECT_FALSE(vbr->isChecked());
     Button(QDialogButtonBox::Apply)->click();
-    OggProperties stored = m_store.GetOggProperties();
-    EXPECT_EQ(stored.useBbr, 1);
-    EXPECT_EQ(stored.useVbr, 0);
-    EXPECT_EQ(stored.useCbr, 0);
+    const auto modes = [this]
+    {
+        const OggProperties stored = m_store.GetOggProperties();
+        return std::tuple(stored.useBbr, stored.useVbr, stored.useCbr);
+    };
+    EXPECT_EQ(modes(), std::tuple(1, 0, 0));
 
     vbr->click();
     EXPECT_FALSE(bbr->isChecked());
     vbr->click(); // neither left: constant bit rate
     Button(QDialogButtonBox::Ok)->click();
-    stored = m_store.GetOggProperties();
-    EXPECT_EQ(stored.useBbr, 0);
-    EXPECT_EQ(stored.useVbr, 0);
-    EXPECT_EQ(stored.useCbr, 1);
+    EXPECT_EQ(modes(), std::tuple(0, 0, 1));
 }
 
 TEST_F(ConfigSheetTest, CancelAfterApplyKeepsWhatApplyWrote)

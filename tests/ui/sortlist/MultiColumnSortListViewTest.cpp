@@ -2,16 +2,21 @@
 
 #include "support/MemorySettingsStorage.h"
 #include "ui/sortlist/ColumnSorter.h"
+#include "ui/sortlist/SortHeaderCtrl.h"
 #include "ui/sortlist/SortableListModel.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
 #include <ostream>
 #include <random>
+#include <tuple>
+#include <vector>
 
 // Readable failures.
 void PrintTo(const QString& text, std::ostream* out)
@@ -21,6 +26,16 @@ void PrintTo(const QString& text, std::ostream* out)
 
 namespace
 {
+// A click on the header at `at`, pressed and released, as the mouse makes it.
+void ClickHeader(QHeaderView& header, QPointF at, Qt::MouseButton button,
+                 Qt::KeyboardModifiers keys = Qt::NoModifier)
+{
+    const QPointF global = header.viewport()->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, button, button, keys);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, button, Qt::NoButton, keys);
+    QApplication::sendEvent(header.viewport(), &press);
+    QApplication::sendEvent(header.viewport(), &release);
+}
 
 constexpr int kName = 0;
 constexpr int kGroup = 1;
@@ -195,16 +210,7 @@ TEST_F(MultiColumnSortListViewTest, OtherButtonsChangeNothing)
     m_List->show();
     QHeaderView* header = m_List->header();
     const QPointF at(header->sectionPosition(kName) + 5, header->height() / 2);
-    const auto click = [&](Qt::MouseButton button)
-    {
-        const QPointF global = header->viewport()->mapToGlobal(at);
-        QMouseEvent press(QEvent::MouseButtonPress, at, global, button, button, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, global, button, Qt::NoButton,
-                            Qt::NoModifier);
-        QApplication::sendEvent(header->viewport(), &press);
-        QApplication::sendEvent(header->viewport(), &release);
-    };
-    click(Qt::RightButton);
+    ClickHeader(*header, at, Qt::RightButton);
 
     EXPECT_EQ(Column(kName), "a b");
     EXPECT_TRUE(m_List->SortKeys().empty());
@@ -212,7 +218,7 @@ TEST_F(MultiColumnSortListViewTest, OtherButtonsChangeNothing)
     EXPECT_EQ(m_List->m_Sorted, 0);
 
     // A left click on the header sorts, descending as for a first click.
-    click(Qt::LeftButton);
+    ClickHeader(*header, at, Qt::LeftButton);
     EXPECT_EQ(Column(kName), "b a");
 }
 
@@ -334,4 +340,115 @@ TEST_F(MultiColumnSortListViewTest, WidthsAreStoredInColumnOrderWhenTheListGoes)
     again->SetName("LIST");
     again->LoadColumnWidths();
     EXPECT_EQ(again->columnWidth(2), 300);
+}
+
+namespace
+{
+using CClick = std::tuple<int, Qt::MouseButton, Qt::KeyboardModifiers>;
+
+class SortHeaderCtrlTest : public ::testing::Test
+{
+protected:
+    SortHeaderCtrlTest() : m_Model(1, 3)
+    {
+        m_Header.setModel(&m_Model);
+        m_Header.setSectionsClickable(true);
+        m_Header.resize(300, 24);
+        for (int column = 0; column < 3; ++column)
+            m_Header.resizeSection(column, 100);
+        QObject::connect(&m_Header, &CSortHeaderCtrl::ColumnClicked,
+                         [this](int column, Qt::MouseButton button, Qt::KeyboardModifiers keys)
+                         { m_Clicks.emplace_back(column, button, keys); });
+    }
+
+    void Click(int x, Qt::MouseButton button, Qt::KeyboardModifiers keys)
+    {
+        ClickHeader(m_Header, QPointF(x, 12), button, keys);
+    }
+
+    QStandardItemModel m_Model;
+    CSortHeaderCtrl m_Header;
+    std::vector<CClick> m_Clicks;
+};
+} // namespace
+
+TEST_F(SortHeaderCtrlTest, KeepsAndDrawsAnArrowOnEachColumnGiven)
+{
+    EXPECT_EQ(m_Header.LastArrowColumn(), -1);
+    m_Header.SetSortArrow(0, true);
+    m_Header.SetSortArrow(2, false);
+    EXPECT_EQ(m_Header.SortArrow(0), ESortArrow::Up);
+    EXPECT_EQ(m_Header.SortArrow(1), ESortArrow::None);
+    EXPECT_EQ(m_Header.SortArrow(2), ESortArrow::Down);
+    EXPECT_EQ(m_Header.LastArrowColumn(), 2);
+
+    m_Header.SetSortArrow(0, false);
+    EXPECT_EQ(m_Header.SortArrow(0), ESortArrow::Down);
+    m_Header.ClearSortArrow(2);
+    EXPECT_EQ(m_Header.SortArrow(2), ESortArrow::None);
+    EXPECT_EQ(m_Header.SortArrow(0), ESortArrow::Down);
+    m_Header.ClearAllSortArrows();
+    EXPECT_EQ(m_Header.SortArrow(0), ESortArrow::None);
+
+    // Arrows are drawn without changing the titles.
+    m_Model.setHorizontalHeaderLabels(
+        {QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")});
+    const QImage plain = m_Header.grab().toImage();
+    m_Header.SetSortArrow(1, true);
+    const QImage marked = m_Header.grab().toImage();
+    // Only the section with the arrow looks different.
+    EXPECT_EQ(plain.copy(0, 0, 100, 24), marked.copy(0, 0, 100, 24));
+    EXPECT_NE(plain.copy(100, 0, 100, 24), marked.copy(100, 0, 100, 24));
+    EXPECT_EQ(plain.copy(200, 0, 100, 24), marked.copy(200, 0, 100, 24));
+    m_Header.SetSortArrow(1, false);
+    EXPECT_NE(m_Header.grab().toImage(), marked);
+}
+
+TEST_F(SortHeaderCtrlTest, ReportsClicksWithTheirButtonAndKeys)
+{
+    Click(150, Qt::LeftButton, Qt::ControlModifier);
+    Click(250, Qt::LeftButton, Qt::NoModifier);
+    Click(50, Qt::RightButton, Qt::NoModifier);
+    EXPECT_EQ(m_Clicks, (std::vector<CClick>{{1, Qt::LeftButton, Qt::ControlModifier},
+                                             {2, Qt::LeftButton, Qt::NoModifier},
+                                             {0, Qt::RightButton, Qt::NoModifier}}));
+}
+
+// Minutes and seconds, or a plain number; only the first ":" splits, and the
+// seconds are read up to the next one. Numbers read like the C library's and
+// saturate.
+TEST(ColumnSorter, NumericValueOfMinutesAndSecondsAndPlainNumbers)
+{
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    const std::pair<const char16_t*, std::int32_t> times[] = {
+        {u"10:05", 605}, {u"9:59", 599}, {u"0:07", 7},     {u"42", 42},           {u"", 0},
+        {u"abc", 0},     {u"x:30", 30},  {u"1:02:03", 62}, {u"99999999:59", kMax}};
+    for (const auto& [text, value] : times)
+        EXPECT_EQ(CColumnSorter::NumericValue(text), value)
+            << QString::fromUtf16(text).toStdString();
+    const std::pair<const char16_t*, std::int32_t> numbers[] = {
+        {u" \t12px", 12},
+        {u"-8", -8},
+        {u"+8", 8},
+        {u"- 8", 0},
+        {u"garbage", 0},
+        {u"99999999999999999999999", kMax},
+        {u"-99999999999", std::numeric_limits<std::int32_t>::min()}};
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ(LeadingNumber(text), value) << QString::fromUtf16(text).toStdString();
+}
+
+TEST(ColumnSorter, TextColumnsIgnoreCaseAndEqualTextsOrValuesKeepTheirOrder)
+{
+    const std::vector<QString> texts{QStringLiteral("b"), QStringLiteral("A"), QStringLiteral("a"),
+                                     QStringLiteral("B"), QStringLiteral("c")};
+    EXPECT_EQ(CColumnSorter(false, true).Order(texts), (std::vector<std::size_t>{1, 2, 0, 3, 4}));
+    EXPECT_EQ(CColumnSorter(false, false).Order(texts), (std::vector<std::size_t>{4, 0, 3, 1, 2}));
+
+    // So do equal numeric values.
+    const std::vector<QString> times{QStringLiteral("60"), QStringLiteral("2:00"),
+                                     QStringLiteral("1:00"), QStringLiteral("120"),
+                                     QStringLiteral("x")};
+    EXPECT_EQ(CColumnSorter(true, true).Order(times), (std::vector<std::size_t>{4, 0, 2, 1, 3}));
+    EXPECT_EQ(CColumnSorter(true, false).Order(times), (std::vector<std::size_t>{1, 3, 0, 2, 4}));
 }
