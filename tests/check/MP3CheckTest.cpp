@@ -3,6 +3,7 @@
 #include "check/IProgressSink.h"
 #include "check/MP3CheckTask.h"
 #include "check/MP3DecodeCheck.h"
+#include "check/MP3SideInfo.h"
 #include "check/MP3Timing.h"
 #include "support/AudioFiles.h"
 #include "support/MP3StreamBuilder.h"
@@ -872,4 +873,20 @@ TEST(MP3DeepCheck, FindsGarbageInsideFramesWhoseHeadersAreSound)
             << c.name;
         EXPECT_NE(VerdictNote(task.GetResult()).find("not decode"), std::string::npos) << c.name;
     }
+}
+
+// Only a usable Layer III header has side information to read.
+TEST(MP3SideInfo, IsReadForUsableLayer3HeadersOnly)
+{
+    const std::vector<std::uint8_t> body(64, 0);
+    // MPEG-1 Layer II, and Layer III with the forbidden bitrate index 15.
+    for (const std::uint32_t word : {0xFFFD90C4u, 0xFFFBF064u})
+    {
+        MP3FrameInfo header;
+        CMP3Check::DecodeHeader(word, header);
+        EXPECT_FALSE(ReadMP3SideInfo(header, body.data(), body.size()).read) << std::hex << word;
+    }
+    MP3FrameInfo layer3;
+    CMP3Check::DecodeHeader(kMpeg1L3, layer3);
+    EXPECT_TRUE(ReadMP3SideInfo(layer3, body.data(), body.size()).read);
 }
