@@ -380,10 +380,10 @@ bool CCheckCommand::ParseOptions(const std::vector<std::string>& args, Options& 
                        options.reportSet = true;
                        return true;
                    }}});
-    if (parser.Parse(args, options.paths))
-        return true;
-    UsageError(parser.Error());
-    return false;
+    Status parsed = parser.Parse(args, options.paths);
+    if (!parsed)
+        UsageError(parsed.Reason());
+    return parsed.Ok();
 }
 
 int CCheckCommand::UsageError(const std::string& message)

@@ -128,10 +128,10 @@ bool CConvertCommand::Parse(const std::vector<std::string>& args)
          {nullptr, "--ogg-managed", "MIN,NOM,MAX from 128, 160, 192, 256, 350, in rising order",
           value("--ogg-managed")},
          {nullptr, "--ogg-quality", "0 to 20", value("--ogg-quality")}});
-    if (parser.Parse(args, o.files))
-        return true;
-    UsageError(parser.Error());
-    return false;
+    Status parsed = parser.Parse(args, o.files);
+    if (!parsed)
+        UsageError(parsed.Reason());
+    return parsed.Ok();
 }
 
 bool CConvertCommand::ParseValue(const std::string& option, const std::string& value)

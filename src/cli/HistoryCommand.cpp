@@ -75,10 +75,10 @@ bool CHistoryCommand::Parse(const std::vector<std::string>& args)
     COptionParser parser("history", {{"-h", "--help", nullptr, SetFlag(m_help)},
                                      {nullptr, "--tsv", nullptr, SetFlag(m_tsv)},
                                      {nullptr, "--forget", nullptr, SetFlag(m_forget)}});
-    if (parser.Parse(args, m_paths))
-        return true;
-    CliUsageError(m_context, "history", parser.Error());
-    return false;
+    Status parsed = parser.Parse(args, m_paths);
+    if (!parsed)
+        CliUsageError(m_context, "history", parsed.Reason());
+    return parsed.Ok();
 }
 
 void CHistoryCommand::PrintHelp()

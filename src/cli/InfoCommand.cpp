@@ -14,8 +14,8 @@ int CInfoCommand::Run(const std::vector<std::string>& args)
     bool help = false;
     std::vector<std::string> paths;
     COptionParser parser("info", {{"-h", "--help", nullptr, SetFlag(help)}});
-    if (!parser.Parse(args, paths))
-        return CliUsageError(m_context, "info", parser.Error());
+    if (Status parsed = parser.Parse(args, paths); !parsed)
+        return CliUsageError(m_context, "info", parsed.Reason());
     if (help)
     {
         PrintHelp();

@@ -4,7 +4,8 @@
 
 #include <ostream>
 
-bool COptionParser::Parse(const std::vector<std::string>& args, std::vector<std::string>& operands)
+Status COptionParser::Parse(const std::vector<std::string>& args,
+                            std::vector<std::string>& operands)
 {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i)
@@ -31,15 +32,15 @@ bool COptionParser::Parse(const std::vector<std::string>& args, std::vector<std:
             {
                 if (!option->valueHint)
                     return Fail("option '" + name + "' takes no value");
-                if (!Apply(*option, name, arg.substr(equals + 1)))
-                    return false;
+                if (Status applied = Apply(*option, name, arg.substr(equals + 1)); !applied)
+                    return applied;
             }
             else if (!option->valueHint)
-                Apply(*option, name, {});
+                (void)Apply(*option, name, {}); // a flag takes any call
             else if (i + 1 >= args.size())
                 return Fail("option '" + name + "' needs a value");
-            else if (!Apply(*option, name, args[++i]))
-                return false;
+            else if (Status applied = Apply(*option, name, args[++i]); !applied)
+                return applied;
             continue;
         }
         // Short options: flags may be bundled; one taking a value takes the
@@ -52,22 +53,22 @@ bool COptionParser::Parse(const std::vector<std::string>& args, std::vector<std:
                 return Fail("unknown option '" + Printable(name) + "'");
             if (!option->valueHint)
             {
-                Apply(*option, name, {});
+                (void)Apply(*option, name, {}); // a flag takes any call
                 continue;
             }
             if (at + 1 < arg.size())
             {
-                if (!Apply(*option, name, arg.substr(at + 1)))
-                    return false;
+                if (Status applied = Apply(*option, name, arg.substr(at + 1)); !applied)
+                    return applied;
             }
             else if (i + 1 >= args.size())
                 return Fail("option '" + name + "' needs a value");
-            else if (!Apply(*option, name, args[++i]))
-                return false;
+            else if (Status applied = Apply(*option, name, args[++i]); !applied)
+                return applied;
             break;
         }
     }
-    return true;
+    return {};
 }
 
 const CliOption* COptionParser::Find(const std::string& name) const
@@ -81,19 +82,18 @@ const CliOption* COptionParser::Find(const std::string& name) const
     return nullptr;
 }
 
-bool COptionParser::Apply(const CliOption& option, const std::string& name,
-                          const std::string& value)
+Status COptionParser::Apply(const CliOption& option, const std::string& name,
+                            const std::string& value)
 {
     if (option.apply(value))
-        return true;
+        return {};
     return Fail("'" + Printable(value) + "' is not a valid value for " + name + ": it takes " +
                 option.valueHint);
 }
 
-bool COptionParser::Fail(const std::string& message)
+Status COptionParser::Fail(const std::string& message)
 {
-    m_error = message;
-    return false;
+    return Status::Failure(message);
 }
 
 int CliUsageError(CliContext& context, const char* command, const std::string& message)

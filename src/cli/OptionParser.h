@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliContext.h"
+#include "io/Status.h"
 
 #include <functional>
 #include <string>
@@ -31,19 +32,17 @@ public:
     {
     }
 
-    // Applies the options and collects the operands. False with Error() set
-    // on the first usage error.
-    bool Parse(const std::vector<std::string>& args, std::vector<std::string>& operands);
-    const std::string& Error() const { return m_error; }
+    // Applies the options and collects the operands; fails with the first
+    // usage error.
+    Status Parse(const std::vector<std::string>& args, std::vector<std::string>& operands);
 
 private:
     const CliOption* Find(const std::string& name) const;
-    bool Apply(const CliOption& option, const std::string& name, const std::string& value);
-    bool Fail(const std::string& message);
+    Status Apply(const CliOption& option, const std::string& name, const std::string& value);
+    static Status Fail(const std::string& message);
 
     const char* m_command;
     std::vector<CliOption> m_options;
-    std::string m_error;
 };
 
 // Prints a usage error of `command` with the hint to its help; returns the

@@ -136,10 +136,10 @@ bool CRepairCommand::ParseOptions(const std::vector<std::string>& args)
                         options.backup = value;
                         return !value.empty();
                     }}});
-    if (parser.Parse(args, options.paths))
-        return true;
-    CliUsageError(m_context, "repair", parser.Error());
-    return false;
+    Status parsed = parser.Parse(args, options.paths);
+    if (!parsed)
+        CliUsageError(m_context, "repair", parsed.Reason());
+    return parsed.Ok();
 }
 
 void CRepairCommand::PrintHelp()

@@ -45,10 +45,10 @@ bool CTagsCommand::Parse(const std::vector<std::string>& args)
                                   {nullptr, "--title", "a text", text(m_title)},
                                   {nullptr, "--artist", "a text", text(m_artist)},
                                   {nullptr, "--album", "a text", text(m_album)}});
-    if (parser.Parse(args, m_files))
-        return true;
-    UsageError(parser.Error());
-    return false;
+    Status parsed = parser.Parse(args, m_files);
+    if (!parsed)
+        UsageError(parsed.Reason());
+    return parsed.Ok();
 }
 
 bool CTagsCommand::TagFile(const std::string& path)

@@ -16,7 +16,7 @@ class CFileWindow
 public:
     static constexpr std::size_t kWindowSize = 1 << 20;
 
-    // False with `error` when the file cannot be opened or sized.
+    // Fails when the file cannot be opened or sized.
     Status Open(const std::string& path);
     std::uint64_t Size() const { return m_size; }
 

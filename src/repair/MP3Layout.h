@@ -60,6 +60,6 @@ struct MP3Layout
     std::vector<ByteSpan> Junk() const;
 };
 
-// Finds the layout of the file read through `file`. False with `error` on a
-// read error; a file without audio gives a layout without chains.
+// Finds the layout of the file read through `file`. Fails on a read error;
+// a file without audio gives a layout without chains.
 Status FindMP3Layout(CFileWindow& file, std::uint64_t leadingTagsEnd, MP3Layout& layout);

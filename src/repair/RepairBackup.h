@@ -14,7 +14,7 @@ std::string DefaultBackupFolder(const std::string& file);
 
 // Copies `original` into `folder` (made if missing) under its own name, or
 // the first free "name (2).ext", "name (3).ext", ..., with its permissions
-// and times. The copy appears whole or not at all. False with `error`.
+// and times. The copy appears whole or not at all.
 Status BackUpOriginal(const std::string& original, const std::string& folder,
                       std::string& backupPath);
 

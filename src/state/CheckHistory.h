@@ -15,8 +15,8 @@
 // leads to it.
 std::string StateKey(const std::string& path);
 
-// The stamp of the file `path` names (a link: of its target). False with
-// `error` when there is no such file.
+// The stamp of the file `path` names (a link: of its target). Fails when
+// there is no such file.
 Status ReadFileStamp(const std::string& path, FileStamp& stamp);
 // The stamp of `name` in the open folder `folder` (a descriptor), a link or
 // not; false when it is a link. Spares the system a walk down the whole path

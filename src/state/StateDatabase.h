@@ -24,7 +24,7 @@ public:
     static std::string DefaultPath();
 
     // Opens (creating the folder, the file and its tables) the database at
-    // `path`. Null with `error` when it cannot.
+    // `path` into `opened`.
     static Status Open(const std::string& path, std::unique_ptr<CStateDatabase>& opened);
     ~CStateDatabase();
     CStateDatabase(const CStateDatabase&) = delete;
@@ -64,7 +64,7 @@ public:
     {
         return std::make_unique<CStatement>(m_db, sql);
     }
-    // Runs statements without values; false with `error` on failure.
+    // Runs statements without values.
     Status Execute(const char* sql);
     std::int64_t LastInsertId() const;
     // True between a BEGIN and its COMMIT or ROLLBACK.

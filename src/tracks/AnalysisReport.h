@@ -16,7 +16,7 @@ std::string RenderAnalysisReport(const TrackRefs& tracks, bool details = false);
 
 // Tries where a report at `path` would go, without writing it: through a
 // link to the file it leads to, refusing a read-only file and a folder that
-// does not take new files. Sets `target` to the file to write, or `error`.
+// does not take new files. Sets `target` to the file to write.
 Status TryReportTarget(const std::string& path, std::string& target);
 
 // Writes the report of `tracks` to `path` (through a link, to its target).

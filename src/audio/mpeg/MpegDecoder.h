@@ -33,8 +33,7 @@ public:
     // frame, which must lie within the first MiB after the ID3v2 tags: a file
     // that is not audio is refused at once rather than searched to its end.
     // The duration is exact: taken from the information frame, or from a scan
-    // of the whole file when there is none or its counts cannot be true. On
-    // failure returns false and sets `error`.
+    // of the whole file when there is none or its counts cannot be true.
     Status Open(const std::string& path);
     // Asked whenever the decoder reads: once it holds, reading fails, so that
     // a scan of a large file ends at once (Open then fails). Unset, it never does.

@@ -112,5 +112,5 @@ void SetVorbisFields(std::vector<std::string>& comments, const VorbisCommentList
 
 // The whole rewrite of `path` through a temporary copy with the named fields
 // set as SetVorbisFields does and every other comment kept. On failure the
-// file is left as it was, the temporary copy is gone, and `error` says why.
+// file is left as it was and the temporary copy is gone.
 Status RewriteVorbisComments(const std::string& path, const VorbisCommentList& fields);

@@ -25,7 +25,7 @@ public:
     COggVorbisDecoder(const COggVorbisDecoder&) = delete;
     COggVorbisDecoder& operator=(const COggVorbisDecoder&) = delete;
 
-    // `path` is UTF-8. On failure returns false with `error` in plain words.
+    // `path` is UTF-8.
     Status Open(const std::string& path);
 
     std::uint32_t Rate() const { return m_rate; }

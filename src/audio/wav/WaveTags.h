@@ -28,6 +28,5 @@ WaveTexts ReadWaveTexts(CRiffReader& riff);
 // These chunks go after every other chunk; older ones at the end are
 // replaced, older ones elsewhere become padding. The file (a link is
 // followed) is rewritten through a copy beside it that replaces it only once
-// complete. On failure returns false with `error`, and the file stays as it
-// was.
+// complete. On failure the file stays as it was.
 Status WriteWaveTags(const std::string& path, const CarriedTags& tags);
