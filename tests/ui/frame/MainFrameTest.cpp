@@ -99,14 +99,6 @@ TEST_F(MainFrame, EnablingFollowsTheActivePaneAndTheList)
     ExpectEnabled(CMainFrame::kPaneFolderList, {}, {kCmdEditTags});
 }
 
-TEST_F(MainFrame, StatusBarShowsReadyAndTheCounts)
-{
-    EXPECT_EQ(Frame().StatusPaneText(0), "Ready");
-    AddFiles({"a.wav", "b.ogg.wav"});
-    EXPECT_EQ(Frame().StatusPaneText(1), "Tracks: 2");
-    EXPECT_EQ(Frame().StatusPaneText(2), "WAVs: 2");
-}
-
 TEST_F(MainFrame, PaneSizesComeBackAsTheTreesOuterSize)
 {
     storage.PutInt("Splitter", "LeftWidth", 230);
@@ -178,12 +170,16 @@ TEST_F(MainFrame, HelpOverAModalDialogBelongsToTheDialog)
     EXPECT_EQ(Frame().HelpWindow(), nullptr);
 }
 
+// The status bar shows "Ready" and the counts too.
 TEST_F(MainFrame, CommandsFollowTheListOnceAChangeIsOverAndPlayTheSelectedTrack)
 {
     Frame().ActivatePane(CMainFrame::kPaneWorkingList);
     EXPECT_FALSE(Frame().Action(kCmdConvertToWav)->isEnabled());
-    AddFiles({"a.wav"});
+    EXPECT_EQ(Frame().StatusPaneText(0), "Ready");
+    AddFiles({"a.wav", "b.ogg.wav"});
     QCoreApplication::processEvents();
+    EXPECT_EQ(Frame().StatusPaneText(1), "Tracks: 2");
+    EXPECT_EQ(Frame().StatusPaneText(2), "WAVs: 2");
     EXPECT_TRUE(Frame().Action(kCmdConvertToWav)->isEnabled());
     EXPECT_TRUE(Frame().Action(kCmdSaveAnalysisResults)->isEnabled());
 
@@ -208,6 +204,7 @@ TEST_F(MainFrame, NextPaneKeysCycleThroughThePanesAndGiveThemTheKeyboard)
     EXPECT_EQ(Frame().ActivePane(), CMainFrame::kPaneFolderList);
 }
 
+// Damaged texts read as nothing.
 TEST(FramePlacement, RectangleTextRoundTrips)
 {
     const QRect rect(100, 50, 800, 600);
@@ -217,10 +214,6 @@ TEST(FramePlacement, RectangleTextRoundTrips)
     const QRect wide(-1920, -5, 1600, 900);
     EXPECT_EQ(FormatRectangle(wide), "-1920 -005 -320 0895");
     EXPECT_EQ(ParseRectangle(FormatRectangle(wide)), wide);
-}
-
-TEST(FramePlacement, DamagedRectangleTextsReadAsNothing)
-{
     for (const char* text : {"", "0100 0050 0900", "abc", "0900 0050 0100 0650",
                              "0100 0050 0100 0650", "1 2 99999999999 4"})
         EXPECT_FALSE(ParseRectangle(text).has_value()) << text;
@@ -242,7 +235,7 @@ TEST(FramePlacement, StoredValuesRoundTrip)
     EXPECT_TRUE(loaded.maximized);
 }
 
-TEST(FramePlacement, ApplyChoosesTheShowState)
+TEST(FramePlacement, ApplyChoosesTheShowStateAndMinimisedFromMaximisedRestoresToMaximised)
 {
     QMainWindow window;
     CFramePlacement keeper(window);
@@ -254,12 +247,8 @@ TEST(FramePlacement, ApplyChoosesTheShowState)
     EXPECT_EQ(keeper.Apply(placement), Qt::WindowMinimized | Qt::WindowMaximized);
     placement.maximized = false;
     EXPECT_EQ(keeper.Apply(placement), Qt::WindowMinimized);
-}
 
-TEST(FramePlacement, MinimisedFromMaximisedRestoresToMaximised)
-{
-    QMainWindow window;
-    CFramePlacement keeper(window);
+    // Minimised from maximised, the window restores to maximised.
     window.setWindowState(Qt::WindowMinimized);
     keeper.OnStateChanged(Qt::WindowMaximized);
     FramePlacement captured = keeper.Capture();
