@@ -75,15 +75,10 @@ protected:
 
 TEST_F(FolderTree, BranchesAreReadWhenOpenedAndDroppedWhenClosed)
 {
-    Make("beta");
-    Make("Alpha/deep");
-    Make("gamma");
-    Make("empty");
-    Make("hiddenonly");
-    WriteFileBytes(m_dir.File("hiddenonly/.secret"), {1});
-    Make("filesonly");
-    WriteFileBytes(m_dir.File("filesonly/a.txt"), {1});
-    WriteFileBytes(m_dir.File("loose.mp3"), {1});
+    for (const char* folder : {"beta", "Alpha/deep", "gamma", "empty", "hiddenonly", "filesonly"})
+        Make(folder);
+    for (const char* file : {"hiddenonly/.secret", "filesonly/a.txt", "loose.mp3"})
+        WriteFileBytes(m_dir.File(file), {1});
     ASSERT_TRUE(m_tree.Initialise(true));
 
     QTreeWidgetItem* top = Selected();
@@ -105,9 +100,8 @@ TEST_F(FolderTree, BranchesAreReadWhenOpenedAndDroppedWhenClosed)
     alpha->setExpanded(false);
     EXPECT_EQ(ChildTexts(alpha), QStringList{QString()});
 
-    QTreeWidgetItem* filesOnly = ChildNamed(top, "filesonly");
-    filesOnly->setExpanded(true);
-    EXPECT_EQ(filesOnly->childCount(), 0);
+    ChildNamed(top, "filesonly")->setExpanded(true);
+    EXPECT_EQ(ChildNamed(top, "filesonly")->childCount(), 0);
 
     // Without showing files a folder of files cannot be opened.
     ASSERT_TRUE(m_tree.Initialise(false));
@@ -216,10 +210,8 @@ protected:
 TEST_F(TreeView, AddTracksTakesTheAudioFilesOfTheChosenCurrentFolder)
 {
     fs::create_directory(m_dir.Path() / "x.mp3");
-    WriteFileBytes(m_dir.File("notes_mp3"), {1});
-    WriteFileBytes(m_dir.File("B.ogg"), {1});
-    WriteFileBytes(m_dir.File("a.WAV"), {1});
-    WriteFileBytes(m_dir.File("c.txt"), {1});
+    for (const char* file : {"notes_mp3", "B.ogg", "a.WAV", "c.txt"})
+        WriteFileBytes(m_dir.File(file), {1});
     const auto view = MakeView();
 
     bool enabled = false;

@@ -201,16 +201,12 @@ TEST_F(FilledWorkingList, SortingReordersTheDocument)
 TEST_F(FilledWorkingList, SelectionCommandsAndRefillsFollowTheSelection)
 {
     bool enabled = true;
-    for (int id : {kCmdEditTags, kCmdRemoveTracks, kCmdAnalyzeSelected, kCmdConvertSelectedToWav,
-                   kCmdConvertSelectedToMp3, kCmdConvertSelectedToOgg})
+    for (int id :
+         {kCmdEditTags, kCmdRemoveTracks, kCmdAnalyzeSelected, kCmdConvertSelectedToWav,
+          kCmdConvertSelectedToMp3, kCmdConvertSelectedToOgg, kCmdPlayTrack, kCmdStopPlaying})
     {
         ASSERT_TRUE(list.QueryCommand(id, enabled));
-        EXPECT_FALSE(enabled) << id;
-    }
-    for (int id : {kCmdPlayTrack, kCmdStopPlaying})
-    {
-        ASSERT_TRUE(list.QueryCommand(id, enabled));
-        EXPECT_TRUE(enabled) << id;
+        EXPECT_EQ(enabled, id == kCmdPlayTrack || id == kCmdStopPlaying) << id;
     }
     EXPECT_FALSE(list.QueryCommand(kCmdAnalyze, enabled));
 
@@ -312,9 +308,8 @@ TEST_F(FilledWorkingList, LostOutputOpensAnotherAndRunsAndAdditionsReleasePlayba
 TEST(DragData, FolderAndTrackDragsGiveTheirTrackFiles)
 {
     CTempDir dir;
-    WriteFileBytes(dir.File("b.mp3"), {1});
-    WriteFileBytes(dir.File("a.ogg"), {1});
-    WriteFileBytes(dir.File("c.txt"), {1});
+    for (const char* file : {"b.mp3", "a.ogg", "c.txt"})
+        WriteFileBytes(dir.File(file), {1});
     const auto data = MakeFolderDrag(QString::fromStdString(dir.Path().string()));
     ASSERT_TRUE(IsTrackDrop(*data));
     EXPECT_EQ(PathsFromDrop(*data),
