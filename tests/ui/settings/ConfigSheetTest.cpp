@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 
 namespace
 {
@@ -138,9 +139,8 @@ TEST(OggQualityLabel, ShowsQualityAndApproximateBitRate)
 TEST_F(ConfigSheetTest, OggSliderAndBothStoredModes)
 {
     m_storage.PutInt(kOgg, "VBR", 4);
-    m_storage.PutInt(kOgg, "USEBBR", 1);
-    m_storage.PutInt(kOgg, "USEVBR", 1);
-    m_storage.PutInt(kOgg, "USECBR", 1);
+    for (const char* mode : {"USEBBR", "USEVBR", "USECBR"})
+        m_storage.PutInt(kOgg, mode, 1);
     Open();
     ShowPage(2);
     EXPECT_EQ(Find<QLabel>("vbrText")->text(), QStringLiteral("0.20 (90 kbps)"));
@@ -151,15 +151,12 @@ TEST_F(ConfigSheetTest, OggSliderAndBothStoredModes)
 
     auto* bbr = Find<QCheckBox>("enableBbr");
     auto* vbr = Find<QCheckBox>("enableVbr");
-    EXPECT_TRUE(bbr->isChecked());
-    EXPECT_TRUE(vbr->isChecked());
-
+    const auto ticked = [&] { return std::pair(bbr->isChecked(), vbr->isChecked()); };
+    EXPECT_EQ(ticked(), std::pair(true, true));
     bbr->click(); // untick BBR; VBR stays
-    EXPECT_FALSE(bbr->isChecked());
-    EXPECT_TRUE(vbr->isChecked());
+    EXPECT_EQ(ticked(), std::pair(false, true));
     bbr->click(); // tick BBR again, which clears VBR
-    EXPECT_TRUE(bbr->isChecked());
-    EXPECT_FALSE(vbr->isChecked());
+    EXPECT_EQ(ticked(), std::pair(true, false));
     Button(QDialogButtonBox::Apply)->click();
     const auto modes = [this]
     {
