@@ -473,7 +473,7 @@ TEST_F(RunDialogs, CancellingAddTracksKeepsWhatWasAdded)
         << "what was read before the cancel stays, in order";
 }
 
-TEST_F(RunDialogs, AnalysisShowsEachMp3AndItsVerdictThenClosesByItself)
+TEST_F(RunDialogs, AnalysisShowsEachMp3AndItsVerdictThenClosesByItselfRepairStaysOpen)
 {
     const std::string good = Mp3("good.mp3", true), bad = Mp3("bad.mp3", false);
     const std::string wave = WriteSilentWave(m_dir.File("w.wav"), 500);
@@ -508,16 +508,9 @@ TEST_F(RunDialogs, AnalysisShowsEachMp3AndItsVerdictThenClosesByItself)
     EXPECT_EQ(tracks[0]->checkStatus, kCheckSound);
     EXPECT_EQ(tracks[1]->checkStatus, kCheckNone);
     EXPECT_EQ(tracks[2]->checkStatus, kCheckCorrupt);
-}
 
-TEST_F(RunDialogs, RepairSaysWhatChangedAndStaysOpenUntilClosed)
-{
-    const std::string good = Mp3("good.mp3", true), bad = Mp3("bad.mp3", false);
-    CRecordingHost adding;
-    m_doc.AddTracks({good, bad}, adding);
-    m_doc.GetTracks()[0]->checkStatus = kCheckSound;
-    m_doc.GetTracks()[1]->checkStatus = kCheckCorrupt;
-    CDlgRepairing dialog(m_doc.GetTracks(), {});
+    // Repair takes the corrupt file, says what changed and stays open until closed.
+    CDlgRepairing dialog(tracks, {});
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Repair Corrupt Files"));
     auto* button = dialog.findChild<QPushButton*>(QStringLiteral("cancel"));
     WhenReady(
@@ -530,7 +523,7 @@ TEST_F(RunDialogs, RepairSaysWhatChangedAndStaysOpenUntilClosed)
                      {"        repaired: 1 stretch of junk removed (420 bytes), Info "
                       "frame added, 0:00.03 of audio lost",
                       kLineBlack}}));
-    EXPECT_EQ(m_doc.GetTracks()[1]->checkStatus, kCheckSound);
+    EXPECT_EQ(tracks[2]->checkStatus, kCheckSound);
 }
 
 TEST_F(RunDialogs, CancelAmongThousandsOfSmallFilesStopsAtTheNextFile)
