@@ -99,7 +99,7 @@ TEST_F(MainFrame, EnablingFollowsTheActivePaneAndTheList)
     ExpectEnabled(CMainFrame::kPaneFolderList, {}, {kCmdEditTags});
 }
 
-TEST_F(MainFrame, PaneSizesComeBackAsTheTreesOuterSize)
+TEST_F(MainFrame, PaneSizesComeBackAsTheTreesOuterSizeAndHiddenBarsStayHidden)
 {
     storage.PutInt("Splitter", "LeftWidth", 230);
     storage.PutInt("Splitter", "LeftHeight", 190);
@@ -109,14 +109,21 @@ TEST_F(MainFrame, PaneSizesComeBackAsTheTreesOuterSize)
     EXPECT_EQ(Frame().TreeView().width(), 230);
     EXPECT_EQ(Frame().TreeView().height(), 190);
 
-    // Later resizing keeps the bars where they are.
+    // Later resizing keeps the bars where they are; hidden bars stay hidden.
     Frame().resize(1200, 800);
     EXPECT_EQ(Frame().TreeView().width(), 230);
+    Frame().Execute(kCmdViewToolbar);
+    Frame().Execute(kCmdViewStatusBar);
+    EXPECT_FALSE(Frame().Action(kCmdViewToolbar)->isChecked());
     Frame().close();
     EXPECT_EQ(storage.ReadInt("Splitter", "LeftWidth"), 230);
     EXPECT_EQ(storage.ReadInt("Splitter", "LeftHeight"), 190);
     EXPECT_EQ(storage.ReadString("Main Frame", "Rectangle"), "0040 0030 1240 0830");
     EXPECT_EQ(storage.ReadInt("Main Frame", "Maximized"), 0);
+    frame.reset();
+    Frame().ShowAtStoredPlacement();
+    EXPECT_TRUE(Frame().ToolBar()->isHidden());
+    EXPECT_FALSE(Frame().Action(kCmdViewStatusBar)->isChecked());
 }
 
 TEST_F(MainFrame, PaneSizesKeepTheirMinimums)
@@ -128,19 +135,6 @@ TEST_F(MainFrame, PaneSizesKeepTheirMinimums)
     EXPECT_GE(Frame().TreeView().width(), 100);
     EXPECT_GE(Frame().FolderList().height(), 100);
     EXPECT_GE(Frame().WorkingList().width(), 200);
-}
-
-TEST_F(MainFrame, HiddenBarsStayHidden)
-{
-    Frame().ShowAtStoredPlacement();
-    Frame().Execute(kCmdViewToolbar);
-    Frame().Execute(kCmdViewStatusBar);
-    EXPECT_FALSE(Frame().Action(kCmdViewToolbar)->isChecked());
-    Frame().close();
-    frame.reset();
-    Frame().ShowAtStoredPlacement();
-    EXPECT_TRUE(Frame().ToolBar()->isHidden());
-    EXPECT_FALSE(Frame().Action(kCmdViewStatusBar)->isChecked());
 }
 
 TEST_F(MainFrame, HelpOpensTheTopicOfTheHelpContext)
