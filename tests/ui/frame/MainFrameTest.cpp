@@ -99,15 +99,7 @@ TEST_F(MainFrame, EnablingFollowsTheActivePaneAndTheList)
     ExpectEnabled(CMainFrame::kPaneFolderList, {}, {kCmdEditTags});
 }
 
-TEST_F(MainFrame, StatusBarShowsReadyAndTheCounts)
-{
-    EXPECT_EQ(Frame().StatusPaneText(0), "Ready");
-    AddFiles({"a.wav", "b.ogg.wav"});
-    EXPECT_EQ(Frame().StatusPaneText(1), "Tracks: 2");
-    EXPECT_EQ(Frame().StatusPaneText(2), "WAVs: 2");
-}
-
-TEST_F(MainFrame, PaneSizesComeBackAsTheTreesOuterSize)
+TEST_F(MainFrame, PaneSizesComeBackAsTheTreesOuterSizeAndHiddenBarsStayHidden)
 {
     storage.PutInt("Splitter", "LeftWidth", 230);
     storage.PutInt("Splitter", "LeftHeight", 190);
@@ -117,14 +109,21 @@ TEST_F(MainFrame, PaneSizesComeBackAsTheTreesOuterSize)
     EXPECT_EQ(Frame().TreeView().width(), 230);
     EXPECT_EQ(Frame().TreeView().height(), 190);
 
-    // Later resizing keeps the bars where they are.
+    // Later resizing keeps the bars where they are; hidden bars stay hidden.
     Frame().resize(1200, 800);
     EXPECT_EQ(Frame().TreeView().width(), 230);
+    Frame().Execute(kCmdViewToolbar);
+    Frame().Execute(kCmdViewStatusBar);
+    EXPECT_FALSE(Frame().Action(kCmdViewToolbar)->isChecked());
     Frame().close();
     EXPECT_EQ(storage.ReadInt("Splitter", "LeftWidth"), 230);
     EXPECT_EQ(storage.ReadInt("Splitter", "LeftHeight"), 190);
     EXPECT_EQ(storage.ReadString("Main Frame", "Rectangle"), "0040 0030 1240 0830");
     EXPECT_EQ(storage.ReadInt("Main Frame", "Maximized"), 0);
+    frame.reset();
+    Frame().ShowAtStoredPlacement();
+    EXPECT_TRUE(Frame().ToolBar()->isHidden());
+    EXPECT_FALSE(Frame().Action(kCmdViewStatusBar)->isChecked());
 }
 
 TEST_F(MainFrame, PaneSizesKeepTheirMinimums)
@@ -136,19 +135,6 @@ TEST_F(MainFrame, PaneSizesKeepTheirMinimums)
     EXPECT_GE(Frame().TreeView().width(), 100);
     EXPECT_GE(Frame().FolderList().height(), 100);
     EXPECT_GE(Frame().WorkingList().width(), 200);
-}
-
-TEST_F(MainFrame, HiddenBarsStayHidden)
-{
-    Frame().ShowAtStoredPlacement();
-    Frame().Execute(kCmdViewToolbar);
-    Frame().Execute(kCmdViewStatusBar);
-    EXPECT_FALSE(Frame().Action(kCmdViewToolbar)->isChecked());
-    Frame().close();
-    frame.reset();
-    Frame().ShowAtStoredPlacement();
-    EXPECT_TRUE(Frame().ToolBar()->isHidden());
-    EXPECT_FALSE(Frame().Action(kCmdViewStatusBar)->isChecked());
 }
 
 TEST_F(MainFrame, HelpOpensTheTopicOfTheHelpContext)
@@ -178,12 +164,16 @@ TEST_F(MainFrame, HelpOverAModalDialogBelongsToTheDialog)
     EXPECT_EQ(Frame().HelpWindow(), nullptr);
 }
 
+// The status bar shows "Ready" and the counts too.
 TEST_F(MainFrame, CommandsFollowTheListOnceAChangeIsOverAndPlayTheSelectedTrack)
 {
     Frame().ActivatePane(CMainFrame::kPaneWorkingList);
     EXPECT_FALSE(Frame().Action(kCmdConvertToWav)->isEnabled());
-    AddFiles({"a.wav"});
+    EXPECT_EQ(Frame().StatusPaneText(0), "Ready");
+    AddFiles({"a.wav", "b.ogg.wav"});
     QCoreApplication::processEvents();
+    EXPECT_EQ(Frame().StatusPaneText(1), "Tracks: 2");
+    EXPECT_EQ(Frame().StatusPaneText(2), "WAVs: 2");
     EXPECT_TRUE(Frame().Action(kCmdConvertToWav)->isEnabled());
     EXPECT_TRUE(Frame().Action(kCmdSaveAnalysisResults)->isEnabled());
 
@@ -208,6 +198,7 @@ TEST_F(MainFrame, NextPaneKeysCycleThroughThePanesAndGiveThemTheKeyboard)
     EXPECT_EQ(Frame().ActivePane(), CMainFrame::kPaneFolderList);
 }
 
+// Damaged texts read as nothing.
 TEST(FramePlacement, RectangleTextRoundTrips)
 {
     const QRect rect(100, 50, 800, 600);
@@ -217,10 +208,6 @@ TEST(FramePlacement, RectangleTextRoundTrips)
     const QRect wide(-1920, -5, 1600, 900);
     EXPECT_EQ(FormatRectangle(wide), "-1920 -005 -320 0895");
     EXPECT_EQ(ParseRectangle(FormatRectangle(wide)), wide);
-}
-
-TEST(FramePlacement, DamagedRectangleTextsReadAsNothing)
-{
     for (const char* text : {"", "0100 0050 0900", "abc", "0900 0050 0100 0650",
                              "0100 0050 0100 0650", "1 2 99999999999 4"})
         EXPECT_FALSE(ParseRectangle(text).has_value()) << text;
@@ -242,7 +229,7 @@ TEST(FramePlacement, StoredValuesRoundTrip)
     EXPECT_TRUE(loaded.maximized);
 }
 
-TEST(FramePlacement, ApplyChoosesTheShowState)
+TEST(FramePlacement, ApplyChoosesTheShowStateAndMinimisedFromMaximisedRestoresToMaximised)
 {
     QMainWindow window;
     CFramePlacement keeper(window);
@@ -254,12 +241,8 @@ TEST(FramePlacement, ApplyChoosesTheShowState)
     EXPECT_EQ(keeper.Apply(placement), Qt::WindowMinimized | Qt::WindowMaximized);
     placement.maximized = false;
     EXPECT_EQ(keeper.Apply(placement), Qt::WindowMinimized);
-}
 
-TEST(FramePlacement, MinimisedFromMaximisedRestoresToMaximised)
-{
-    QMainWindow window;
-    CFramePlacement keeper(window);
+    // Minimised from maximised, the window restores to maximised.
     window.setWindowState(Qt::WindowMinimized);
     keeper.OnStateChanged(Qt::WindowMaximized);
     FramePlacement captured = keeper.Capture();

@@ -121,6 +121,12 @@ protected:
     void CtrlClick(int column) { Click(column, Qt::ControlModifier); }
 
     ESortArrow Arrow(int column) const { return m_List->SortHeader().SortArrow(column); }
+    // The arrows of name, group and length.
+    std::vector<ESortArrow> Arrows() const { return {Arrow(kName), Arrow(kGroup), Arrow(kLength)}; }
+    std::vector<int> Widths() const
+    {
+        return {m_List->columnWidth(0), m_List->columnWidth(1), m_List->columnWidth(2)};
+    }
 
     CMemorySettingsStorage m_Storage;
     std::unique_ptr<CCountingList> m_List;
@@ -162,22 +168,19 @@ TEST_F(MultiColumnSortListViewTest, CtrlClicksSortBySeveralColumns)
     EXPECT_EQ(Column(kGroup), "y y x x");
     EXPECT_EQ(Column(kName), "d b c a");
     EXPECT_EQ(m_List->SortKeys(), (std::vector<int>{kGroup, kName}));
-    EXPECT_EQ(Arrow(kGroup), ESortArrow::Down);
-    EXPECT_EQ(Arrow(kName), ESortArrow::Down);
+    EXPECT_EQ(Arrows(), (std::vector{ESortArrow::Down, ESortArrow::Down, ESortArrow::None}));
 
     // Again on the same column: it turns round and stays the last key.
     CtrlClick(kName);
     EXPECT_EQ(Column(kName), "b d a c");
     EXPECT_EQ(m_List->SortKeys(), (std::vector<int>{kGroup, kName}));
-    EXPECT_EQ(Arrow(kGroup), ESortArrow::Down);
-    EXPECT_EQ(Arrow(kName), ESortArrow::Up);
+    EXPECT_EQ(Arrows(), (std::vector{ESortArrow::Up, ESortArrow::Down, ESortArrow::None}));
 
     // An earlier key clicked with Ctrl moves to the end and turns round.
     CtrlClick(kGroup);
     EXPECT_EQ(m_List->SortKeys(), (std::vector<int>{kName, kGroup}));
     EXPECT_EQ(Column(kName), "a b c d");
-    EXPECT_EQ(Arrow(kGroup), ESortArrow::Up);
-    EXPECT_EQ(Arrow(kName), ESortArrow::Up);
+    EXPECT_EQ(Arrows(), (std::vector{ESortArrow::Up, ESortArrow::Up, ESortArrow::None}));
     EXPECT_EQ(m_List->m_Sorted, 4);
 }
 
@@ -189,9 +192,7 @@ TEST_F(MultiColumnSortListViewTest, PlainClickAfterCtrlClicksDropsTheOtherKeys)
     CtrlClick(kName);
     Click(kLength);
     EXPECT_EQ(m_List->SortKeys(), std::vector<int>{kLength});
-    EXPECT_EQ(Arrow(kGroup), ESortArrow::None);
-    EXPECT_EQ(Arrow(kName), ESortArrow::None);
-    EXPECT_EQ(Arrow(kLength), ESortArrow::Down);
+    EXPECT_EQ(Arrows(), (std::vector{ESortArrow::None, ESortArrow::None, ESortArrow::Down}));
     // The dropped keys keep their directions for the next time.
     Click(kName);
     EXPECT_EQ(Column(kName), "a b");
@@ -290,15 +291,11 @@ TEST_F(MultiColumnSortListViewTest, LoadedWidthsBelowTheMinimumOrMissingBecomeTh
     m_List->SetName("LIST");
     m_Storage.PutString("ColumnWidths", "LIST", "50,300,");
     m_List->LoadColumnWidths();
-    EXPECT_EQ(m_List->columnWidth(0), 70);
-    EXPECT_EQ(m_List->columnWidth(1), 300);
-    EXPECT_EQ(m_List->columnWidth(2), 70);
+    EXPECT_EQ(Widths(), (std::vector{70, 300, 70}));
 
     m_Storage.PutString("ColumnWidths", "LIST", "junk,,99999999");
     m_List->LoadColumnWidths();
-    EXPECT_EQ(m_List->columnWidth(0), 70);
-    EXPECT_EQ(m_List->columnWidth(1), 70);
-    EXPECT_EQ(m_List->columnWidth(2), 70);
+    EXPECT_EQ(Widths(), (std::vector{70, 70, 70}));
 
     EXPECT_FALSE(m_List->FitsColumns());
 }

@@ -71,19 +71,29 @@ protected:
     CFolderTreeCtrl m_tree;
     QStringList m_reported;
 };
+
+// The tree view over the same folder, adding to a document.
+class TreeView : public FolderTree
+{
+protected:
+    std::unique_ptr<CTreeView1> MakeView()
+    {
+        return std::make_unique<CTreeView1>(m_doc, m_settings,
+                                            [this](const std::vector<std::string>& paths)
+                                            { m_added.push_back(paths); });
+    }
+
+    CTunewright20Doc m_doc{m_settings};
+    std::vector<std::vector<std::string>> m_added;
+};
 } // namespace
 
 TEST_F(FolderTree, BranchesAreReadWhenOpenedAndDroppedWhenClosed)
 {
-    Make("beta");
-    Make("Alpha/deep");
-    Make("gamma");
-    Make("empty");
-    Make("hiddenonly");
-    WriteFileBytes(m_dir.File("hiddenonly/.secret"), {1});
-    Make("filesonly");
-    WriteFileBytes(m_dir.File("filesonly/a.txt"), {1});
-    WriteFileBytes(m_dir.File("loose.mp3"), {1});
+    for (const char* folder : {"beta", "Alpha/deep", "gamma", "empty", "hiddenonly", "filesonly"})
+        Make(folder);
+    for (const char* file : {"hiddenonly/.secret", "filesonly/a.txt", "loose.mp3"})
+        WriteFileBytes(m_dir.File(file), {1});
     ASSERT_TRUE(m_tree.Initialise(true));
 
     QTreeWidgetItem* top = Selected();
@@ -105,9 +115,8 @@ TEST_F(FolderTree, BranchesAreReadWhenOpenedAndDroppedWhenClosed)
     alpha->setExpanded(false);
     EXPECT_EQ(ChildTexts(alpha), QStringList{QString()});
 
-    QTreeWidgetItem* filesOnly = ChildNamed(top, "filesonly");
-    filesOnly->setExpanded(true);
-    EXPECT_EQ(filesOnly->childCount(), 0);
+    ChildNamed(top, "filesonly")->setExpanded(true);
+    EXPECT_EQ(ChildNamed(top, "filesonly")->childCount(), 0);
 
     // Without showing files a folder of files cannot be opened.
     ASSERT_TRUE(m_tree.Initialise(false));
@@ -188,38 +197,11 @@ TEST_F(FolderTree, F5RebuildsTheTreeAndClosingABranchChoosesIt)
     EXPECT_EQ(ChildTexts(outer), QStringList{QString()});
 }
 
-namespace
-{
-class TreeView : public ::testing::Test
-{
-protected:
-    TreeView() : m_settings(m_storage), m_doc(m_settings)
-    {
-        m_storage.PutString("LastPath", "Path", m_dir.Path().string());
-    }
-
-    std::unique_ptr<CTreeView1> MakeView()
-    {
-        return std::make_unique<CTreeView1>(m_doc, m_settings,
-                                            [this](const std::vector<std::string>& paths)
-                                            { m_added.push_back(paths); });
-    }
-
-    CTempDir m_dir;
-    CMemorySettingsStorage m_storage;
-    CSettingsStore m_settings;
-    CTunewright20Doc m_doc;
-    std::vector<std::vector<std::string>> m_added;
-};
-} // namespace
-
 TEST_F(TreeView, AddTracksTakesTheAudioFilesOfTheChosenCurrentFolder)
 {
-    fs::create_directory(m_dir.Path() / "x.mp3");
-    WriteFileBytes(m_dir.File("notes_mp3"), {1});
-    WriteFileBytes(m_dir.File("B.ogg"), {1});
-    WriteFileBytes(m_dir.File("a.WAV"), {1});
-    WriteFileBytes(m_dir.File("c.txt"), {1});
+    Make("x.mp3");
+    for (const char* file : {"notes_mp3", "B.ogg", "a.WAV", "c.txt"})
+        WriteFileBytes(m_dir.File(file), {1});
     const auto view = MakeView();
 
     bool enabled = false;
@@ -234,8 +216,7 @@ TEST_F(TreeView, AddTracksTakesTheAudioFilesOfTheChosenCurrentFolder)
 
     // The chosen folder becomes the current folder.
     EXPECT_EQ(m_doc.GetCurrentFolder(), m_dir.Path().string());
-    fs::create_directory(m_dir.Path() / "sub");
-    ASSERT_TRUE(view->Tree().SelectPath(QString::fromStdString(m_dir.File("sub"))));
+    ASSERT_TRUE(view->Tree().SelectPath(Q(Make("sub"))));
     EXPECT_EQ(m_doc.GetCurrentFolder(), m_dir.File("sub"));
     EXPECT_EQ(m_settings.GetLastPath(), m_dir.File("sub"));
 }
