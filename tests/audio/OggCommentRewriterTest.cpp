@@ -1,6 +1,7 @@
 #include "audio/ogg/OggCommentRewriter.h"
 
 #include "support/AudioFiles.h"
+#include "support/StatusChecks.h"
 #include "support/TempDir.h"
 #include "support/WaveBuilder.h"
 
@@ -145,12 +146,9 @@ protected:
         return m_dir.File(name);
     }
 
-    static bool Rewrite(const std::string& path, std::string& error,
-                        const VorbisCommentList& tags = kNewTags)
+    static Status Rewrite(const std::string& path, const VorbisCommentList& tags = kNewTags)
     {
-        const Status rewritten = RewriteVorbisComments(path, tags);
-        error = rewritten.Reason();
-        return rewritten.Ok();
+        return RewriteVorbisComments(path, tags);
     }
 
     // Nothing but the file is in its folder.
@@ -180,8 +178,7 @@ TEST_F(OggRewrite, ReplacesTheCommentsAndKeepsEverythingElse)
     const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(path, perms);
     const std::vector<std::uint8_t> pcmBefore = DecodeAll(path);
-    std::string error;
-    ASSERT_TRUE(Rewrite(path, error)) << error;
+    ASSERT_TRUE(Succeeded(Rewrite(path)));
     ExpectNoCopyBeside(path);
     EXPECT_EQ(fs::status(path).permissions(), perms);
     const Bytes once = ReadFileBytes(path);
@@ -218,7 +215,7 @@ TEST_F(OggRewrite, ReplacesTheCommentsAndKeepsEverythingElse)
     EXPECT_TRUE(std::is_sorted(after.pageGranules.begin(), after.pageGranules.end()));
     EXPECT_EQ(DecodeAll(path), pcmBefore);
 
-    ASSERT_TRUE(Rewrite(path, error));
+    ASSERT_TRUE(Succeeded(Rewrite(path)));
     EXPECT_EQ(ReadFileBytes(path), once);
 }
 
@@ -246,13 +243,11 @@ TEST_F(OggRewrite, KeepsEveryOtherCommentAndThePicture)
         image[i] = static_cast<char>(i * 7 % 251);
     cover.setData(image);
     const TagLib::ByteVector block = cover.render().toBase64();
-    std::string error;
-    ASSERT_TRUE(Rewrite(path, error,
-                        {{"TRACKNUMBER", "7"},
-                         {"REPLAYGAIN_TRACK_GAIN", "-6.5 dB"},
-                         {"METADATA_BLOCK_PICTURE", std::string(block.data(), block.size())}}))
-        << error;
-    ASSERT_TRUE(Rewrite(path, error)) << error;
+    ASSERT_TRUE(Succeeded(
+        Rewrite(path, {{"TRACKNUMBER", "7"},
+                       {"REPLAYGAIN_TRACK_GAIN", "-6.5 dB"},
+                       {"METADATA_BLOCK_PICTURE", std::string(block.data(), block.size())}})));
+    ASSERT_TRUE(Succeeded(Rewrite(path)));
 
     TagLib::Ogg::Vorbis::File file(path.c_str());
     ASSERT_TRUE(file.isValid());
@@ -272,8 +267,7 @@ TEST_F(OggRewrite, AChainedSecondStreamIsKeptByteForByte)
 {
     const Bytes& second = Encoded("Second", 1);
     const std::string path = Put("chain.ogg", Concat(Encoded("Old"), second));
-    std::string error;
-    ASSERT_TRUE(Rewrite(path, error)) << error;
+    ASSERT_TRUE(Succeeded(Rewrite(path)));
     const Bytes after = ReadFileBytes(path);
     ASSERT_GT(after.size(), second.size());
     EXPECT_TRUE(std::equal(second.begin(), second.end(), after.end() - second.size()));
@@ -315,8 +309,7 @@ TEST_F(OggRewrite, AStreamThatStartsLaterKeepsRisingGranules)
     const Bytes shifted = Frame(bytes, 42, expected);
 
     const std::string path = Put("late.ogg", shifted);
-    std::string error;
-    ASSERT_TRUE(Rewrite(path, error)) << error;
+    ASSERT_TRUE(Succeeded(Rewrite(path)));
     const Parsed after = Parse(ReadFileBytes(path));
     EXPECT_TRUE(std::is_sorted(after.pageGranules.begin(), after.pageGranules.end()));
     const std::vector<Packet>& out = after.streams.begin()->second;
@@ -347,9 +340,7 @@ TEST_P(OggRewriteFailures, ReportTheReasonAndLeaveTheFileAsItWas)
 {
     const Bytes bytes = GetParam().make();
     const std::string path = Put("bad.ogg", bytes);
-    std::string error;
-    EXPECT_FALSE(Rewrite(path, error));
-    EXPECT_EQ(error, GetParam().message);
+    EXPECT_EQ(Rewrite(path).Reason(), GetParam().message);
     ExpectUntouched(path, bytes);
 }
 
@@ -430,16 +421,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(OggRewrite, FilesThatCannotBeOpenedCreatedOrRenamedAreReported)
 {
-    std::string error;
-    EXPECT_FALSE(Rewrite(m_dir.File("missing.ogg"), error));
-    EXPECT_EQ(error, "Error opening input file '" + m_dir.File("missing.ogg") + "'.");
+    EXPECT_EQ(Rewrite(m_dir.File("missing.ogg")).Reason(),
+              "Error opening input file '" + m_dir.File("missing.ogg") + "'.");
 
     const std::string path = Put("song.ogg", Encoded("Old"));
     fs::permissions(m_dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     if (access(m_dir.Path().c_str(), W_OK) != 0) // root may write anyway
     {
-        EXPECT_FALSE(Rewrite(path, error));
-        EXPECT_NE(error.find("cannot create a file in"), std::string::npos) << error;
+        const std::string reason = Rewrite(path).Reason();
+        EXPECT_NE(reason.find("cannot create a file in"), std::string::npos) << reason;
     }
     fs::permissions(m_dir.Path(), fs::perms::owner_all);
     EXPECT_EQ(ReadFileBytes(path), Encoded("Old"));
@@ -549,8 +539,7 @@ TEST_F(OggRewrite, DamagedFilesAreRewrittenOrRefusedUntouched)
             for (int i = 0; i < round / 5; ++i)
                 bad[random() % bad.size()] = static_cast<std::uint8_t>(random());
         const std::string path = Put("fuzz.ogg", bad);
-        std::string error;
-        if (!Rewrite(path, error))
+        if (!Rewrite(path))
             ExpectUntouched(path, bad);
         ExpectNoCopyBeside(path);
     }

@@ -47,10 +47,7 @@ protected:
 INSTANTIATE_TEST_SUITE_P(PieceSizes, MP3Walk, testing::Values(1, 7, 1000, 1 << 20));
 
 const std::size_t kFrames = 20;
-} // namespace
 
-namespace
-{
 constexpr std::uint64_t kAny = UINT64_MAX;
 
 CMP3StreamBuilder Frames(std::size_t count)
@@ -700,17 +697,6 @@ protected:
         return check.GetResult();
     }
 
-    static std::string ReadAll(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-
-    static void WriteAll(const std::string& path, const std::string& data)
-    {
-        std::ofstream(path, std::ios::binary) << data;
-    }
-
     CTempDir m_dir;
 };
 } // namespace
@@ -736,22 +722,24 @@ TEST_F(EncodedMP3, EncoderOutputOfEveryKindIsSound)
 
 TEST_F(EncodedMP3, CutsInsideTheAudioAreFoundButACutAtTheEndIsNot)
 {
-    const std::string data = ReadAll(Encode("song.mp3", "-b 128"));
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(Encode("song.mp3", "-b 128"));
+    const std::string data(bytes.begin(), bytes.end());
     ASSERT_GT(data.size(), 20000u);
-
-    WriteAll(m_dir.File("truncated.mp3"), data.substr(0, data.size() - 1234));
-    EXPECT_TRUE(Check(m_dir.File("truncated.mp3")).IsSound());
+    const auto check = [this](const char* name, const std::string& content)
+    {
+        std::ofstream(m_dir.File(name), std::ios::binary) << content;
+        return Check(m_dir.File(name));
+    };
+    EXPECT_TRUE(check("truncated.mp3", data.substr(0, data.size() - 1234)).IsSound());
 
     // A download that lost a block in the middle.
-    WriteAll(m_dir.File("gap.mp3"), data.substr(0, 10000) + data.substr(14096));
-    MP3CheckResult gap = Check(m_dir.File("gap.mp3"));
+    MP3CheckResult gap = check("gap.mp3", data.substr(0, 10000) + data.substr(14096));
     EXPECT_FALSE(gap.IsSound());
     ASSERT_FALSE(gap.damage.empty());
     EXPECT_GT(gap.damage[0].offset, 10000u - 417) << "nothing before the cut is damaged";
 
     // Two files glued together mid-frame.
-    WriteAll(m_dir.File("glued.mp3"), data.substr(0, 8000) + data);
-    EXPECT_FALSE(Check(m_dir.File("glued.mp3")).IsSound());
+    EXPECT_FALSE(check("glued.mp3", data.substr(0, 8000) + data).IsSound());
 }
 
 TEST(MP3CheckTask, ChecksEachPathAndSaysWhyOneCannotBeRead)

@@ -480,12 +480,7 @@ TEST(PcmConverter, RejectedRatesAndChannelsKeepThePreviousValues)
     EXPECT_TRUE(std::equal(input.begin(), input.begin() + 200, output.begin()));
 }
 
-} // namespace
-
-namespace
-{
 namespace fs = std::filesystem;
-using Samples = std::vector<std::int16_t>;
 
 // 44100 Hz stereo, several 64 KiB blocks long.
 constexpr std::size_t kFrames = 3 * 16384 + 1000;
