@@ -18,7 +18,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <random>
 #include <string>
 #include <sys/stat.h>

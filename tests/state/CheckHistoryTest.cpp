@@ -79,7 +79,7 @@ void FlipByteKeepingTime(const std::string& path, std::streamoff offset)
 } // namespace
 
 // Everything stored comes back as it was, the hash's top bit included.
-TEST_F(CheckHistory, RemembersEveryField)
+TEST_F(CheckHistory, RemembersEveryFieldAndForgetsFolders)
 {
     RememberedCheck check{"/music/a.mp3", {7, 8, 9, -10},         false, 3, "note", "summary", 11,
                           true,           0xF234'5678'9ABC'DEF0u, 12};
@@ -92,6 +92,15 @@ TEST_F(CheckHistory, RemembersEveryField)
     EXPECT_EQ(found->summary, "summary");
     EXPECT_EQ(found->intactAt, 12);
     EXPECT_FALSE(m_history.Find("/music/b.mp3"));
+
+    // Forgetting a folder forgets what is under it, not its namesakes.
+    for (const char* path : {"/m/a.mp3", "/m/sub/b.mp3", "/m2/c.mp3", "/n.mp3"})
+        ASSERT_TRUE(Succeeded(m_history.Remember(Sound(path))));
+    EXPECT_EQ(m_history.Forget("/m"), 2u);
+    EXPECT_EQ(m_history.Forget("/music"), 1u);
+    std::vector<std::string> left;
+    m_history.ForEach([&](const RememberedCheck& kept) { left.push_back(kept.path); });
+    EXPECT_EQ(left, (std::vector<std::string>{"/m2/c.mp3", "/n.mp3"}));
 }
 
 // An unchanged file is answered from the history even when it can no
@@ -135,17 +144,6 @@ TEST_F(CheckHistory, TellsChangedAudioFromTagEdits)
         EXPECT_TRUE(change.changed);
         EXPECT_EQ(change.lastIntact, intact);
     }
-}
-
-// Forgetting a folder forgets what is under it, not its namesakes.
-TEST_F(CheckHistory, ForgetsAFolderAndWhatIsUnderIt)
-{
-    for (const char* path : {"/m/a.mp3", "/m/sub/b.mp3", "/m2/c.mp3", "/n.mp3"})
-        ASSERT_TRUE(Succeeded(m_history.Remember(Sound(path))));
-    EXPECT_EQ(m_history.Forget("/m"), 2u);
-    std::vector<std::string> left;
-    m_history.ForEach([&](const RememberedCheck& check) { left.push_back(check.path); });
-    EXPECT_EQ(left, (std::vector<std::string>{"/m2/c.mp3", "/n.mp3"}));
 }
 
 // Two writers at once, as the window and a script may be: each waits for

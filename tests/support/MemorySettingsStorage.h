@@ -32,7 +32,6 @@ public:
 
     std::size_t WriteCount() const { return m_writes.size(); }
     const std::vector<std::string>& Writes() const { return m_writes; }
-    void ClearWrites() { m_writes.clear(); }
 
     std::optional<int> ReadInt(const std::string& section, const std::string& name) const override
     {
