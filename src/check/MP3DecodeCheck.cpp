@@ -217,16 +217,14 @@ namespace
 // information frame decoded like any other (it codes silence), tags skipped
 // unread, and damage searched through however long. Float samples, so that
 // quiet audio is never rounded to exact silence.
-mpg123_handle* NewHandle(std::string& error)
+Status NewHandle(mpg123_handle*& made)
 {
     InitialiseLibrary();
     int result = MPG123_OK;
     mpg123_handle* handle = mpg123_new(nullptr, &result);
     if (!handle)
-    {
-        error = std::string("cannot start the MP3 decoder: ") + mpg123_plain_strerror(result);
-        return nullptr;
-    }
+        return Status::Failure(std::string("cannot start the MP3 decoder: ") +
+                               mpg123_plain_strerror(result));
     mpg123_param(handle, MPG123_ADD_FLAGS,
                  MPG123_QUIET | MPG123_IGNORE_INFOFRAME | MPG123_SKIP_ID3V2, 0);
     mpg123_param(handle, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0);
@@ -238,7 +236,8 @@ mpg123_handle* NewHandle(std::string& error)
     mpg123_rates(&rates, &count);
     for (std::size_t i = 0; i < count; ++i)
         mpg123_format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
-    return handle;
+    made = handle;
+    return {};
 }
 } // namespace
 
@@ -250,8 +249,12 @@ void CMP3DecodeCheck::Check(const std::string& path, MP3CheckResult& result,
     decode.done = true;
     if (!m_decoder)
         m_decoder = std::make_unique<Decoder>();
-    if (!m_decoder->handle && !(m_decoder->handle = NewHandle(decode.failure)))
-        return;
+    if (!m_decoder->handle)
+        if (Status started = NewHandle(m_decoder->handle); !started)
+        {
+            decode.failure = started.Reason();
+            return;
+        }
     mpg123_handle* handle = m_decoder->handle;
     if (Status opened = m_decoder->file.Open(path); !opened)
     {

@@ -27,18 +27,18 @@ Status COptionParser::Parse(const std::vector<std::string>& args,
             const std::string name = arg.substr(0, equals);
             const CliOption* option = Find(name);
             if (!option)
-                return Fail("unknown option '" + Printable(name) + "'");
+                return Status::Failure("unknown option '" + Printable(name) + "'");
             if (equals != std::string::npos)
             {
                 if (!option->valueHint)
-                    return Fail("option '" + name + "' takes no value");
+                    return Status::Failure("option '" + name + "' takes no value");
                 if (Status applied = Apply(*option, name, arg.substr(equals + 1)); !applied)
                     return applied;
             }
             else if (!option->valueHint)
                 (void)Apply(*option, name, {}); // a flag takes any call
             else if (i + 1 >= args.size())
-                return Fail("option '" + name + "' needs a value");
+                return Status::Failure("option '" + name + "' needs a value");
             else if (Status applied = Apply(*option, name, args[++i]); !applied)
                 return applied;
             continue;
@@ -50,7 +50,7 @@ Status COptionParser::Parse(const std::vector<std::string>& args,
             const std::string name = std::string("-") + arg[at];
             const CliOption* option = Find(name);
             if (!option)
-                return Fail("unknown option '" + Printable(name) + "'");
+                return Status::Failure("unknown option '" + Printable(name) + "'");
             if (!option->valueHint)
             {
                 (void)Apply(*option, name, {}); // a flag takes any call
@@ -62,7 +62,7 @@ Status COptionParser::Parse(const std::vector<std::string>& args,
                     return applied;
             }
             else if (i + 1 >= args.size())
-                return Fail("option '" + name + "' needs a value");
+                return Status::Failure("option '" + name + "' needs a value");
             else if (Status applied = Apply(*option, name, args[++i]); !applied)
                 return applied;
             break;
@@ -87,13 +87,8 @@ Status COptionParser::Apply(const CliOption& option, const std::string& name,
 {
     if (option.apply(value))
         return {};
-    return Fail("'" + Printable(value) + "' is not a valid value for " + name + ": it takes " +
-                option.valueHint);
-}
-
-Status COptionParser::Fail(const std::string& message)
-{
-    return Status::Failure(message);
+    return Status::Failure("'" + Printable(value) + "' is not a valid value for " + name +
+                           ": it takes " + option.valueHint);
 }
 
 int CliUsageError(CliContext& context, const char* command, const std::string& message)

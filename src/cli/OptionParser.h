@@ -39,7 +39,6 @@ public:
 private:
     const CliOption* Find(const std::string& name) const;
     Status Apply(const CliOption& option, const std::string& name, const std::string& value);
-    static Status Fail(const std::string& message);
 
     const char* m_command;
     std::vector<CliOption> m_options;
